@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Takes a fresh Debian 12 machine (as root) to a working build-and-test environment:
+# MinGW-w64 i686, 32-bit Wine, Xvfb, the Japanese and English locales, a Japanese font,
+# GoogleTest sources and CMake. Quick and silent when everything is already there.
+set -euo pipefail
+
+packages=(
+  cmake make g++-mingw-w64-i686 mingw-w64-i686-dev googletest
+  wine wine32:i386 xvfb x11-utils imagemagick
+  locales fonts-ipafont-gothic zip unzip python3
+)
+
+sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    sudo_if_needed dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  sudo_if_needed apt-get update -q
+  sudo_if_needed apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Locales: Japanese for the ANSI code page 932, English for the English paths.
+need_gen=0
+for loc in "ja_JP.UTF-8 UTF-8" "en_US.UTF-8 UTF-8"; do
+  if ! grep -qx "$loc" /etc/locale.gen 2>/dev/null; then
+    echo "$loc" | sudo_if_needed tee -a /etc/locale.gen >/dev/null
+    need_gen=1
+  fi
+done
+if [ "$need_gen" -eq 1 ] || ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' || ! locale -a 2>/dev/null | grep -qi '^en_US.utf8$'; then
+  sudo_if_needed locale-gen >/dev/null
+fi

@@ -1,0 +1,12 @@
+#include "settings/Settings.h"
+
+#include <cstring>
+
+void setInitialSettings(Settings& settings) {
+    memset(&settings, 0, sizeof settings);
+    settings.showOnTop = 1;
+    settings.selection.targetExplorer = 1;
+    settings.waitTime = 50;
+    settings.dialogLeft = -1;
+    settings.dialogTop = -1;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+// The settings record and its parts. Plain records of fixed-size fields: a sweep copies a
+// TargetSelection as one unit, so its members stay together and in this order.
+
+enum { OTHER_TARGET_COUNT = 5 };
+
+enum {
+    OTHER_NAME_SIZE = 128,
+    OTHER_SPEC_SIZE = 32,
+    OTHER_CLASS_SIZE = 128,
+    OTHER_TEXT_SIZE = 256
+};
+
+// One user-defined target: texts from target.ini (ANSI, each ending in a zero within its
+// width), the switch from the settings file. "-" in spec, className or text sets no condition.
+struct OtherTarget {
+    char name[OTHER_NAME_SIZE];
+    char spec[OTHER_SPEC_SIZE];
+    char className[OTHER_CLASS_SIZE];
+    char text[OTHER_TEXT_SIZE];
+    int enabled;
+};
+
+// What a sweep acts on.
+struct TargetSelection {
+    int targetExplorer;
+    int targetChromium;
+    int targetFirefox;
+    OtherTarget otherTargets[OTHER_TARGET_COUNT];
+};
+
+struct Settings {
+    int showOnTop;
+    TargetSelection selection;
+    int keepTopmost;
+    int fullSize;
+    int waitTime;
+    int dialogLeft;
+    int dialogTop;
+    int hotkeyMode;
+    int nonResident;
+};
+
+enum { WAIT_TIME_MIN = 0, WAIT_TIME_MAX = 200 };
+
+// The initial values, equal to the defaults of the settings file; every text empty.
+void setInitialSettings(Settings& settings);

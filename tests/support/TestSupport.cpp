@@ -1,0 +1,259 @@
+#include "tests/support/TestSupport.h"
+
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+namespace test {
+
+void pumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+bool waitUntil(const std::function<bool()>& cond, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        pumpMessages();
+        if (cond()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+std::string binFolder() {
+    char path[MAX_PATH * 2] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    char* slash = strrchr(path, '\\');
+    if (slash) slash[1] = 0;
+    return path;
+}
+
+std::string readFile(const std::string& path) {
+    std::string out;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    fclose(f);
+    return out;
+}
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && ok;
+}
+
+bool fileExistsPlain(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void deleteTree(const std::string& path) {
+    std::string folder = path;
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string full = folder + "\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                deleteTree(full);
+            } else {
+                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(full.c_str());
+            }
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+TempDir::TempDir() {
+    char base[MAX_PATH] = {};
+    GetTempPathA(sizeof base, base);
+    static unsigned counter = 0;
+    for (;;) {
+        char name[MAX_PATH + 64];
+        snprintf(name, sizeof name, "%svarnel-test-%lu-%u\\", base, GetCurrentProcessId(), ++counter);
+        if (CreateDirectoryA(name, nullptr)) {
+            folder = name;
+            return;
+        }
+    }
+}
+
+TempDir::~TempDir() { deleteTree(folder); }
+
+std::string appDataFolder() {
+    char path[MAX_PATH] = {};
+    SHGetSpecialFolderPathA(nullptr, path, CSIDL_APPDATA, TRUE);
+    return path;
+}
+
+std::string appDataSettingsFile() { return appDataFolder() + "\\Lumo\\Varnel\\default.ini"; }
+
+void removeAppDataSettings() { deleteTree(appDataFolder() + "\\Lumo"); }
+
+bool copyFile(const std::string& from, const std::string& to) {
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+Process::~Process() {
+    kill();
+    if (info.hProcess) CloseHandle(info.hProcess);
+    if (info.hThread) CloseHandle(info.hThread);
+}
+
+bool Process::start(const std::string& exe, const std::string& arguments,
+                    const std::string& workingFolder) {
+    std::string commandLine = "\"" + exe + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
+                          &info) != 0;
+}
+
+bool Process::running() const {
+    return info.hProcess && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::wait(DWORD timeoutMs, DWORD* exitCode) {
+    if (!info.hProcess) return false;
+    DWORD start = GetTickCount();
+    while (MsgWaitForMultipleObjects(1, &info.hProcess, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        pumpMessages();
+        if (GetTickCount() - start > timeoutMs) return false;
+    }
+    if (exitCode) GetExitCodeProcess(info.hProcess, exitCode);
+    return true;
+}
+
+void Process::kill() {
+    if (running()) {
+        TerminateProcess(info.hProcess, 1);
+        WaitForSingleObject(info.hProcess, 5000);
+    }
+}
+
+static std::string hexBytes(const std::string& text) {
+    std::string out;
+    char two[3];
+    for (unsigned char c : text) {
+        snprintf(two, sizeof two, "%02X", c);
+        out += two;
+    }
+    return out;
+}
+
+TargetWindows::~TargetWindows() { stop(); }
+
+bool TargetWindows::start(const std::vector<TargetWindowSpec>& windows, const std::string& exe,
+                          bool hang) {
+    char base[MAX_PATH] = {};
+    GetTempPathA(sizeof base, base);
+    static unsigned counter = 0;
+    char name[MAX_PATH + 64];
+    snprintf(name, sizeof name, "%stargetwin-%lu-%u.log", base, GetCurrentProcessId(), ++counter);
+    logPath = name;
+    DeleteFileA(logPath.c_str());
+
+    // Class and title travel hex-encoded, so that any bytes (double-byte text, blanks, quotes)
+    // arrive unchanged.
+    std::ostringstream args;
+    args << "/log " << logPath;
+    if (hang) args << " /hang";
+    for (const TargetWindowSpec& w : windows) {
+        args << " /w " << hexBytes(w.className) << " " << (w.title.empty() ? "-" : hexBytes(w.title))
+             << " " << std::hex << w.style << std::dec << " " << w.width << " " << w.height << " "
+             << (w.visible ? 1 : 0) << (w.keepOpen ? 1 : 0);
+    }
+    std::string path = exe.find('\\') == std::string::npos ? binFolder() + exe : exe;
+    if (!process.start(path, args.str())) return false;
+
+    bool ready = waitUntil([&] { return readFile(logPath).find("ready\n") != std::string::npos; },
+                           10000);
+    if (!ready) return false;
+    std::istringstream log(readFile(logPath));
+    std::string word;
+    while (log >> word && word != "ready") {
+        if (word == "window") {
+            unsigned long long value = 0;
+            log >> std::hex >> value >> std::dec;
+            handles.push_back(reinterpret_cast<HWND>(static_cast<uintptr_t>(value)));
+        }
+    }
+    return handles.size() == windows.size();
+}
+
+std::string TargetWindows::eventLine(size_t index) const {
+    std::istringstream log(readFile(logPath));
+    std::string line, out;
+    HWND want = window(index);
+    while (std::getline(log, line)) {
+        unsigned long long value = 0;
+        char what[32] = {};
+        if (sscanf(line.c_str(), "event %llx %31s", &value, what) == 2 &&
+            reinterpret_cast<HWND>(static_cast<uintptr_t>(value)) == want) {
+            if (!out.empty()) out += " ";
+            out += what;
+        }
+    }
+    return out;
+}
+
+int TargetWindows::events(size_t index, const char* what) const {
+    std::istringstream line(eventLine(index));
+    std::string word;
+    int n = 0;
+    while (line >> word) n += word == what;
+    return n;
+}
+
+bool TargetWindows::isOpen(size_t index) const { return IsWindow(window(index)) != 0; }
+
+bool TargetWindows::waitClosed(size_t index, DWORD timeoutMs) const {
+    return waitUntil([&] { return !isOpen(index); }, timeoutMs);
+}
+
+void TargetWindows::stop() {
+    process.kill();
+    if (!logPath.empty()) DeleteFileA(logPath.c_str());
+    handles.clear();
+}
+
+static void sendKey(WORD key, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+void keyDown(WORD key) { sendKey(key, false); }
+void keyUp(WORD key) { sendKey(key, true); }
+
+void pressKeys(const std::vector<WORD>& modifiers, WORD key) {
+    for (WORD m : modifiers) keyDown(m);
+    keyDown(key);
+    keyUp(key);
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) keyUp(*it);
+}
+
+}  // namespace test

@@ -1,0 +1,113 @@
+#pragma once
+
+// Helpers shared by the test programs: polling with a timeout (never a fixed sleep), files
+// and folders, child processes, and the target-window helper program (targetwin.exe).
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace test {
+
+// Pumps this thread's messages and polls cond until it holds or timeoutMs has passed.
+bool waitUntil(const std::function<bool()>& cond, DWORD timeoutMs = 5000);
+// Dispatches every message waiting in this thread's queue.
+void pumpMessages();
+
+// The folder of the running test program, with a trailing backslash (where the product and
+// helper programs are built too).
+std::string binFolder();
+
+std::string readFile(const std::string& path);
+bool writeFile(const std::string& path, const std::string& bytes);
+bool fileExistsPlain(const std::string& path);
+void deleteTree(const std::string& path);
+
+// A fresh, empty folder below %TEMP%, removed with everything in it on destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return folder; }  // ends with a backslash
+    std::string file(const std::string& name) const { return folder + name; }
+
+private:
+    std::string folder;
+};
+
+// The roaming application-data folder, and the settings file Varnel keeps below it.
+std::string appDataFolder();
+std::string appDataSettingsFile();
+// Removes %APPDATA%\Lumo so that a test starts as on a first run.
+void removeAppDataSettings();
+
+// A child process; killed on destruction if it is still running.
+class Process {
+public:
+    Process() {}
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool start(const std::string& exe, const std::string& arguments = "",
+               const std::string& workingFolder = "");
+    bool running() const;
+    // Waits for the end; returns false on timeout. exitCode receives the code.
+    bool wait(DWORD timeoutMs, DWORD* exitCode = nullptr);
+    void kill();
+    DWORD id() const { return info.dwProcessId; }
+    HANDLE handle() const { return info.hProcess; }
+
+private:
+    PROCESS_INFORMATION info = {};
+};
+
+// Copies a file, replacing the target.
+bool copyFile(const std::string& from, const std::string& to);
+
+// One window for targetwin.exe to make.
+struct TargetWindowSpec {
+    std::string className;
+    std::string title;           // ANSI bytes in the system code page
+    bool visible = true;
+    DWORD style = WS_OVERLAPPEDWINDOW;
+    int width = 200;
+    int height = 120;
+    bool keepOpen = false;       // count SC_CLOSE but do not close
+};
+
+// A targetwin.exe process (or a copy of it under another name, such as chrome.exe) with its
+// windows. The helper logs what happens to each window; the test reads the log.
+class TargetWindows {
+public:
+    ~TargetWindows();
+    // exe: a file name in binFolder() or a full path. hang: stop pumping after creation.
+    bool start(const std::vector<TargetWindowSpec>& windows, const std::string& exe = "targetwin.exe",
+               bool hang = false);
+    HWND window(size_t index) const { return index < handles.size() ? handles[index] : nullptr; }
+    size_t count() const { return handles.size(); }
+    // How often window index received an event ("close", "minimize", "hide", "show", "destroy").
+    int events(size_t index, const char* what) const;
+    // The events of window index in order, space separated.
+    std::string eventLine(size_t index) const;
+    bool isOpen(size_t index) const;
+    bool waitClosed(size_t index, DWORD timeoutMs = 5000) const;
+    DWORD processId() const { return process.id(); }
+    void stop();
+
+private:
+    Process process;
+    std::string logPath;
+    std::vector<HWND> handles;
+};
+
+// Sends a key combination (modifiers VK_CONTROL, VK_MENU, VK_SHIFT; then key) with SendInput.
+void pressKeys(const std::vector<WORD>& modifiers, WORD key);
+void keyDown(WORD key);
+void keyUp(WORD key);
+
+}  // namespace test
