@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
 # Creates the Wine prefix named by $WINEPREFIX once, serialised with a lock so that parallel
-# first starts cannot race, and switches Wine's crash dialog off so that a crash fails a test
-# instead of hanging it.
+# first starts cannot race. Switches Wine's crash dialog off, so that a crash fails a test
+# instead of hanging it, and puts every window on a virtual desktop: without a window manager
+# on the display, Wine would wait for one at every hide and destroy of a top-level window.
 set -eu
 : "${WINEPREFIX:?}"
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-[ -f "$WINEPREFIX/.varnel-ready" ] && exit 0
+[ -f "$WINEPREFIX/.varnel-ready-2" ] && exit 0
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
 flock 9
-[ -f "$WINEPREFIX/.varnel-ready" ] && exit 0
+[ -f "$WINEPREFIX/.varnel-ready-2" ] && exit 0
 
 DISPLAY= wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1280x1024 /f >/dev/null 2>&1
 wineserver -w
-touch "$WINEPREFIX/.varnel-ready"
+touch "$WINEPREFIX/.varnel-ready-2"

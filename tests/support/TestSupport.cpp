@@ -183,7 +183,7 @@ bool TargetWindows::start(const std::vector<TargetWindowSpec>& windows, const st
              << " " << std::hex << w.style << std::dec << " " << w.width << " " << w.height << " "
              << (w.visible ? 1 : 0) << (w.keepOpen ? 1 : 0);
     }
-    std::string path = exe.find('\\') == std::string::npos ? binFolder() + exe : exe;
+    std::string path = exe.find(':') == std::string::npos ? binFolder() + exe : exe;
     if (!process.start(path, args.str())) return false;
 
     bool ready = waitUntil([&] { return readFile(logPath).find("ready\n") != std::string::npos; },
