@@ -44,5 +44,11 @@ struct Settings {
 
 enum { WAIT_TIME_MIN = 0, WAIT_TIME_MAX = 200 };
 
+// The pause after each acted-on window, kept within 0..200 ms whatever a file says.
+inline int clampWaitTime(int milliseconds) {
+    return milliseconds < WAIT_TIME_MIN ? WAIT_TIME_MIN
+         : milliseconds > WAIT_TIME_MAX ? WAIT_TIME_MAX : milliseconds;
+}
+
 // The initial values, equal to the defaults of the settings file; every text empty.
 void setInitialSettings(Settings& settings);

@@ -122,8 +122,7 @@ int loadSettings(Settings& settings) {
     int showWelcome = 1;
     Reader reader{path};
     visitKeys(settings, showWelcome, reader);
-    if (settings.waitTime < WAIT_TIME_MIN) settings.waitTime = WAIT_TIME_MIN;
-    if (settings.waitTime > WAIT_TIME_MAX) settings.waitTime = WAIT_TIME_MAX;
+    settings.waitTime = clampWaitTime(settings.waitTime);
     return showWelcome;
 }
 

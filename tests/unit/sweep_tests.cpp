@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "framework/Ceditwindow.h"
+#include "settings/Settings.h"
+#include "sweep/SweepState.h"
+#include "sweep/WindowMatch.h"
+#include "tests/support/TestSupport.h"
+#include "tests/unit/InProcessWindows.h"
+
+namespace {
+
+void setTarget(OtherTarget& target, const char* spec, const char* className, const char* text,
+               int enabled = 1) {
+    strcpy(target.name, "test");
+    strcpy(target.spec, spec);
+    strcpy(target.className, className);
+    strcpy(target.text, text);
+    target.enabled = enabled;
+}
+
+class Sweep : public ::testing::Test {
+protected:
+    Sweep() : sweep(live, ownDialog) {
+        setInitialSettings(live);
+        live.waitTime = 0;
+        memset(&selection, 0, sizeof selection);
+        for (OtherTarget& t : selection.otherTargets) setTarget(t, "-", "-", "-", 0);
+    }
+
+    void countOnly() { sweep.runSweep(1, 0, 0, selection); }
+    void close(int spareFirst = 0) { sweep.runSweep(0, spareFirst, 0, selection); }
+
+    Settings live;
+    Ceditwindow ownDialog;
+    SweepState sweep;
+    TargetSelection selection;
+    InProcessWindows windows;
+};
+
+TEST_F(Sweep, BuiltInRulesLookAtClassAndTitleOnly) {
+    windows.make("CabinetWClass", "visible folder");
+    windows.make("CabinetWClass", "hidden folder", false);
+    windows.make("MozillaWindowClass", "Mozilla Firefox");
+    windows.make("MozillaUIWindowClass", "Firefox", false);
+    windows.make("MozillaWindowClass", "Mozilla firefox");
+    windows.make("SomethingElse", "Firefox");
+    countOnly();
+    EXPECT_EQ(2u, sweep.explorerCount);
+    EXPECT_EQ(2u, sweep.firefoxCount);
+    EXPECT_EQ(0u, sweep.chromiumCount);
+}
+
+// Class names are case-insensitive within a process, so the wrong-case class lives in another.
+TEST_F(Sweep, ClassNamesCompareCaseSensitively) {
+    test::TargetWindows other;
+    ASSERT_TRUE(other.start({{"cabinetwclass", "wrong case"}, {"mozillawindowclass", "Firefox"}}));
+    countOnly();
+    EXPECT_EQ(0u, sweep.explorerCount);
+    EXPECT_EQ(0u, sweep.firefoxCount);
+}
+
+TEST_F(Sweep, CountOnlyTouchesNothingAndCountsSwitchedOffKinds) {
+    HWND folder = windows.make("CabinetWClass", "folder");
+    selection.targetExplorer = 1;
+    selection.targetFirefox = 0;
+    windows.make("MozillaWindowClass", "Firefox");
+    sweep.runSweep(1, 0, 0, selection);
+    EXPECT_EQ(1u, sweep.explorerCount);
+    EXPECT_EQ(1u, sweep.firefoxCount);
+    EXPECT_TRUE(windows.events().empty());
+    EXPECT_TRUE(IsWindow(folder));
+}
+
+TEST_F(Sweep, ClosesFrontToBackAndSparesOnlyTheFrontMost) {
+    HWND a = windows.make("CabinetWClass", "a");
+    HWND b = windows.make("CabinetWClass", "b");
+    HWND c = windows.make("CabinetWClass", "c");
+    windows.stack({b, c, a});
+    selection.targetExplorer = 1;
+
+    close();
+    const std::vector<WindowEvent>& all = windows.events();
+    ASSERT_EQ(3u, all.size());
+    EXPECT_EQ(b, all[0].window);
+    EXPECT_EQ(c, all[1].window);
+    EXPECT_EQ(a, all[2].window);
+
+    windows.destroyAll();
+    a = windows.make("CabinetWClass", "a");
+    b = windows.make("CabinetWClass", "b");
+    c = windows.make("CabinetWClass", "c");
+    windows.stack({c, a, b});
+    close(1);
+    EXPECT_EQ(0, windows.count(c, "close"));
+    EXPECT_EQ(1, windows.count(a, "close"));
+    EXPECT_EQ(1, windows.count(b, "close"));
+}
+
+TEST_F(Sweep, KeepTopmostSparesOneWindowInAllAcrossKinds) {
+    HWND fox = windows.make("MozillaWindowClass", "Firefox");
+    HWND folder = windows.make("CabinetWClass", "folder");
+    HWND fox2 = windows.make("MozillaWindowClass", "Firefox 2");
+    windows.stack({fox, folder, fox2});
+    selection.targetExplorer = selection.targetFirefox = 1;
+    close(1);
+    EXPECT_EQ(0, windows.count(fox, "close"));
+    EXPECT_EQ(1, windows.count(folder, "close"));
+    EXPECT_EQ(1, windows.count(fox2, "close"));
+
+    windows.destroyAll();
+    HWND only = windows.make("CabinetWClass", "only", true, WS_OVERLAPPEDWINDOW, false);
+    close(1);
+    EXPECT_TRUE(windows.events().empty());
+    EXPECT_TRUE(IsWindow(only));
+}
+
+TEST_F(Sweep, ClosedWindowsReallyClose) {
+    HWND folder = windows.make("CabinetWClass", "folder", true, WS_OVERLAPPEDWINDOW, false);
+    HWND other = windows.make("MozillaWindowClass", "Firefox", true, WS_OVERLAPPEDWINDOW, false);
+    selection.targetExplorer = 1;
+    close();
+    EXPECT_TRUE(test::waitUntil([&] { return !IsWindow(folder); }));
+    EXPECT_TRUE(IsWindow(other));
+}
+
+TEST_F(Sweep, MinimiseHidesMinimisesAndShowsAgain) {
+    HWND folder = windows.make("CabinetWClass", "folder");
+    selection.targetExplorer = 1;
+    sweep.runSweep(0, 0, 1, selection);
+    std::string sequence;
+    for (const WindowEvent& e : windows.events())
+        if (e.window == folder) sequence += e.what + " ";
+    EXPECT_EQ(0u, sequence.find("hide minimize")) << sequence;
+    EXPECT_TRUE(IsWindow(folder));
+    EXPECT_TRUE(IsIconic(folder));
+    EXPECT_TRUE(IsWindowVisible(folder));
+}
+
+TEST_F(Sweep, UserTargetsActOnlyWhileTheDialogIsExpanded) {
+    HWND note = windows.make("NotepadLike", "memo");
+    setTarget(selection.otherTargets[2], "-", "NotepadLike", "-");
+    close();
+    EXPECT_EQ(1u, sweep.otherCounts[2]);
+    EXPECT_EQ(0, windows.count(note, "close"));
+    EXPECT_EQ(0, sweep.sweepSelection.otherTargets[2].enabled);
+
+    sweep.dialogExpanded = 1;
+    close();
+    EXPECT_EQ(1, windows.count(note, "close"));
+}
+
+TEST_F(Sweep, WindowOfTwoSwitchedOnKindsIsHandledTwice) {
+    HWND folder = windows.make("CabinetWClass", "folder");
+    selection.targetExplorer = 1;
+    setTarget(selection.otherTargets[0], "-", "CabinetWClass", "-");
+    sweep.dialogExpanded = 1;
+    close();
+    EXPECT_EQ(2, windows.count(folder, "close"));
+    EXPECT_EQ(1u, sweep.explorerCount);
+    EXPECT_EQ(1u, sweep.otherCounts[0]);
+
+    // The spared first call still leaves the second one to close it.
+    windows.events();
+    windows.destroyAll();
+    folder = windows.make("CabinetWClass", "folder");
+    close(1);
+    EXPECT_EQ(1, windows.count(folder, "close"));
+}
+
+TEST_F(Sweep, UserTargetConditions) {
+    sweep.dialogExpanded = 1;
+    windows.make("TargetA", "report draft");
+    windows.make("TargetB", "hidden report", false);
+    windows.make("TargetA", "report popup", true, WS_POPUP);
+    HWND disabled = windows.make("TargetA", "report disabled");
+    EnableWindow(disabled, FALSE);
+    windows.make("TargetA", "report empty", true, WS_POPUP | WS_BORDER | WS_SYSMENU, true, 0, 0);
+
+    // Everything "-": the state of a missing section, never a match.
+    setTarget(selection.otherTargets[0], "-", "-", "-");
+    // %allwindow: visible, enabled, non-empty, border and system menu.
+    setTarget(selection.otherTargets[1], "%allwindow", "TargetA", "-");
+    // Any other keyword, the empty one included, matches nothing.
+    setTarget(selection.otherTargets[2], "allwindow", "-", "report");
+    setTarget(selection.otherTargets[3], "", "-", "report");
+    // Text alone matches hidden windows too; "!x" excludes titles containing x.
+    setTarget(selection.otherTargets[4], "-", "-", "report");
+    countOnly();
+    EXPECT_EQ(0u, sweep.otherCounts[0]);
+    EXPECT_EQ(1u, sweep.otherCounts[1]) << "only the plain TargetA window";
+    EXPECT_EQ(0u, sweep.otherCounts[2]);
+    EXPECT_EQ(0u, sweep.otherCounts[3]);
+    EXPECT_EQ(5u, sweep.otherCounts[4]);
+
+    setTarget(selection.otherTargets[0], "-", "TargetA", "!draft");
+    setTarget(selection.otherTargets[1], "-", "TargetA", "!");
+    setTarget(selection.otherTargets[2], "-", "TargetB", "report");
+    countOnly();
+    EXPECT_EQ(3u, sweep.otherCounts[0]) << "popup, disabled and empty";
+    EXPECT_EQ(0u, sweep.otherCounts[1]);
+    EXPECT_EQ(1u, sweep.otherCounts[2]);
+}
+
+TEST_F(Sweep, MainDialogIsNeverAUserTarget) {
+    sweep.dialogExpanded = 1;
+    HWND dialog = windows.make("TargetA", "Varnel");
+    windows.make("TargetA", "another");
+    ownDialog.attach(dialog);
+    setTarget(selection.otherTargets[0], "%allwindow", "-", "-");
+    close();
+    EXPECT_EQ(0, windows.count(dialog, "close"));
+    EXPECT_GE(sweep.otherCounts[0], 1u);
+    ownDialog.attach(nullptr);
+}
+
+TEST_F(Sweep, EmptyTextsFromBeforeTheFirstReloadMatchNothing) {
+    sweep.dialogExpanded = 1;
+    windows.make("TargetA", "anything");
+    memset(&selection, 0, sizeof selection);
+    for (OtherTarget& t : selection.otherTargets) t.enabled = 1;
+    close();
+    for (unsigned count : sweep.otherCounts) EXPECT_EQ(0u, count);
+    EXPECT_TRUE(windows.events().empty());
+}
+
+// The Edge/Chrome rule needs real processes: it reads the owner's image path.
+TEST(ChromiumRule, MatchesByClassTitleAndImageName) {
+    struct Case {
+        const char* exe;
+        const char* title;
+        bool expected;
+    } cases[] = {
+        {"chrome.exe", "New Tab - Chrome", true},
+        {"msedge.exe", "Start - Edge", true},
+        {"xchrome.exe", "ends in chrome.exe", true},
+        {"targetwin.exe", "same engine, other program", false},
+        {"upper\\MSEDGE.EXE", "upper-case image name", false},
+        {"chrome.exe", "Tray Assistant", false},
+        {"chrome.exe", "Tray Assistant and more", true},
+        {"chrome.exe", "", false},
+    };
+    for (const Case& c : cases) {
+        test::TargetWindows target;
+        ASSERT_TRUE(target.start({{"Chrome_WidgetWin_1", c.title}}, c.exe)) << c.exe;
+        VisitedWindow visited(target.window(0));
+        EXPECT_EQ(c.expected, matchChromium(visited) != 0) << c.exe << " / " << c.title;
+    }
+}
+
+TEST(ChromiumRule, SweepClosesOnlyBrowserProcessesWindows) {
+    test::TargetWindows chrome, edge, other;
+    ASSERT_TRUE(chrome.start({{"Chrome_WidgetWin_1", "Chrome"}, {"CabinetWClass", "folder"}}, "chrome.exe"));
+    ASSERT_TRUE(edge.start({{"Chrome_WidgetWin_1", "Edge"}}, "msedge.exe"));
+    ASSERT_TRUE(other.start({{"Chrome_WidgetWin_1", "Other"}}, "targetwin.exe"));
+
+    Settings live;
+    setInitialSettings(live);
+    live.waitTime = 0;
+    Ceditwindow none;
+    SweepState sweep(live, none);
+    TargetSelection selection = {};
+    selection.targetChromium = 1;
+    sweep.runSweep(0, 0, 0, selection);
+    EXPECT_EQ(2u, sweep.chromiumCount);
+    EXPECT_TRUE(chrome.waitClosed(0));
+    EXPECT_TRUE(edge.waitClosed(0));
+    EXPECT_TRUE(chrome.isOpen(1));
+    EXPECT_TRUE(other.isOpen(0));
+    EXPECT_EQ(0, other.events(0, "close"));
+}
+
+TEST(TextTests, EndsWithAndContainsAreByteExact) {
+    EXPECT_TRUE(endsWith("chrome.exe", "C:\\b\\chrome.exe"));
+    EXPECT_TRUE(endsWith("chrome.exe", "chrome.exe"));
+    EXPECT_FALSE(endsWith("chrome.exe", "hrome.exe"));
+    EXPECT_FALSE(endsWith("msedge.exe", "C:\\MSEDGE.EXE"));
+    EXPECT_FALSE(endsWith("chrome.exe", ""));
+    EXPECT_TRUE(textConditionHolds("-", "anything"));
+    EXPECT_TRUE(textConditionHolds("-", ""));
+    EXPECT_FALSE(textConditionHolds("!", "anything"));
+    EXPECT_TRUE(textConditionHolds("!Draft", "draft"));
+    EXPECT_FALSE(textConditionHolds("Draft", "draft"));
+}
+
+}  // namespace
