@@ -1,0 +1,26 @@
+#include "framework/CMDialog.h"
+
+#include "framework/DialogBinding.h"
+
+INT_PTR CMDialog::runModal(HINSTANCE instance, int templateId, HWND parent, LPARAM param) {
+    initParameter = param;
+    return runModalByName(instance, MAKEINTRESOURCEA(templateId), parent);
+}
+
+INT_PTR CMDialog::runModalByName(HINSTANCE instance, const char* templateName, HWND parent) {
+    return DialogBoxParamA(instance, templateName, parent, staticModalProc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+// Only the command id counts; the notification code is not looked at.
+INT_PTR CMDialog::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+    if (msg == WM_COMMAND) {
+        if (LOWORD(wParam) == IDOK) EndDialog(dialog, 1);
+        if (LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 0);
+    }
+    return 0;
+}
+
+INT_PTR CALLBACK CMDialog::staticModalProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return bindDialogMessage<CMDialog>(dialog, msg, wParam, lParam);
+}

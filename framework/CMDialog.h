@@ -17,5 +17,5 @@ public:
     static INT_PTR CALLBACK staticModalProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
-    LPARAM initParameter;
+    LPARAM initParameter = 0;
 };

@@ -20,5 +20,5 @@ public:
                                                LPARAM lParam);
 
 private:
-    LPARAM initParameter;
+    LPARAM initParameter = 0;
 };

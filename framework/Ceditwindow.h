@@ -6,7 +6,7 @@
 // the window as a dialog; the edit-control operations take the id of an edit control.
 class Ceditwindow {
 public:
-    Ceditwindow() {}
+    Ceditwindow() = default;
     explicit Ceditwindow(HWND window) : hwnd(window) {}
 
     void attach(HWND window) { hwnd = window; }
@@ -45,5 +45,5 @@ public:
     void scrollToEnd(int id);
 
 protected:
-    HWND hwnd;
+    HWND hwnd = nullptr;
 };
