@@ -1,0 +1,311 @@
+// Quillon as a real child process in a folder of its own: its message boxes are found, read and
+// answered from here, and the Run key is read back. Built once for each language.
+
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#if QUILLON_JAPANESE
+#define QUILLON_SUITE QuillonJapanese
+#else
+#define QUILLON_SUITE QuillonEnglish
+#endif
+
+namespace {
+
+const wchar_t RUN_KEY[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::wstring TEST_VALUE = L"QuillonTestValue";
+const std::wstring LONGEST_VALUE(127, L'K');
+
+#if QUILLON_JAPANESE
+const std::wstring CAPTION = L"自動起動を設定";
+const std::wstring NO_SETTING = L" 自動起動設定なし";
+const std::wstring SET_DONE = L"自動起動を設定しました";
+const std::wstring REMOVED_DONE = L"自動起動を解除しました";
+std::wstring question(const std::wstring& name, const std::wstring& current) {
+    return L"Windows起動時に、" + name + L"を自動起動しますか？\r\n\r\n現在の設定:" + current +
+           L"\r\n\r\n[はい]\t→自動起動を設定\r\n[いいえ]\t→自動起動設定を解除";
+}
+#else
+const std::wstring CAPTION = L"Auto run settting";
+const std::wstring NO_SETTING = L" No autorun setting";
+const std::wstring SET_DONE = L"Successfully set up automatic startup";
+const std::wstring REMOVED_DONE = L"Deleted settings successfully.";
+std::wstring question(const std::wstring& name, const std::wstring& current) {
+    return L"Do you want " + name + L" to run automatically?\r\n\r\ncurrent setting:" + current +
+           L"\r\n\r\n[YES]\t->Set autorun\r\n[NO]\t->Unset autorun";
+}
+#endif
+
+std::wstring widen(const std::string& text) {
+    wchar_t buffer[4096] = {};
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, buffer, 4095);
+    return buffer;
+}
+
+HKEY openRunKey() {
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, RUN_KEY, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key);
+    return key;
+}
+
+void setRunValue(const std::wstring& name, DWORD type, const void* data, DWORD bytes) {
+    HKEY key = openRunKey();
+    ASSERT_TRUE(key);
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key, name.c_str(), 0, type,
+                                            static_cast<const BYTE*>(data), bytes));
+    RegCloseKey(key);
+}
+
+void setRunText(const std::wstring& name, const std::wstring& text) {
+    setRunValue(name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * 2));
+}
+
+void deleteRunValue(const std::wstring& name) {
+    HKEY key = openRunKey();
+    RegDeleteValueW(key, name.c_str());
+    RegCloseKey(key);
+}
+
+struct RunValue {
+    bool exists = false;
+    DWORD type = 0;
+    DWORD bytes = 0;
+    std::wstring text;
+};
+
+RunValue readRunValue(const std::wstring& name) {
+    RunValue value;
+    static wchar_t data[8192];
+    HKEY key = openRunKey();
+    value.bytes = sizeof data - 2;
+    ZeroMemory(data, sizeof data);
+    value.exists = RegQueryValueExW(key, name.c_str(), nullptr, &value.type,
+                                    reinterpret_cast<BYTE*>(data), &value.bytes) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    value.text = data;
+    return value;
+}
+
+std::wstring windowText(HWND window) {
+    static wchar_t text[8192];
+    text[0] = 0;
+    GetWindowTextW(window, text, 8192);
+    return text;
+}
+
+std::wstring boxText(HWND box) {
+    static wchar_t text[8192];
+    text[0] = 0;
+    GetDlgItemTextW(box, 0xFFFF, text, 8192);
+    return text;
+}
+
+struct BoxSearch {
+    DWORD processId;
+    const std::wstring* caption;
+    HWND other;
+    HWND found;
+};
+
+BOOL CALLBACK matchBox(HWND window, LPARAM param) {
+    BoxSearch* search = reinterpret_cast<BoxSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (owner == search->processId && window != search->other && IsWindowVisible(window) &&
+        std::wstring(className) == L"#32770" && windowText(window) == *search->caption) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+class QUILLON_SUITE : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(test::copyFile(test::binFolder() + "Quillon.exe", folder.file("Quillon.exe")));
+        removeTestValues();
+    }
+    void TearDown() override {
+        quillon.kill();
+        removeTestValues();
+    }
+    void removeTestValues() {
+        for (const std::wstring& name : {TEST_VALUE, std::wstring(L"1"), LONGEST_VALUE})
+            deleteRunValue(name);
+    }
+
+    void writeIni(const std::string& key, const std::string& name, const std::string& file) {
+        ASSERT_TRUE(test::writeFile(folder.file("Quillon.ini"), "[AUTORUN]\r\nKEY=" + key +
+                                    "\r\nNAME=" + name + "\r\nFILE=" + file + "\r\n"));
+    }
+    void start() { ASSERT_TRUE(quillon.start(folder.file("Quillon.exe"), "", folder.path())); }
+
+    // A visible message box of Quillon's with this caption, other than `other`.
+    HWND waitForBox(const std::wstring& caption, HWND other = nullptr) {
+        BoxSearch search = {quillon.id(), &caption, other, nullptr};
+        test::waitUntil([&] {
+            EnumWindows(matchBox, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        }, 20000);
+        return search.found;
+    }
+    void press(HWND box, int button) {
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    }
+    // Answers the question with `button` and returns the box that follows, checked by caption.
+    HWND answer(HWND questionBox, int button, const std::wstring& nextCaption) {
+        press(questionBox, button);
+        return waitForBox(nextCaption, questionBox);
+    }
+    void expectEndsWithZero() {
+        DWORD code = 1;
+        ASSERT_TRUE(quillon.wait(20000, &code));
+        EXPECT_EQ(0u, code);
+    }
+    std::wstring quotedBesideQuillon(const std::string& file) {
+        return L"\"" + widen(folder.path() + file) + L"\"";
+    }
+
+    test::TempDir folder;
+    test::Process quillon;
+};
+
+TEST_F(QUILLON_SUITE, QuestionWithoutValueOffersYesNoCancelAndCancelChangesNothing) {
+    EXPECT_EQ(QUILLON_JAPANESE ? 1041u : 1033u, GetThreadLocale());
+    writeIni("QuillonTestValue", "Test Program", "prog.exe");
+    start();
+    HWND box = waitForBox(CAPTION);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(question(L"Test Program", NO_SETTING), boxText(box));
+    for (int button : {IDYES, IDNO, IDCANCEL}) EXPECT_TRUE(GetDlgItem(box, button)) << button;
+    EXPECT_FALSE(GetDlgItem(box, IDOK));
+    press(box, IDCANCEL);
+    expectEndsWithZero();
+    EXPECT_FALSE(readRunValue(TEST_VALUE).exists);
+}
+
+TEST_F(QUILLON_SUITE, CurrentValueFollowsTheLabelAndCancelOrCloseKeepsIt) {
+    const std::wstring old = L"\"C:\\Old Place\\old.exe\"";
+    setRunText(TEST_VALUE, old);
+    writeIni("QuillonTestValue", "Test Program", "prog.exe");
+    for (UINT message : {UINT(WM_COMMAND), UINT(WM_CLOSE)}) {
+        start();
+        HWND box = waitForBox(CAPTION);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(question(L"Test Program", old), boxText(box));
+        if (message == WM_CLOSE) PostMessageW(box, WM_CLOSE, 0, 0); else press(box, IDCANCEL);
+        expectEndsWithZero();
+        EXPECT_EQ(old, readRunValue(TEST_VALUE).text);
+    }
+}
+
+TEST_F(QUILLON_SUITE, YesStoresQuotedPathBesideQuillonAndConfirms) {
+    setRunText(TEST_VALUE, L"old");
+    writeIni("QuillonTestValue", "Test Program", "sub\\prog.exe");
+    start();
+    HWND done = answer(waitForBox(CAPTION), IDYES, CAPTION);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(SET_DONE, boxText(done));
+    press(done, IDOK);
+    expectEndsWithZero();
+
+    RunValue value = readRunValue(TEST_VALUE);
+    const std::wstring expected = quotedBesideQuillon("sub\\prog.exe");
+    EXPECT_EQ(expected, value.text);
+    EXPECT_EQ(DWORD(REG_SZ), value.type);
+    EXPECT_EQ((expected.size() + 1) * 2, value.bytes);
+}
+
+TEST_F(QUILLON_SUITE, NoRemovesValueAndConfirms) {
+    setRunText(TEST_VALUE, L"\"C:\\x.exe\"");
+    writeIni("QuillonTestValue", "Test Program", "prog.exe");
+    start();
+    HWND done = answer(waitForBox(CAPTION), IDNO, CAPTION);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(REMOVED_DONE, boxText(done));
+    press(done, IDOK);
+    expectEndsWithZero();
+    EXPECT_FALSE(readRunValue(TEST_VALUE).exists);
+}
+
+TEST_F(QUILLON_SUITE, NoWithoutValueReportsTheSystemErrorAndEnds) {
+    wchar_t* systemText = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
+                       FORMAT_MESSAGE_FROM_SYSTEM,
+                   nullptr, ERROR_FILE_NOT_FOUND, 0x400, reinterpret_cast<wchar_t*>(&systemText),
+                   0, nullptr);
+    const std::wstring expected = systemText && *systemText ? systemText : L"Error 2";
+    LocalFree(systemText);
+
+    writeIni("QuillonTestValue", "Test Program", "prog.exe");
+    start();
+    HWND error = answer(waitForBox(CAPTION), IDNO, L"Error");
+    ASSERT_TRUE(error);
+    EXPECT_EQ(expected, boxText(error));
+    press(error, IDOK);
+    // No confirmation follows: Quillon ends on its own.
+    expectEndsWithZero();
+}
+
+TEST_F(QUILLON_SUITE, WithoutIniTheDefaultsNameValueAndFile) {
+    start();
+    HWND box = waitForBox(CAPTION);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(question(L"2", NO_SETTING), boxText(box));
+    HWND done = answer(box, IDYES, CAPTION);
+    ASSERT_TRUE(done);
+    press(done, IDOK);
+    expectEndsWithZero();
+    EXPECT_EQ(quotedBesideQuillon("3"), readRunValue(L"1").text);
+}
+
+TEST_F(QUILLON_SUITE, AnEmptyKeyNameOrFileEndsAtOnceWithoutAMessage) {
+    const std::string empty[][3] = {{"", "Test Program", "prog.exe"},
+                                    {"QuillonTestValue", "", "prog.exe"},
+                                    {"QuillonTestValue", "Test Program", ""}};
+    for (const auto& fields : empty) {
+        writeIni(fields[0], fields[1], fields[2]);
+        start();
+        // A message box would keep Quillon waiting for an answer.
+        expectEndsWithZero();
+    }
+    EXPECT_FALSE(readRunValue(TEST_VALUE).exists);
+}
+
+TEST_F(QUILLON_SUITE, LongestValuesAreKeptWholeInQuestionAndData) {
+    const std::wstring current(2047, L'c');
+    setRunText(LONGEST_VALUE, current);
+    // Longer INI values are cut to 127 characters.
+    writeIni(std::string(200, 'K'), std::string(200, 'N'), std::string(200, 'F'));
+    start();
+    HWND box = waitForBox(CAPTION);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(question(std::wstring(127, L'N'), current), boxText(box));
+    HWND done = answer(box, IDYES, CAPTION);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(SET_DONE, boxText(done));
+    press(done, IDOK);
+    expectEndsWithZero();
+    EXPECT_EQ(quotedBesideQuillon(std::string(127, 'F')), readRunValue(LONGEST_VALUE).text);
+}
+
+TEST_F(QUILLON_SUITE, CurrentValueWithoutTerminatingZeroIsCut) {
+    // Binary data, so that the registry adds no terminating zero of its own.
+    const std::wstring unterminated(2048, L'Q');
+    setRunValue(TEST_VALUE, REG_BINARY, unterminated.data(), 4096);
+    writeIni("QuillonTestValue", "Test Program", "prog.exe");
+    start();
+    HWND box = waitForBox(CAPTION);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(question(L"Test Program", std::wstring(2047, L'Q')), boxText(box));
+    press(box, IDCANCEL);
+    expectEndsWithZero();
+}
+
+}  // namespace
