@@ -1,0 +1,92 @@
+// Resource ids of Varnel. Plain #defines only, so that both the C++ sources and the resource
+// compiler can include this file.
+#ifndef VARNEL_RESOURCE_H
+#define VARNEL_RESOURCE_H
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Manifest (RT_MANIFEST, id 1 as for every executable)
+#define IDR_MANIFEST 1
+
+// String table
+#define IDS_RUNNING 2       // dialog title while a sweep runs
+#define IDS_CLOSE_ALL 3     // run button, Ctrl up
+#define IDS_CANCEL 4        // cancel button, Ctrl up
+#define IDS_SETTINGS_ONLY 5 // cancel button, Ctrl held
+#define IDS_MINIMISE_ALL 6  // run button, Ctrl held
+
+// Icons
+#define IDI_VARNEL 101
+#define IDI_PIN_OFF 104
+#define IDI_PIN_ON 105
+#define IDI_EXPAND 112
+#define IDI_COLLAPSE 113
+
+// Bitmaps
+#define IDB_TRAY 108
+#define IDB_RULE 109
+
+// Dialog templates
+#define IDD_MAIN 102
+#define IDD_WELCOME 107
+#define IDD_SETTINGS 114
+
+// Tray popup menu
+#define IDR_TRAY_MENU 106
+
+// Main dialog (IDD_MAIN)
+#define IDC_RUN 1 // the same value as IDOK, so Enter runs the sweep
+#define IDC_EXPLORER 1000
+#define IDC_CHROMIUM 1001
+#define IDC_FIREFOX 1002
+#define IDC_KEEP_TOPMOST 1003
+#define IDC_FONT_SOURCE 1004 // emptied static; the link font is made from its font
+#define IDC_PIN_BUTTON 1005
+#define IDC_COUNT_EXPLORER 1006
+#define IDC_COUNT_CHROMIUM 1007
+#define IDC_COUNT_FIREFOX 1008
+#define IDC_CANCEL_BUTTON 1009
+// User-defined target i: check box IDC_OTHER0 + 2*i, count IDC_OTHER_COUNT0 + 2*i.
+#define IDC_OTHER0 1010
+#define IDC_OTHER_COUNT0 1011
+#define IDC_OTHER1 1012
+#define IDC_OTHER_COUNT1 1013
+#define IDC_OTHER2 1014
+#define IDC_OTHER_COUNT2 1015
+#define IDC_OTHER3 1016
+#define IDC_OTHER_COUNT3 1017
+#define IDC_OTHER4 1018
+#define IDC_OTHER_COUNT4 1019
+#define IDC_EDIT_TARGETS 1020
+#define IDC_TARGET_GROUP 1021
+#define IDC_EXPAND 1024
+#define IDC_COLLAPSE 1025
+#define IDC_HELP_LINK 1027
+
+// Welcome dialog (IDD_WELCOME); its close button is IDOK
+#define IDC_VERSION 1010
+#define IDC_REGISTRAR 1011
+#define IDC_NON_RESIDENT 1025
+#define IDC_MODE_STANDARD 1029
+#define IDC_MODE_MAIN_ONLY 1030
+
+// Settings dialog (IDD_SETTINGS); its buttons are IDOK and IDCANCEL
+#define IDC_SETTINGS_NON_RESIDENT 1025
+#define IDC_WAIT_TIME 1026
+
+// Tray menu commands
+#define IDM_EXIT 40001
+#define IDM_OPEN_MAIN 40002
+#define IDM_MINIMISE_ALL 40003
+#define IDM_CLOSE_ALL 40004
+#define IDM_CLOSE_EXPLORER 40005
+#define IDM_CLOSE_CHROMIUM 40006
+#define IDM_CLOSE_FIREFOX 40007
+#define IDM_CANCEL 40008
+#define IDM_ABOUT 40009
+#define IDM_KEEP_TOPMOST 40010
+#define IDM_OPTIONS 40011
+
+#endif
