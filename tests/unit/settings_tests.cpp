@@ -1,8 +1,286 @@
 #include <gtest/gtest.h>
 
-#include "settings/SettingsFile.h"
+#include <climits>
+#include <cstring>
+#include <shlobj.h>
 
-TEST(SettingsValueForms, OnlyExactTrueIsOn) {
+#include "settings/PathUtil.h"
+#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
+#include "settings/TargetFile.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+std::string besideProgram(const char* name) { return test::binFolder() + name; }
+
+std::string profile(const std::string& path, const char* section, const char* key) {
+    char value[512];
+    GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, path.c_str());
+    return value;
+}
+
+// Each test starts as on a first run: no application-data file, no files beside the program.
+class SettingsFiles : public ::testing::Test {
+protected:
+    void SetUp() override { clean(); }
+    void TearDown() override { clean(); }
+    void clean() {
+        test::removeAppDataSettings();
+        DeleteFileA(besideProgram("vrnl.ini").c_str());
+        DeleteFileA(besideProgram("target.ini").c_str());
+    }
+    Settings loaded(int* showWelcome = nullptr) {
+        Settings s;
+        setInitialSettings(s);
+        int welcome = loadSettings(s);
+        if (showWelcome) *showWelcome = welcome;
+        return s;
+    }
+};
+
+TEST_F(SettingsFiles, NoFileGivesTheDefaults) {
+    Settings initial;
+    setInitialSettings(initial);
+    int welcome = 0;
+    Settings s = loaded(&welcome);
+    EXPECT_EQ(1, welcome);
+    EXPECT_EQ(0, memcmp(&initial, &s, sizeof s));
+    EXPECT_EQ(1, s.showOnTop);
+    EXPECT_EQ(1, s.selection.targetExplorer);
+    EXPECT_EQ(50, s.waitTime);
+    EXPECT_EQ(-1, s.dialogLeft);
+    EXPECT_EQ(0, s.hotkeyMode);
+}
+
+TEST_F(SettingsFiles, FirstStartReadsVrnlIniThenTheApplicationDataFile) {
+    test::writeFile(besideProgram("vrnl.ini"),
+                    "[TARGET]\r\nIE=true\r\nAP03=true\r\n[SETTINGS]\r\nWAITTIME=75ms\r\nRUNNEXT=false\r\n"
+                    "[RECT]\r\nLEFT=-5\r\n");
+    int welcome = 1;
+    Settings s = loaded(&welcome);
+    EXPECT_EQ(0, welcome);
+    EXPECT_EQ(1, s.selection.targetChromium);
+    EXPECT_EQ(1, s.selection.otherTargets[3].enabled);
+    EXPECT_EQ(75, s.waitTime);
+    EXPECT_EQ(-5, s.dialogLeft);
+
+    s.waitTime = 120;
+    saveSettings(s);
+    ASSERT_TRUE(test::fileExistsPlain(test::appDataSettingsFile()));
+    test::writeFile(besideProgram("vrnl.ini"), "[SETTINGS]\r\nWAITTIME=7\r\n");
+    EXPECT_EQ(120, loaded().waitTime) << "vrnl.ini serves only the first start";
+}
+
+TEST_F(SettingsFiles, OnlyExactTrueIsOn) {
+    test::writeFile(besideProgram("vrnl.ini"),
+                    "[TARGET]\r\nEX=TRUE\r\nIE=true\r\nNN=1\r\nAP00=yes\r\nAP01=True\r\nAP02=\r\n"
+                    "[OPTIONS]\r\nTOPMOST=false\r\nKEEP1ST=true\r\n");
+    Settings s = loaded();
+    EXPECT_EQ(0, s.selection.targetExplorer);
+    EXPECT_EQ(1, s.selection.targetChromium);
+    EXPECT_EQ(0, s.selection.targetFirefox);
+    EXPECT_EQ(0, s.selection.otherTargets[0].enabled);
+    EXPECT_EQ(0, s.selection.otherTargets[1].enabled);
+    EXPECT_EQ(0, s.selection.otherTargets[2].enabled);
+    EXPECT_EQ(0, s.showOnTop);
+    EXPECT_EQ(1, s.keepTopmost);
+}
+
+TEST_F(SettingsFiles, IntegersAndTheWaitTimeRange) {
+    std::string longBlank(130, ' ');
+    test::writeFile(besideProgram("vrnl.ini"),
+                    "[RECT]\r\nLEFT=99999999999\r\nTOP=-99999999999\r\n[HOTKEY]\r\nMODE=x1\r\n"
+                    "[SETTINGS]\r\nWAITTIME=100000\r\n");
+    Settings s = loaded();
+    EXPECT_EQ(INT_MAX, s.dialogLeft);
+    EXPECT_EQ(INT_MIN, s.dialogTop);
+    EXPECT_EQ(0, s.hotkeyMode);
+    EXPECT_EQ(200, s.waitTime);
+
+    // Values are cut at 127 bytes before conversion: the digit after 130 bytes is never seen.
+    test::writeFile(besideProgram("vrnl.ini"),
+                    "[RECT]\r\nLEFT=0" + longBlank + "5\r\n[HOTKEY]\r\nMODE= +1\r\n[SETTINGS]\r\nWAITTIME=-3\r\n");
+    s = loaded();
+    EXPECT_EQ(0, s.dialogLeft);
+    EXPECT_EQ(1, s.hotkeyMode);
+    EXPECT_EQ(0, s.waitTime);
+}
+
+TEST_F(SettingsFiles, SaveWritesEveryKeyAndTurnsTheWelcomeOff) {
+    Settings s;
+    setInitialSettings(s);
+    s.selection.otherTargets[4].enabled = 1;
+    s.dialogLeft = 321;
+    s.hotkeyMode = 1;
+    s.nonResident = 1;
+    saveSettings(s);
+    std::string file = test::appDataSettingsFile();
+    EXPECT_EQ("true", profile(file, "TARGET", "EX"));
+    EXPECT_EQ("false", profile(file, "TARGET", "IE"));
+    EXPECT_EQ("false", profile(file, "TARGET", "NN"));
+    for (const char* key : {"AP00", "AP01", "AP02", "AP03"}) EXPECT_EQ("false", profile(file, "TARGET", key));
+    EXPECT_EQ("true", profile(file, "TARGET", "AP04"));
+    EXPECT_EQ("true", profile(file, "OPTIONS", "TOPMOST"));
+    EXPECT_EQ("false", profile(file, "OPTIONS", "KEEP1ST"));
+    EXPECT_EQ("false", profile(file, "OPTIONS", "FULLSIZE"));
+    EXPECT_EQ("321", profile(file, "RECT", "LEFT"));
+    EXPECT_EQ("-1", profile(file, "RECT", "TOP"));
+    EXPECT_EQ("1", profile(file, "HOTKEY", "MODE"));
+    EXPECT_EQ("true", profile(file, "SETTINGS", "NOBACK"));
+    EXPECT_EQ("50", profile(file, "SETTINGS", "WAITTIME"));
+    EXPECT_EQ("false", profile(file, "SETTINGS", "RUNNEXT"));
+    EXPECT_FALSE(test::fileExistsPlain(file + ".tmp"));
+
+    int welcome = 1;
+    Settings back = loaded(&welcome);
+    EXPECT_EQ(0, welcome);
+    EXPECT_EQ(0, memcmp(&s, &back, sizeof s));
+}
+
+TEST_F(SettingsFiles, AFolderNamedDefaultIniMeansNothingIsStored) {
+    std::string file = test::appDataSettingsFile();
+    CreateDirectoryA((test::appDataFolder() + "\\Lumo").c_str(), nullptr);
+    CreateDirectoryA((test::appDataFolder() + "\\Lumo\\Varnel").c_str(), nullptr);
+    ASSERT_TRUE(CreateDirectoryA(file.c_str(), nullptr));
+    test::writeFile(besideProgram("vrnl.ini"), "[SETTINGS]\r\nWAITTIME=33\r\n");
+    Settings s = loaded();
+    EXPECT_EQ(33, s.waitTime);
+    saveSettings(s);
+    EXPECT_TRUE(fileExists(file.c_str(), 1));
+    EXPECT_FALSE(test::fileExistsPlain(file + ".tmp"));
+    EXPECT_EQ("[SETTINGS]\r\nWAITTIME=33\r\n", test::readFile(besideProgram("vrnl.ini")));
+}
+
+TEST_F(SettingsFiles, TargetIniSectionsAndCuts) {
+    OtherTarget t;
+    memset(&t, 'x', sizeof t);
+    t.enabled = 7;
+    loadOtherTarget(0, t);
+    EXPECT_STREQ("-", t.name);
+    EXPECT_STREQ("-", t.spec);
+    EXPECT_STREQ("-", t.className);
+    EXPECT_STREQ("-", t.text);
+    EXPECT_EQ(7, t.enabled);
+
+    std::string longName(200, 'n'), longSpec(40, 's'), longClass(150, 'c'), longText(300, 't');
+    test::writeFile(besideProgram("target.ini"),
+                    "[TARGET00]\r\nNAME=Notes only\r\n"
+                    "[TARGET01]\r\nNAME=" + longName + "\r\nSPEC=" + longSpec + "\r\nCLASS=" + longClass +
+                    "\r\nTEXT=" + longText + "\r\n"
+                    "[TARGET05]\r\nNAME=sixth\r\n[TARGET5]\r\nNAME=no zero\r\n[TARGET04]\r\nCLASS=Notepad\r\n");
+    loadOtherTarget(0, t);
+    EXPECT_STREQ("Notes only", t.name);
+    EXPECT_STREQ("-", t.className);
+    loadOtherTarget(1, t);
+    EXPECT_EQ(longName.substr(0, 127), t.name);
+    EXPECT_EQ(longSpec.substr(0, 31), t.spec);
+    EXPECT_EQ(longClass.substr(0, 127), t.className);
+    EXPECT_EQ(longText.substr(0, 255), t.text);
+    loadOtherTarget(4, t);
+    EXPECT_STREQ("-", t.name);
+    EXPECT_STREQ("Notepad", t.className);
+    EXPECT_EQ(7, t.enabled);
+}
+
+TEST(ValueForms, IntegersSaturateAndStopAtJunk) {
+    EXPECT_EQ(0, parseInteger(""));
+    EXPECT_EQ(0, parseInteger("abc"));
+    EXPECT_EQ(42, parseInteger(" \t42"));
+    EXPECT_EQ(-7, parseInteger("-7x"));
+    EXPECT_EQ(7, parseInteger("+7"));
+    EXPECT_EQ(0, parseInteger("- 7"));
+    EXPECT_EQ(INT_MAX, parseInteger("2147483648"));
+    EXPECT_EQ(INT_MIN, parseInteger("-2147483648"));
+    EXPECT_EQ(INT_MIN, parseInteger("-2147483649000000000000"));
     EXPECT_EQ(1, parseSwitch("true"));
+    EXPECT_EQ(0, parseSwitch("true!"));
     EXPECT_EQ(0, parseSwitch("TRUE"));
 }
+
+TEST(PathUtil, TruncateAfterLastWalksDoubleByteCharacters) {
+    ASSERT_EQ(932u, GetACP()) << "these tests need the Japanese code page";
+    char text[64];
+    strcpy(text, "abc");
+    C_PathUtil::truncateAfterLast(text, '\\');
+    EXPECT_STREQ("", text);
+    strcpy(text, "C:\\a\\b\\");
+    C_PathUtil::truncateAfterLast(text, '\\');
+    EXPECT_STREQ("C:\\a\\b\\", text);
+    // 表 is 0x95 0x5C in code page 932: its trail byte is not a backslash.
+    strcpy(text, "C:\\\x95\x5C\\x.exe");
+    C_PathUtil::truncateAfterLast(text, '\\');
+    EXPECT_STREQ("C:\\\x95\x5C\\", text);
+    strcpy(text, "C:\\\x95\x5C");
+    C_PathUtil::truncateAfterLast(text, '\\');
+    EXPECT_STREQ("C:\\", text);
+}
+
+TEST(PathUtil, FileExistsTellsFilesFromFolders) {
+    test::TempDir dir;
+    std::string file = dir.file("a.txt");
+    test::writeFile(file, "x");
+    EXPECT_EQ(1, fileExists(file.c_str(), 0));
+    EXPECT_EQ(0, fileExists(file.c_str(), 1));
+    std::string folder = dir.file("sub");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    EXPECT_EQ(1, fileExists(folder.c_str(), 1));
+    EXPECT_EQ(0, fileExists(folder.c_str(), 0));
+    EXPECT_EQ(0, fileExists(dir.file("none").c_str(), 0));
+    EXPECT_EQ(0, fileExists(dir.file("none").c_str(), 1));
+}
+
+TEST(PathUtil, SpecialFolderPathAppendsTheRelativePath) {
+    char path[310];
+    ASSERT_NE(nullptr, C_PathUtil().makeSpecialFolderPath(path, sizeof path, CSIDL_APPDATA, "Lumo\\Varnel\\default.ini"));
+    EXPECT_EQ(test::appDataSettingsFile(), path);
+    char small[12];
+    EXPECT_EQ(nullptr, C_PathUtil().makeSpecialFolderPath(small, sizeof small, CSIDL_APPDATA, "Lumo"));
+}
+
+// The program folder as a program sees it: pathprobe.exe copied into chosen folders.
+std::vector<std::string> probe(const std::string& folder) {
+    std::string exe = folder + "pathprobe.exe";
+    test::copyFile(test::binFolder() + "pathprobe.exe", exe);
+    test::TempDir out;
+    test::Process p;
+    DWORD code = 99;
+    std::vector<std::string> lines;
+    if (!p.start(exe, "\"" + out.file("out.txt") + "\"") || !p.wait(10000, &code) || code != 0) return lines;
+    std::string text = test::readFile(out.file("out.txt"));
+    size_t start = 0, end;
+    while ((end = text.find('\n', start)) != std::string::npos) {
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+TEST(PathUtil, ModuleFolderKeepsADoubleByteFolderName) {
+    ASSERT_EQ(932u, GetACP());
+    test::TempDir dir;
+    std::string folder = dir.file("\x95\x5C") + "\\";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    std::vector<std::string> lines = probe(folder);
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ(folder, lines[0]);
+    EXPECT_EQ(folder + "target.ini", lines[1]);
+    EXPECT_EQ(folder + "vrnl.ini", lines[2]);
+}
+
+TEST(PathUtil, AProgramPathThatDoesNotFitIsRefusedNotCut) {
+    test::TempDir dir;
+    // target.ini leaves 240 bytes for the program's path, vrnl.ini 292.
+    std::string folder = dir.path();
+    std::string leaf(240 - folder.size() - 1 - std::string("pathprobe.exe").size(), 'd');
+    folder += leaf + "\\";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_EQ(240u, (folder + "pathprobe.exe").size());
+    std::vector<std::string> lines = probe(folder);
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ(folder, lines[0]);
+    EXPECT_EQ("", lines[1]);
+    EXPECT_EQ(folder + "vrnl.ini", lines[2]);
+}
+
+}  // namespace

@@ -1,0 +1,19 @@
+// Writes what the path utilities make of this program's own location, one result a line, into
+// the file named by its argument: the folder (260 bytes), target.ini (260) and vrnl.ini (310).
+
+#include <cstdio>
+
+#include "settings/PathUtil.h"
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 2;
+    C_PathUtil util;
+    char folder[260], target[260], settings[310];
+    util.getModuleFolder(folder, sizeof folder);
+    util.makeModuleFilePath(target, sizeof target, "target.ini");
+    util.makeModuleFilePath(settings, sizeof settings, "vrnl.ini");
+    FILE* out = fopen(argv[1], "wb");
+    if (!out) return 3;
+    fprintf(out, "%s\n%s\n%s\n", folder, target, settings);
+    return fclose(out) == 0 ? 0 : 4;
+}
