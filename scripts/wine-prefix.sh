@@ -7,16 +7,20 @@ set -eu
 : "${WINEPREFIX:?}"
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-[ -f "$WINEPREFIX/.varnel-ready-2" ] && exit 0
+[ -f "$WINEPREFIX/.varnel-ready-3" ] && exit 0
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
 flock 9
-[ -f "$WINEPREFIX/.varnel-ready-2" ] && exit 0
+[ -f "$WINEPREFIX/.varnel-ready-3" ] && exit 0
 
 DISPLAY= wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1280x1024 /f >/dev/null 2>&1
+# The dialogs' face is not installed here: draw it with the proportional IPA Gothic, whose
+# metrics are close, rather than Wine's fixed-width fallback. The name converts from UTF-8.
+LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+  /v 'ＭＳ Ｐゴシック' /t REG_SZ /d 'IPAPGothic' /f >/dev/null 2>&1
 wineserver -w
-touch "$WINEPREFIX/.varnel-ready-2"
+touch "$WINEPREFIX/.varnel-ready-3"
