@@ -239,8 +239,18 @@ TEST_F(FrameworkWindow, BackBufferPaintsTheWindow) {
 
 // Dialogs.
 
+// The background brush that the dialog manager hands back for the dialog.
+LRESULT askBrush(HWND dialog) {
+    HDC dc = GetDC(dialog);
+    LRESULT answer = SendMessageA(dialog, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
+                                  reinterpret_cast<LPARAM>(dialog));
+    ReleaseDC(dialog, dc);
+    return answer;
+}
+
 // Records what reaches dialogProc and claims every message as handled, which the framework
-// must not pass on. WM_APP runs `action` inside the dialog.
+// must not pass on. WM_APP asks the dialog for its brush from inside, then posts the command
+// in wParam.
 template <class Base>
 class RecordingDialog : public Base {
 public:
@@ -266,10 +276,7 @@ public:
         }
         if (msg == WM_CTLCOLORDLG) return reinterpret_cast<INT_PTR>(brush);
         if (msg == WM_APP) {
-            HDC dc = GetDC(dialog);
-            colourAnswer = SendMessageA(dialog, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
-                                        reinterpret_cast<LPARAM>(dialog));
-            ReleaseDC(dialog, dc);
+            colourAnswer = askBrush(dialog);
             PostMessageA(dialog, WM_COMMAND, wParam, 0);
             return TRUE;
         }
@@ -332,14 +339,6 @@ TEST(FrameworkModalDialog, DialogManagerNeverSeesAHandledMessage) {
 INT_PTR CALLBACK claimingProc(HWND, UINT msg, WPARAM, LPARAM) {
     if (msg == WM_CTLCOLORDLG) return reinterpret_cast<INT_PTR>(GetStockObject(BLACK_BRUSH));
     return msg == WM_INITDIALOG;
-}
-
-LRESULT askBrush(HWND dialog) {
-    HDC dc = GetDC(dialog);
-    LRESULT answer = SendMessageA(dialog, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
-                                  reinterpret_cast<LPARAM>(dialog));
-    ReleaseDC(dialog, dc);
-    return answer;
 }
 
 TEST(FrameworkModelessDialog, ReturnsFalseToTheDialogManager) {

@@ -202,8 +202,6 @@ TEST_F(Hyperlink, ClickWithNotifyTargetTellsTheOwnerOnly) {
     EXPECT_FALSE(test::fileExistsPlain(folder.file("skipped.txt")));
 }
 
-// The target is everything after the first TAB, a second TAB included; so a second TAB in
-// front of a path would spoil it, and the path must come right after the first.
 TEST_F(Hyperlink, ClickOpensTheTextAfterTheFirstTab) {
     test::TempDir folder;
     std::string script = markerScript(folder, "opened");
