@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake make g++-mingw-w64-i686 mingw-w64-i686-dev googletest
   wine wine32:i386 xvfb x11-utils imagemagick
-  locales fonts-ipafont-gothic zip unzip python3
+  locales fonts-ipafont-gothic fonts-wine zip unzip python3
 )
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -249,6 +249,15 @@ static void sendKey(WORD key, bool up) {
 void keyDown(WORD key) { sendKey(key, false); }
 void keyUp(WORD key) { sendKey(key, true); }
 
+bool holdKeyUntil(WORD key, const std::function<bool()>& cond, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        keyDown(key);
+        if (waitUntil(cond, 100)) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+    }
+}
+
 void pressKeys(const std::vector<WORD>& modifiers, WORD key) {
     for (WORD m : modifiers) keyDown(m);
     keyDown(key);

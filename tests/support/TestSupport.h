@@ -109,5 +109,8 @@ private:
 void pressKeys(const std::vector<WORD>& modifiers, WORD key);
 void keyDown(WORD key);
 void keyUp(WORD key);
+// Holds key down, repeating it as the keyboard does, until cond holds; the key stays down.
+// (Wine may re-sync its key state with the display's at a focus change and drop a single press.)
+bool holdKeyUntil(WORD key, const std::function<bool()>& cond, DWORD timeoutMs = 3000);
 
 }  // namespace test

@@ -1,0 +1,74 @@
+#include "dialogs/C_ABOUTDLG.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "resources/resource.h"
+#include "settings/PathUtil.h"
+#include "shell/C_Application.h"
+
+namespace {
+
+const int VERSION_MAJOR = 2;
+const int VERSION_MINOR = 7;
+const char kVersionSuffix[] = "";
+const char kMakerNotice[] = "(C) Lumo";
+const int VERSION_LINE_SIZE = 128;
+const int FOLDER_SIZE = 260;
+
+}  // namespace
+
+void formatBuildDate(const char* compilerDate, char* out, int size) {
+    static const char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    int month = 0;
+    for (int m = 0; m < 12 && !month; ++m)
+        if (strncmp(compilerDate, kMonths + 3 * m, 3) == 0) month = m + 1;
+    snprintf(out, size, "%04d/%02d/%02d", atoi(compilerDate + 7), month, atoi(compilerDate + 4));
+}
+
+INT_PTR C_ABOUTDLG::dialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
+    if (msg == WM_INITDIALOG) {
+        char date[16];
+        formatBuildDate(__DATE__, date, sizeof date);
+        char line[VERSION_LINE_SIZE];
+        snprintf(line, sizeof line, "Varnel  Version %d.%d%s   %s   %s", VERSION_MAJOR, VERSION_MINOR,
+                 kVersionSuffix, kMakerNotice, date);
+        setDlgItemText(IDC_VERSION, line);
+        setCheck(IDC_NON_RESIDENT, application->settings.nonResident);
+        setCheck(application->settings.hotkeyMode == 0 ? IDC_MODE_STANDARD : IDC_MODE_MAIN_ONLY, 1);
+    } else if (msg == WM_COMMAND) {
+        switch (LOWORD(wParam)) {
+        case IDOK:
+        case IDCANCEL:
+            applyChoices();
+            EndDialog(hwnd, 0);
+            break;
+        case IDC_REGISTRAR:
+            startRegistrar();
+            EndDialog(hwnd, 1);
+            break;
+        }
+    }
+    return FALSE;
+}
+
+void C_ABOUTDLG::applyChoices() {
+    Settings& s = application->settings;
+    s.nonResident = getCheck(IDC_NON_RESIDENT) == BST_CHECKED;
+    int mode = getCheck(IDC_MODE_STANDARD) == BST_CHECKED ? 0 : 1;
+    if (mode == s.hotkeyMode) return;
+    // The keys of the old mode go first: unregistering decides by the current mode. Without a
+    // resident window (non-resident mode) there is nothing to register.
+    application->unregisterHotkeys();
+    s.hotkeyMode = mode;
+    if (application->residentWindow.getHwnd()) application->registerHotkeys();
+}
+
+void C_ABOUTDLG::startRegistrar() {
+    char folder[FOLDER_SIZE] = {};
+    C_PathUtil().getModuleFolder(folder, sizeof folder);
+    ShellExecuteA(nullptr, "open", "Quillon.exe", nullptr, folder, SW_SHOWNORMAL);
+}

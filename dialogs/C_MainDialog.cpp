@@ -1,0 +1,239 @@
+#include "dialogs/C_MainDialog.h"
+
+#include <cstdio>
+
+#include "dialogs/C_CTRL_HYPERLINK.h"
+#include "resources/resource.h"
+#include "settings/TargetFile.h"
+#include "shell/C_Application.h"
+
+namespace {
+
+const UINT_PTR COUNT_TIMER = 300;
+const UINT COUNT_PERIOD = 2000;
+const UINT_PTR KEY_TIMER = 301;
+const UINT KEY_PERIOD = 100;
+
+const int LABEL_SIZE = 32;
+const int TITLE_SIZE = 200;
+
+bool ctrlDown() { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
+
+int otherCheck(int i) { return IDC_OTHER0 + 2 * i; }
+int otherCount(int i) { return IDC_OTHER_COUNT0 + 2 * i; }
+
+}  // namespace
+
+int C_MainDialog::firstTickPending = 1;
+
+INT_PTR C_MainDialog::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        initMainDialog(dialog);
+        break;
+    case WM_COMMAND:
+        onCommand(dialog, LOWORD(wParam));
+        break;
+    case WM_TIMER:
+        if (wParam == COUNT_TIMER) refreshCounts(dialog);
+        if (wParam == KEY_TIMER) onKeyTimer(dialog);
+        break;
+    case HLM_NOTIFY:
+        if (lParam == IDC_HELP_LINK && application->showWelcomeDialog(dialog)) {
+            finishMainDialog(dialog, 0);
+            EndDialog(dialog, 0);
+        }
+        break;
+    }
+    return FALSE;
+}
+
+void C_MainDialog::onCommand(HWND dialog, int id) {
+    switch (id) {
+    case IDC_RUN:
+        finishMainDialog(dialog, 1);
+        EndDialog(dialog, 1);
+        break;
+    case IDCANCEL:
+    case IDC_CANCEL_BUTTON:
+        finishMainDialog(dialog, 0);
+        EndDialog(dialog, 0);
+        break;
+    case IDC_PIN_BUTTON:
+        applyOnTop(dialog);
+        break;
+    case IDC_EDIT_TARGETS:
+        editTargetFile();
+        finishMainDialog(dialog, 0);
+        EndDialog(dialog, 0);
+        break;
+    case IDC_EXPAND:
+        setExpanded(dialog, 1);
+        break;
+    case IDC_COLLAPSE:
+        setExpanded(dialog, 0);
+        break;
+    }
+}
+
+void C_MainDialog::onKeyTimer(HWND dialog) {
+    if (firstTickPending) {
+        firstTickPending = 0;
+        if (application->settings.showOnTop) SetForegroundWindow(dialog);
+    }
+    updateButtonLabels(dialog);
+}
+
+void C_MainDialog::initMainDialog(HWND dialog) {
+    Settings& s = application->settings;
+    HINSTANCE instance = application->instanceHandle;
+    HICON small = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_VARNEL), IMAGE_ICON, 16, 16, LR_SHARED));
+    sendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    sendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconA(instance, MAKEINTRESOURCEA(IDI_VARNEL))));
+
+    setDlgItemText(IDC_FONT_SOURCE, "");
+    HFONT dialogFont = reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_FONT_SOURCE, WM_GETFONT, 0, 0));
+    application->hyperlinkClass.createFont(dialogFont);
+    SendDlgItemMessageA(dialog, IDC_HELP_LINK, HLM_FIXEDRIGHT, 0, 0);
+    SendDlgItemMessageA(dialog, IDC_HELP_LINK, HLM_NOTIFY, reinterpret_cast<WPARAM>(dialog), IDC_HELP_LINK);
+
+    placeAtSavedPosition(dialog);
+    setExpanded(dialog, s.fullSize);
+
+    const TargetSelection& t = s.selection;
+    if (t.targetExplorer) setCheck(IDC_EXPLORER, 1);
+    if (t.targetChromium) setCheck(IDC_CHROMIUM, 1);
+    if (t.targetFirefox) setCheck(IDC_FIREFOX, 1);
+    for (int i = 0; i < OTHER_TARGET_COUNT; ++i)
+        if (t.otherTargets[i].enabled) setCheck(otherCheck(i), 1);
+    if (s.keepTopmost) setCheck(IDC_KEEP_TOPMOST, 1);
+
+    application->reloadTargets();
+    for (int i = 0; i < OTHER_TARGET_COUNT; ++i)
+        setDlgItemText(otherCheck(i), application->sweep.sweepSelection.otherTargets[i].name);
+
+    if (s.showOnTop) setCheck(IDC_PIN_BUTTON, 1);
+    applyOnTop(dialog);
+
+    ctrlLabelsShown = 0;
+    setTimer(COUNT_TIMER, COUNT_PERIOD, nullptr);
+    setTimer(KEY_TIMER, KEY_PERIOD, nullptr);
+    refreshCounts(dialog);
+
+    SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(dialog);
+}
+
+void C_MainDialog::placeAtSavedPosition(HWND dialog) {
+    const Settings& s = application->settings;
+    RECT desktop;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    if (s.dialogLeft >= 0 && s.dialogTop >= 0 && s.dialogLeft < desktop.right && s.dialogTop < desktop.bottom)
+        MoveWindow(dialog, s.dialogLeft, s.dialogTop, 10, 10, FALSE);
+}
+
+void C_MainDialog::showTargetControls(int show) {
+    int command = show ? SW_SHOW : SW_HIDE;
+    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
+        ShowWindow(getDlgItem(otherCheck(i)), command);
+        ShowWindow(getDlgItem(otherCount(i)), command);
+    }
+    ShowWindow(getDlgItem(IDC_EDIT_TARGETS), command);
+}
+
+void C_MainDialog::setExpanded(HWND dialog, int on) {
+    application->sweep.dialogExpanded = on ? 1 : 0;
+    HWND group = getDlgItem(IDC_TARGET_GROUP);
+    RECT r;
+    GetWindowRect(group, &r);
+    POINT corner = {r.left, r.top};
+    ScreenToClient(dialog, &corner);
+    ShowWindow(group, SW_HIDE);
+
+    const UINT place = SWP_NOSIZE | SWP_NOZORDER;
+    if (on) {
+        SetWindowPos(group, nullptr, corner.x, corner.y, 195, 150, SWP_NOZORDER | SWP_NOREDRAW);
+        SetWindowPos(getDlgItem(IDC_KEEP_TOPMOST), nullptr, 12, 164, 0, 0, place);
+        SetWindowPos(getDlgItem(IDC_COLLAPSE), nullptr, 288, 84, 0, 0, place);
+        setClientSize(312, 185);
+        showTargetControls(1);
+        ShowWindow(getDlgItem(IDC_COLLAPSE), SW_SHOW);
+        ShowWindow(getDlgItem(IDC_EXPAND), SW_HIDE);
+    } else {
+        showTargetControls(0);
+        SetWindowPos(group, nullptr, corner.x, corner.y, 195, 70, SWP_NOZORDER | SWP_NOREDRAW);
+        SetWindowPos(getDlgItem(IDC_KEEP_TOPMOST), nullptr, 12, 84, 0, 0, place);
+        SetWindowPos(getDlgItem(IDC_EXPAND), nullptr, 288, 84, 0, 0, place);
+        setClientSize(312, 105);
+        ShowWindow(getDlgItem(IDC_EXPAND), SW_SHOW);
+        ShowWindow(getDlgItem(IDC_COLLAPSE), SW_HIDE);
+    }
+    ShowWindow(group, SW_SHOW);
+}
+
+void C_MainDialog::setButtonLabel(int id, int stringId) {
+    char label[LABEL_SIZE] = {};
+    LoadStringA(application->instanceHandle, stringId, label, sizeof label);
+    setDlgItemText(id, label);
+}
+
+void C_MainDialog::updateButtonLabels(HWND) {
+    bool down = ctrlDown();
+    if (down == (ctrlLabelsShown != 0)) return;
+    setButtonLabel(IDC_RUN, down ? IDS_MINIMISE_ALL : IDS_CLOSE_ALL);
+    setButtonLabel(IDC_CANCEL_BUTTON, down ? IDS_SETTINGS_ONLY : IDS_CANCEL);
+    ctrlLabelsShown = down ? 1 : 0;
+}
+
+void C_MainDialog::applyOnTop(HWND) {
+    int on = getCheck(IDC_PIN_BUTTON) == BST_CHECKED;
+    application->settings.showOnTop = on;
+    setTopmost(on);
+    HICON icon = LoadIconA(application->instanceHandle, MAKEINTRESOURCEA(on ? IDI_PIN_ON : IDI_PIN_OFF));
+    SendDlgItemMessageA(hwnd, IDC_PIN_BUTTON, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+}
+
+void C_MainDialog::showCount(int id, unsigned count) {
+    char text[16] = "-";
+    if (count) snprintf(text, sizeof text, "%u", count);
+    setDlgItemText(id, text);
+}
+
+void C_MainDialog::refreshCounts(HWND) {
+    SweepState& sweep = application->sweep;
+    TargetSelection everything = sweep.sweepSelection;
+    everything.targetExplorer = everything.targetChromium = everything.targetFirefox = 1;
+    application->runSweep(1, 0, 0, everything);
+    showCount(IDC_COUNT_EXPLORER, sweep.explorerCount);
+    showCount(IDC_COUNT_CHROMIUM, sweep.chromiumCount);
+    showCount(IDC_COUNT_FIREFOX, sweep.firefoxCount);
+    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) showCount(otherCount(i), sweep.otherCounts[i]);
+}
+
+void C_MainDialog::finishMainDialog(HWND dialog, int run) {
+    killTimer(COUNT_TIMER);
+    killTimer(KEY_TIMER);
+    Settings& s = application->settings;
+    bool ctrl = ctrlDown();
+    if (run || ctrl) {
+        TargetSelection& t = s.selection;
+        t.targetExplorer = getCheck(IDC_EXPLORER) == BST_CHECKED;
+        t.targetChromium = getCheck(IDC_CHROMIUM) == BST_CHECKED;
+        t.targetFirefox = getCheck(IDC_FIREFOX) == BST_CHECKED;
+        for (int i = 0; i < OTHER_TARGET_COUNT; ++i)
+            t.otherTargets[i].enabled = getCheck(otherCheck(i)) == BST_CHECKED;
+        s.keepTopmost = getCheck(IDC_KEEP_TOPMOST) == BST_CHECKED;
+        if (run) {
+            char title[TITLE_SIZE] = {};
+            LoadStringA(application->instanceHandle, IDS_RUNNING, title, sizeof title);
+            setText(title);
+            application->runSweep(0, s.keepTopmost, ctrl, t);
+        }
+        s.fullSize = application->sweep.dialogExpanded;
+    }
+    RECT r;
+    GetWindowRect(dialog, &r);
+    s.dialogLeft = r.left;
+    s.dialogTop = r.top;
+    application->saveSettings();
+}

@@ -1,0 +1,126 @@
+#include "shell/C_Application.h"
+
+#include "dialogs/C_ABOUTDLG.h"
+#include "dialogs/C_SETTINGDLG.h"
+#include "resources/resource.h"
+#include "settings/SettingsFile.h"
+#include "settings/TargetFile.h"
+#include "shell/Messages.h"
+
+namespace {
+
+const char kMutexName[] = "VARNEL_MX";
+const char kResidentClass[] = "VarnelDummy";
+const char kResidentTitle[] = "VARNELDMMY";
+const char kLinkClass[] = "LumoHLinkClass";
+
+// A second start may find the mutex before the first instance has made its window.
+const DWORD FIND_INSTANCE_PATIENCE = 2000;
+const DWORD FIND_INSTANCE_STEP = 50;
+
+}  // namespace
+
+C_Application::C_Application()
+    : instanceHandle(nullptr), mainDialogOpen(0), hotkeysRegistered(0), heldHotkeys(0),
+      sweep(settings, mainDialog) {
+    setInitialSettings(settings);
+}
+
+int C_Application::run(HINSTANCE instance) {
+    instanceHandle = instance;
+    mainDialog.setApplication(*this);
+    hyperlinkClass.registerClass(instance, kLinkClass);
+    int showWelcome = loadSettings();
+
+    if (settings.nonResident) {
+        openMainDialog();
+        saveSettings();
+        return 0;
+    }
+
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, kMutexName);
+    if (!mutex) return 0;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (HWND running = findRunningInstance()) {
+            PostMessageA(running, WM_OPEN_MAIN_DIALOG, 0, 0);
+            return 0;
+        }
+    }
+    if (!becomeResident()) return 1;
+    if (showWelcome) showWelcomeDialog(nullptr);
+    return residentWindow.messageLoop();
+}
+
+HWND C_Application::findRunningInstance() const {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND running = FindWindowA(kResidentClass, kResidentTitle);
+        if (running || GetTickCount() - start >= FIND_INSTANCE_PATIENCE) return running;
+        Sleep(FIND_INSTANCE_STEP);
+    }
+}
+
+// The hidden window, then the hotkeys, then the tray icon. False when no window can be made:
+// a message loop without window, icon or hotkeys could never be ended.
+int C_Application::becomeResident() {
+    residentWindow.setApplication(*this);
+    residentWindow.registerClass(instanceHandle, kResidentClass, nullptr, nullptr, 0);
+    residentWindow.create(instanceHandle, nullptr, kResidentTitle, WS_OVERLAPPEDWINDOW, 0);
+    if (!residentWindow.getHwnd()) return 0;
+    registerHotkeys();
+    addTrayIcon();
+    return 1;
+}
+
+int C_Application::openMainDialog() {
+    if (mainDialogOpen) {
+        HWND dialog = mainDialog.getHwnd();
+        SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(dialog);
+        return 0;
+    }
+    mainDialogOpen = 1;
+    mainDialog.runModal(instanceHandle, IDD_MAIN, nullptr, 0);
+    mainDialogOpen = 0;
+    // Give the memory back while the program waits in the tray.
+    SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+    return 1;
+}
+
+int C_Application::quit() {
+    removeTrayIcon();
+    unregisterHotkeys();
+    saveSettings();
+    PostQuitMessage(0);
+    return 0;
+}
+
+int C_Application::loadSettings() { return ::loadSettings(settings); }
+
+int C_Application::saveSettings() { return ::saveSettings(settings); }
+
+int C_Application::reloadTargets() {
+    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
+        loadOtherTarget(i, sweep.sweepSelection.otherTargets[i]);
+        loadOtherTarget(i, settings.selection.otherTargets[i]);
+    }
+    return 1;
+}
+
+int C_Application::runSweep(int countOnly, int spareFirst, int minimise, const TargetSelection& selection) {
+    return sweep.runSweep(countOnly, spareFirst, minimise, selection);
+}
+
+int C_Application::showWelcomeDialog(HWND owner) {
+    C_ABOUTDLG dialog;
+    dialog.setApplication(*this);
+    return dialog.runModal(instanceHandle, IDD_WELCOME, owner, 0) == 1 ? 1 : 0;
+}
+
+int C_Application::showSettingsDialog(HWND owner) {
+    C_SETTINGDLG dialog;
+    dialog.setApplication(*this);
+    dialog.runModal(instanceHandle, IDD_SETTINGS, owner, 0);
+    saveSettings();
+    return 1;
+}

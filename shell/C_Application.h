@@ -1,0 +1,54 @@
+#pragma once
+
+#include <windows.h>
+
+#include "dialogs/C_CTRL_HYPERLINK.h"
+#include "dialogs/C_MainDialog.h"
+#include "settings/Settings.h"
+#include "shell/C_DammyWindow.h"
+#include "sweep/SweepState.h"
+
+// The one application object: owns the settings, the sweep state, the main dialog, the
+// resident window and the link class, and runs start-up, the resident loop and the exit.
+class C_Application {
+public:
+    C_Application();
+
+    int run(HINSTANCE instance);
+    int openMainDialog();
+    int quit();
+
+    int loadSettings();
+    int saveSettings();
+    // Reads target.ini into both the sweep's copy and the settings' copy of the targets.
+    int reloadTargets();
+    int runSweep(int countOnly, int spareFirst, int minimise, const TargetSelection& selection);
+
+    // Resident window handlers.
+    int onHotkey(int id);
+    int onTrayNotify(HWND window, UINT mouseMessage);
+    int onTaskbarCreated();
+    int registerHotkeys();
+    int unregisterHotkeys();
+    int addTrayIcon();
+    void removeTrayIcon();
+
+    int showWelcomeDialog(HWND owner);
+    int showSettingsDialog(HWND owner);
+
+    HINSTANCE instanceHandle;
+    int mainDialogOpen;
+    int hotkeysRegistered;
+    // Bit n set: hotkey id n was really registered (the menu shows only those).
+    unsigned heldHotkeys;
+    SweepState sweep;
+    C_MainDialog mainDialog;
+    C_DammyWindow residentWindow;
+    Settings settings;
+    C_CTRL_HYPERLINK hyperlinkClass;
+
+private:
+    int becomeResident();
+    HWND findRunningInstance() const;
+    void showTrayMenu();
+};

@@ -1,0 +1,95 @@
+#include "shell/Hotkeys.h"
+
+#include <cstring>
+
+#include "resources/resource.h"
+#include "settings/Settings.h"
+#include "shell/C_Application.h"
+#include "shell/Messages.h"
+
+namespace {
+
+const UINT ALL_THREE = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
+
+const HotkeyBinding kStandard[] = {
+    {HOTKEY_EXPLORER, ALL_THREE, 'E', IDM_CLOSE_EXPLORER, "Ctrl+Alt+Shift+E"},
+    {HOTKEY_CHROMIUM, ALL_THREE, 'C', IDM_CLOSE_CHROMIUM, "Ctrl+Alt+Shift+C"},
+    {HOTKEY_FIREFOX, ALL_THREE, 'F', IDM_CLOSE_FIREFOX, "Ctrl+Alt+Shift+F"},
+    {HOTKEY_MAIN, ALL_THREE, 'W', IDM_OPEN_MAIN, "Ctrl+Alt+Shift+W"},
+};
+
+const HotkeyBinding kMainOnly[] = {
+    {HOTKEY_MAIN, MOD_ALT | MOD_SHIFT, 'W', IDM_OPEN_MAIN, "Alt+Shift+W"},
+};
+
+}  // namespace
+
+const HotkeyBinding* hotkeysOfMode(int hotkeyMode, int* count) {
+    switch (hotkeyMode) {
+    case 0:
+        *count = sizeof kStandard / sizeof kStandard[0];
+        return kStandard;
+    case 1:
+        *count = sizeof kMainOnly / sizeof kMainOnly[0];
+        return kMainOnly;
+    default:
+        *count = 0;
+        return nullptr;
+    }
+}
+
+int C_Application::registerHotkeys() {
+    if (hotkeysRegistered) unregisterHotkeys();
+    hotkeysRegistered = 1;
+    heldHotkeys = 0;
+    int count = 0;
+    const HotkeyBinding* keys = hotkeysOfMode(settings.hotkeyMode, &count);
+    for (int i = 0; i < count; ++i) {
+        // Another program may hold the combination; then it simply does nothing here.
+        if (RegisterHotKey(residentWindow.getHwnd(), keys[i].id, keys[i].modifiers, keys[i].key))
+            heldHotkeys |= 1u << keys[i].id;
+    }
+    return 1;
+}
+
+int C_Application::unregisterHotkeys() {
+    if (!hotkeysRegistered) return 0;
+    // The current mode says which ids to release: it may change only while none are held.
+    int count = 0;
+    const HotkeyBinding* keys = hotkeysOfMode(settings.hotkeyMode, &count);
+    for (int i = 0; i < count; ++i) UnregisterHotKey(residentWindow.getHwnd(), keys[i].id);
+    hotkeysRegistered = 0;
+    heldHotkeys = 0;
+    return 1;
+}
+
+int C_Application::onHotkey(int id) {
+    TargetSelection selection;
+    memset(&selection, 0, sizeof selection);
+    int minimise = 0;
+    switch (id) {
+    case HOTKEY_MAIN:
+        openMainDialog();
+        return 1;
+    case HOTKEY_EXPLORER:
+        selection.targetExplorer = 1;
+        break;
+    case HOTKEY_CHROMIUM:
+        selection.targetChromium = 1;
+        break;
+    case HOTKEY_FIREFOX:
+        selection.targetFirefox = 1;
+        break;
+    case HOTKEY_MINIMISE_ALL:
+        minimise = 1;
+        selection = settings.selection;
+        break;
+    case HOTKEY_CLOSE_ALL:
+        selection = settings.selection;
+        break;
+    default:
+        return 0;
+    }
+    runSweep(0, settings.keepTopmost, minimise, selection);
+    return 1;
+}

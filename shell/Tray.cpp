@@ -1,0 +1,90 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "resources/resource.h"
+#include "shell/C_Application.h"
+#include "shell/Hotkeys.h"
+#include "shell/Messages.h"
+
+namespace {
+
+const char kTrayTip[] = "VarnelTray";
+const int MENU_TEXT_SIZE = 128;
+
+NOTIFYICONDATAA iconRecord(HWND window) {
+    NOTIFYICONDATAA data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uID = TRAY_ICON_ID;
+    return data;
+}
+
+// Appends the registered hotkey of each item to its text, right-aligned after a tab.
+void addHotkeyHints(HMENU popup, int hotkeyMode, unsigned heldHotkeys) {
+    int count = 0;
+    const HotkeyBinding* keys = hotkeysOfMode(hotkeyMode, &count);
+    for (int i = 0; i < count; ++i) {
+        if (!(heldHotkeys & (1u << keys[i].id))) continue;
+        char text[MENU_TEXT_SIZE] = {};
+        GetMenuStringA(popup, keys[i].menuCommand, text, sizeof text, MF_BYCOMMAND);
+        char withHint[MENU_TEXT_SIZE + 32];
+        snprintf(withHint, sizeof withHint, "%s\t%s", text, keys[i].hint);
+        MENUITEMINFOA item = {};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_STRING;
+        item.dwTypeData = withHint;
+        SetMenuItemInfoA(popup, keys[i].menuCommand, FALSE, &item);
+    }
+}
+
+}  // namespace
+
+int C_Application::addTrayIcon() {
+    HICON icon = LoadIconA(instanceHandle, MAKEINTRESOURCEA(IDI_VARNEL));
+    if (!icon) return 0;
+    NOTIFYICONDATAA data = iconRecord(residentWindow.getHwnd());
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_TRAY_NOTIFY;
+    data.hIcon = icon;
+    lstrcpynA(data.szTip, kTrayTip, sizeof data.szTip);
+    Shell_NotifyIconA(NIM_ADD, &data);
+    return 1;
+}
+
+void C_Application::removeTrayIcon() {
+    NOTIFYICONDATAA data = iconRecord(residentWindow.getHwnd());
+    Shell_NotifyIconA(NIM_DELETE, &data);
+}
+
+// Explorer restarted: its new taskbar knows no icons until they are added again.
+int C_Application::onTaskbarCreated() { return addTrayIcon(); }
+
+int C_Application::onTrayNotify(HWND, UINT mouseMessage) {
+    if (mouseMessage == WM_LBUTTONDOWN) openMainDialog();
+    if (mouseMessage == WM_RBUTTONDOWN) showTrayMenu();
+    return 0;
+}
+
+void C_Application::showTrayMenu() {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    HWND window = residentWindow.getHwnd();
+    HMENU menu = LoadMenuA(residentWindow.getInstance(), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    if (!menu) return;
+    HMENU popup = GetSubMenu(menu, 0);
+    if (settings.keepTopmost) {
+        MENUITEMINFOA item = {};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_STATE;
+        item.fState = MFS_CHECKED;
+        SetMenuItemInfoA(popup, IDM_KEEP_TOPMOST, FALSE, &item);
+    }
+    addHotkeyHints(popup, settings.hotkeyMode, heldHotkeys);
+    SetForegroundWindow(window);
+    TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, window, nullptr);
+    // Lets the menu close properly when the user clicks elsewhere.
+    PostMessageA(window, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}

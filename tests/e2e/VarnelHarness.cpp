@@ -1,0 +1,143 @@
+#include "tests/e2e/VarnelHarness.h"
+
+namespace e2e {
+
+namespace {
+
+const DWORD START_TIMEOUT = 10000;
+
+struct DialogSearch {
+    DWORD processId;
+    const wchar_t* caption;
+    HWND found;
+};
+
+BOOL CALLBACK findDialogProc(HWND window, LPARAM context) {
+    DialogSearch* search = reinterpret_cast<DialogSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (owner == search->processId && wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) &&
+        windowText(window) == search->caption) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+VarnelRun::VarnelRun() {
+    test::removeAppDataSettings();
+    test::copyFile(test::binFolder() + "Varnel.exe", dir.file("Varnel.exe"));
+}
+
+VarnelRun::~VarnelRun() {
+    // A test that stopped while holding Ctrl must not leave it down for the next one.
+    test::keyUp(VK_CONTROL);
+    if (process.running() && residentWindow) {
+        PostMessageA(residentWindow, WM_COMMAND, 40001, 0);
+        process.wait(5000);
+    }
+    process.kill();
+    test::removeAppDataSettings();
+}
+
+void VarnelRun::writeSettings(const std::string& iniText) {
+    std::string text = iniText;
+    if (text.find("RUNNEXT") == std::string::npos) text += "\r\n[SETTINGS]\r\nRUNNEXT=false\r\n";
+    test::writeFile(dir.file("vrnl.ini"), text);
+}
+
+void VarnelRun::writeTargets(const std::string& iniText) { test::writeFile(dir.file("target.ini"), iniText); }
+
+bool VarnelRun::start(bool waitResident) {
+    if (!test::fileExistsPlain(dir.file("vrnl.ini"))) writeSettings("");
+    if (!process.start(dir.file("Varnel.exe"), "", dir.path())) return false;
+    if (!waitResident) return true;
+    return test::waitUntil(
+        [&] {
+            HWND w = FindWindowA("VarnelDummy", "VARNELDMMY");
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (w && owner == process.id()) residentWindow = w;
+            return residentWindow != nullptr;
+        },
+        START_TIMEOUT);
+}
+
+int VarnelRun::startAgain() {
+    test::Process again;
+    DWORD code = 0;
+    if (!again.start(dir.file("Varnel.exe"), "", dir.path()) || !again.wait(START_TIMEOUT, &code)) return -1;
+    return static_cast<int>(code);
+}
+
+void VarnelRun::tray(UINT mouseMessage) { PostMessageA(residentWindow, WM_TRAY_NOTIFY, 1, mouseMessage); }
+
+void VarnelRun::command(WORD id) { PostMessageA(residentWindow, WM_COMMAND, id, 0); }
+
+int VarnelRun::exitThroughMenu() {
+    command(40001);
+    DWORD code = 99;
+    if (!waitExit(START_TIMEOUT, &code)) return -1;
+    return static_cast<int>(code);
+}
+
+bool VarnelRun::waitExit(DWORD timeoutMs, DWORD* code) { return process.wait(timeoutMs, code); }
+
+HWND VarnelRun::findDialog(const wchar_t* caption) const {
+    DialogSearch search = {process.id(), caption, nullptr};
+    EnumWindows(findDialogProc, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND VarnelRun::waitDialog(const wchar_t* caption, DWORD timeoutMs) const {
+    HWND found = nullptr;
+    test::waitUntil([&] { return (found = findDialog(caption)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+HWND VarnelRun::openMainDialog() {
+    tray(WM_LBUTTONDOWN);
+    return mainDialog();
+}
+
+std::string VarnelRun::saved(const char* section, const char* key) const {
+    char value[256];
+    GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, test::appDataSettingsFile().c_str());
+    return value;
+}
+
+std::wstring windowText(HWND window) {
+    wchar_t text[512] = {};
+    // WM_GETTEXT through SendMessageTimeout: the window belongs to another process.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &ignored);
+    return text;
+}
+
+std::wstring itemText(HWND dialog, int id) { return windowText(GetDlgItem(dialog, id)); }
+
+void click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+bool isChecked(HWND dialog, int id) {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
+    return state == BST_CHECKED;
+}
+
+SIZE clientSize(HWND window) {
+    RECT r = {};
+    GetClientRect(window, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+bool hotkeyFree(UINT modifiers, UINT key) {
+    if (!RegisterHotKey(nullptr, 0x7000, modifiers, key)) return false;
+    UnregisterHotKey(nullptr, 0x7000);
+    return true;
+}
+
+}  // namespace e2e

@@ -1,0 +1,66 @@
+#pragma once
+
+// Drives a real Varnel.exe, started from a fresh folder of its own with the vrnl.ini and
+// target.ini a test writes, as a user would: tray callbacks, menu commands, hotkeys, buttons.
+
+#include <windows.h>
+
+#include <string>
+
+#include "tests/support/TestSupport.h"
+
+namespace e2e {
+
+const UINT WM_TRAY_NOTIFY = WM_USER + 10;
+const UINT WM_OPEN_MAIN_DIALOG = WM_USER + 20;
+
+class VarnelRun {
+public:
+    // A folder with Varnel.exe; no settings below the application-data folder.
+    VarnelRun();
+    ~VarnelRun();
+
+    const test::TempDir& folder() const { return dir; }
+    // vrnl.ini beside the program; RUNNEXT=false is added unless the text names RUNNEXT.
+    void writeSettings(const std::string& iniText);
+    void writeTargets(const std::string& iniText);
+
+    // Starts Varnel and, unless nonResident, waits for its resident window.
+    bool start(bool waitResident = true);
+    // A further start of the same Varnel.exe; returns its exit code, or -1 on timeout.
+    int startAgain();
+    HWND resident() const { return residentWindow; }
+    DWORD processId() const { return process.id(); }
+    test::Process& proc() { return process; }
+
+    void tray(UINT mouseMessage);
+    void command(WORD id);
+    // Exits through the menu's Exit and waits for the process; returns its exit code.
+    int exitThroughMenu();
+    bool waitExit(DWORD timeoutMs, DWORD* code);
+
+    // A top-level dialog of Varnel's process with this caption; waits up to timeoutMs.
+    HWND waitDialog(const wchar_t* caption, DWORD timeoutMs = 5000) const;
+    HWND findDialog(const wchar_t* caption) const;
+    HWND mainDialog(DWORD timeoutMs = 5000) const { return waitDialog(L"Varnel", timeoutMs); }
+    // Opens the main dialog with a tray click and waits for it.
+    HWND openMainDialog();
+
+    // A value of the settings file below the application-data folder.
+    std::string saved(const char* section, const char* key) const;
+
+private:
+    test::TempDir dir;
+    test::Process process;
+    HWND residentWindow = nullptr;
+};
+
+std::wstring windowText(HWND window);
+std::wstring itemText(HWND dialog, int id);
+void click(HWND dialog, int id);
+bool isChecked(HWND dialog, int id);
+SIZE clientSize(HWND window);
+// Whether another program can register the hotkey now (it is released again at once).
+bool hotkeyFree(UINT modifiers, UINT key);
+
+}  // namespace e2e

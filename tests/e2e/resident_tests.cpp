@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include "tests/e2e/VarnelHarness.h"
+
+using e2e::VarnelRun;
+using test::TargetWindows;
+
+namespace {
+
+const UINT ALL_THREE = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
+
+
+TEST(Resident, StartsWithTrayWindowAndExitsCleanly) {
+    VarnelRun varnel;
+    ASSERT_TRUE(varnel.start());
+    EXPECT_FALSE(e2e::hotkeyFree(ALL_THREE, 'E'));
+    EXPECT_FALSE(e2e::hotkeyFree(ALL_THREE, 'W'));
+    EXPECT_EQ(0, varnel.exitThroughMenu());
+    EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'E'));
+    EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'C'));
+    EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'F'));
+    EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'W'));
+    EXPECT_EQ("false", varnel.saved("SETTINGS", "RUNNEXT"));
+    EXPECT_EQ("true", varnel.saved("TARGET", "EX"));
+}
+
+TEST(Resident, CommandTwentyTwoAndCloseFromOutsideExitLikeTheMenu) {
+    {
+        VarnelRun varnel;
+        ASSERT_TRUE(varnel.start());
+        varnel.command(22);
+        DWORD code = 99;
+        ASSERT_TRUE(varnel.waitExit(10000, &code));
+        EXPECT_EQ(0u, code);
+        EXPECT_EQ("false", varnel.saved("SETTINGS", "RUNNEXT"));
+    }
+    {
+        VarnelRun varnel;
+        ASSERT_TRUE(varnel.start());
+        PostMessageA(varnel.resident(), WM_CLOSE, 0, 0);
+        DWORD code = 99;
+        ASSERT_TRUE(varnel.waitExit(10000, &code));
+        EXPECT_EQ(0u, code);
+        EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'W'));
+        EXPECT_EQ("false", varnel.saved("SETTINGS", "RUNNEXT"));
+    }
+}
+
+TEST(Resident, HotkeyClosesExactlyItsKind) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder 1"}, {"CabinetWClass", "folder 2"},
+                               {"MozillaWindowClass", "Mozilla Firefox"}}));
+    VarnelRun varnel;
+    varnel.writeSettings("[TARGET]\r\nNN=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    ASSERT_TRUE(varnel.start());
+    test::pressKeys({VK_CONTROL, VK_MENU, VK_SHIFT}, 'E');
+    EXPECT_TRUE(targets.waitClosed(0));
+    EXPECT_TRUE(targets.waitClosed(1));
+    EXPECT_TRUE(targets.isOpen(2));
+
+    test::pressKeys({VK_CONTROL, VK_MENU, VK_SHIFT}, 'F');
+    EXPECT_TRUE(targets.waitClosed(2));
+}
+
+TEST(Resident, KeepTopmostSparesTheFrontMost) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "back"}, {"CabinetWClass", "front"}}));
+    SetWindowPos(targets.window(0), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(targets.window(1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    VarnelRun varnel;
+    varnel.writeSettings("[OPTIONS]\r\nKEEP1ST=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    ASSERT_TRUE(varnel.start());
+    test::pressKeys({VK_CONTROL, VK_MENU, VK_SHIFT}, 'E');
+    EXPECT_TRUE(targets.waitClosed(0));
+    EXPECT_TRUE(targets.isOpen(1));
+    EXPECT_EQ(0, targets.events(1, "close"));
+}
+
+TEST(Resident, HotkeyModes) {
+    {
+        VarnelRun varnel;
+        varnel.writeSettings("[HOTKEY]\r\nMODE=1\r\n[SETTINGS]\r\nRUNNEXT=false\r\n");
+        ASSERT_TRUE(varnel.start());
+        EXPECT_FALSE(e2e::hotkeyFree(MOD_ALT | MOD_SHIFT, 'W'));
+        EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'W'));
+        EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'E'));
+        test::pressKeys({VK_MENU, VK_SHIFT}, 'W');
+        EXPECT_NE(nullptr, varnel.mainDialog());
+    }
+    {
+        VarnelRun varnel;
+        varnel.writeSettings("[HOTKEY]\r\nMODE=7\r\n[SETTINGS]\r\nRUNNEXT=false\r\n");
+        ASSERT_TRUE(varnel.start());
+        EXPECT_TRUE(e2e::hotkeyFree(MOD_ALT | MOD_SHIFT, 'W'));
+        for (UINT key : {'W', 'E', 'C', 'F'}) EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, key));
+    }
+}
+
+TEST(Resident, MenuSweeps) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"}, {"MozillaWindowClass", "Firefox"},
+                               {"CabinetWClass", "second folder"}}));
+    TargetWindows chrome;
+    ASSERT_TRUE(chrome.start({{"Chrome_WidgetWin_1", "Chrome"}}, "chrome.exe"));
+    VarnelRun varnel;
+    // Explorer off, Firefox on in the settings: the single-kind commands ignore them.
+    varnel.writeSettings("[TARGET]\r\nEX=false\r\nNN=true\r\n[HOTKEY]\r\nMODE=1\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    ASSERT_TRUE(varnel.start());
+
+    varnel.command(40003);  // minimise all: Firefox only
+    EXPECT_TRUE(test::waitUntil([&] { return IsIconic(targets.window(1)) != 0; }));
+    EXPECT_TRUE(targets.isOpen(1));
+    EXPECT_FALSE(IsIconic(targets.window(0)));
+
+    varnel.command(40006);  // Edge/Chrome
+    EXPECT_TRUE(chrome.waitClosed(0));
+    varnel.command(40005);  // Explorer, although switched off
+    EXPECT_TRUE(targets.waitClosed(0));
+    EXPECT_TRUE(targets.waitClosed(2));
+    varnel.command(40004);  // close all: Firefox
+    EXPECT_TRUE(targets.waitClosed(1));
+}
+
+TEST(Resident, MenuFirefoxCommand) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"MozillaWindowClass", "Mozilla Firefox"}, {"CabinetWClass", "folder"}}));
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    ASSERT_TRUE(varnel.start());
+    varnel.command(40007);
+    EXPECT_TRUE(targets.waitClosed(0));
+    EXPECT_TRUE(targets.isOpen(1));
+}
+
+TEST(Resident, KeepTopmostToggleIsSavedAtExit) {
+    VarnelRun varnel;
+    ASSERT_TRUE(varnel.start());
+    varnel.command(40010);
+    EXPECT_EQ(0, varnel.exitThroughMenu());
+    EXPECT_EQ("true", varnel.saved("OPTIONS", "KEEP1ST"));
+}
+
+TEST(Resident, SecondStartWakesTheRunningInstance) {
+    VarnelRun varnel;
+    ASSERT_TRUE(varnel.start());
+    EXPECT_EQ(0, varnel.startAgain());
+    HWND dialog = varnel.mainDialog();
+    ASSERT_NE(nullptr, dialog);
+    // Again while it is open: only raised, no second dialog.
+    EXPECT_EQ(0, varnel.startAgain());
+    EXPECT_TRUE(IsWindow(dialog));
+    EXPECT_EQ(dialog, varnel.mainDialog());
+}
+
+TEST(Resident, NonResidentShowsTheDialogOnceAndSaves) {
+    VarnelRun resident;
+    ASSERT_TRUE(resident.start());
+
+    VarnelRun once;
+    once.writeSettings("[SETTINGS]\r\nNOBACK=true\r\nRUNNEXT=true\r\n");
+    ASSERT_TRUE(once.start(false));
+    HWND dialog = once.mainDialog();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(nullptr, resident.findDialog(L"Varnel")) << "the resident instance is not signalled";
+    e2e::click(dialog, 1009);
+    DWORD code = 99;
+    ASSERT_TRUE(once.waitExit(10000, &code));
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ("false", once.saved("SETTINGS", "RUNNEXT"));
+    EXPECT_EQ("true", once.saved("SETTINGS", "NOBACK"));
+}
+
+}  // namespace
