@@ -7,11 +7,11 @@ set -eu
 : "${WINEPREFIX:?}"
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-[ -f "$WINEPREFIX/.varnel-ready-3" ] && exit 0
+[ -f "$WINEPREFIX/.varnel-ready-4" ] && exit 0
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
 flock 9
-[ -f "$WINEPREFIX/.varnel-ready-3" ] && exit 0
+[ -f "$WINEPREFIX/.varnel-ready-4" ] && exit 0
 
 DISPLAY= wineboot -i >/dev/null 2>&1 || true
 wineserver -w
@@ -22,5 +22,10 @@ wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1280
 # metrics are close, rather than Wine's fixed-width fallback. The name converts from UTF-8.
 LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
   /v 'ＭＳ Ｐゴシック' /t REG_SZ /d 'IPAPGothic' /f >/dev/null 2>&1
+# Caption buttons are drawn with Marlett, which Wine does not find on its own here.
+if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+fi
 wineserver -w
-touch "$WINEPREFIX/.varnel-ready-3"
+touch "$WINEPREFIX/.varnel-ready-4"
