@@ -25,5 +25,9 @@ demo: build
 test: build
 	scripts/run-tests.sh $(BUILD)
 
+# The release ZIP, <build>/Varnel-<version>-win32.zip.
+package: build
+	cd $(BUILD) && cpack
+
 clean:
 	rm -rf $(BUILD)
