@@ -2,41 +2,9 @@
 
 #include <cstring>
 
-#include "resources/resource.h"
 #include "settings/Settings.h"
 #include "shell/C_Application.h"
 #include "shell/Messages.h"
-
-namespace {
-
-const UINT ALL_THREE = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
-
-const HotkeyBinding kStandard[] = {
-    {HOTKEY_EXPLORER, ALL_THREE, 'E', IDM_CLOSE_EXPLORER, "Ctrl+Alt+Shift+E"},
-    {HOTKEY_CHROMIUM, ALL_THREE, 'C', IDM_CLOSE_CHROMIUM, "Ctrl+Alt+Shift+C"},
-    {HOTKEY_FIREFOX, ALL_THREE, 'F', IDM_CLOSE_FIREFOX, "Ctrl+Alt+Shift+F"},
-    {HOTKEY_MAIN, ALL_THREE, 'W', IDM_OPEN_MAIN, "Ctrl+Alt+Shift+W"},
-};
-
-const HotkeyBinding kMainOnly[] = {
-    {HOTKEY_MAIN, MOD_ALT | MOD_SHIFT, 'W', IDM_OPEN_MAIN, "Alt+Shift+W"},
-};
-
-}  // namespace
-
-const HotkeyBinding* hotkeysOfMode(int hotkeyMode, int* count) {
-    switch (hotkeyMode) {
-    case 0:
-        *count = sizeof kStandard / sizeof kStandard[0];
-        return kStandard;
-    case 1:
-        *count = sizeof kMainOnly / sizeof kMainOnly[0];
-        return kMainOnly;
-    default:
-        *count = 0;
-        return nullptr;
-    }
-}
 
 int C_Application::registerHotkeys() {
     if (hotkeysRegistered) unregisterHotkeys();

@@ -13,3 +13,7 @@ struct HotkeyBinding {
 
 // The hotkeys of a mode, in registration order; an unknown mode has none.
 const HotkeyBinding* hotkeysOfMode(int hotkeyMode, int* count);
+
+// Appends to the tray menu's items the hotkeys of the mode that are really held (bit n of
+// heldHotkeys for id n), right-aligned after a tab; a key another program holds gets no hint.
+void addHotkeyHints(HMENU popup, int hotkeyMode, unsigned heldHotkeys);

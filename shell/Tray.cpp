@@ -11,7 +11,6 @@
 namespace {
 
 const char kTrayTip[] = "VarnelTray";
-const int MENU_TEXT_SIZE = 128;
 
 NOTIFYICONDATAA iconRecord(HWND window) {
     NOTIFYICONDATAA data = {};
@@ -19,24 +18,6 @@ NOTIFYICONDATAA iconRecord(HWND window) {
     data.hWnd = window;
     data.uID = TRAY_ICON_ID;
     return data;
-}
-
-// Appends the registered hotkey of each item to its text, right-aligned after a tab.
-void addHotkeyHints(HMENU popup, int hotkeyMode, unsigned heldHotkeys) {
-    int count = 0;
-    const HotkeyBinding* keys = hotkeysOfMode(hotkeyMode, &count);
-    for (int i = 0; i < count; ++i) {
-        if (!(heldHotkeys & (1u << keys[i].id))) continue;
-        char text[MENU_TEXT_SIZE] = {};
-        GetMenuStringA(popup, keys[i].menuCommand, text, sizeof text, MF_BYCOMMAND);
-        char withHint[MENU_TEXT_SIZE + 32];
-        snprintf(withHint, sizeof withHint, "%s\t%s", text, keys[i].hint);
-        MENUITEMINFOA item = {};
-        item.cbSize = sizeof item;
-        item.fMask = MIIM_STRING;
-        item.dwTypeData = withHint;
-        SetMenuItemInfoA(popup, keys[i].menuCommand, FALSE, &item);
-    }
 }
 
 }  // namespace

@@ -171,3 +171,4 @@ TEST(Resident, NonResidentShowsTheDialogOnceAndSaves) {
 }
 
 }  // namespace
+

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "shell/Hotkeys.h"
+#include "shell/Messages.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// The tray menu exactly as Varnel.exe carries it, loaded from the built program.
+class TrayMenuResource : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program = LoadLibraryExA((test::binFolder() + "Varnel.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(nullptr, program);
+        menu = LoadMenuA(program, MAKEINTRESOURCEA(106));
+        ASSERT_NE(nullptr, menu);
+        popup = GetSubMenu(menu, 0);
+    }
+    void TearDown() override {
+        if (menu) DestroyMenu(menu);
+        if (program) FreeLibrary(program);
+    }
+    std::wstring text(UINT command) const {
+        wchar_t buffer[256] = {};
+        GetMenuStringW(popup, command, buffer, 256, MF_BYCOMMAND);
+        return buffer;
+    }
+
+    HMODULE program = nullptr;
+    HMENU menu = nullptr;
+    HMENU popup = nullptr;
+};
+
+const unsigned ALL_HELD = (1u << HOTKEY_MAIN) | (1u << HOTKEY_EXPLORER) | (1u << HOTKEY_CHROMIUM) | (1u << HOTKEY_FIREFOX);
+
+TEST_F(TrayMenuResource, StandardModeNamesTheHeldKeysOnly) {
+    addHotkeyHints(popup, 0, ALL_HELD & ~(1u << HOTKEY_CHROMIUM));
+    EXPECT_EQ(L"メインウインドウを開く\tCtrl+Alt+Shift+W", text(40002));
+    EXPECT_EQ(L"Explorerウインドウを全て閉じる\tCtrl+Alt+Shift+E", text(40005));
+    EXPECT_EQ(L"Edge/Chromeを全て閉じる", text(40006)) << "held by another program: no hint";
+    EXPECT_EQ(L"Mozilla Firefoxを全て閉じる\tCtrl+Alt+Shift+F", text(40007));
+    EXPECT_EQ(L"一番上のウインドウは閉じない", text(40010));
+    EXPECT_EQ(0u, GetMenuState(popup, 40010, MF_BYCOMMAND) & MF_CHECKED);
+}
+
+TEST_F(TrayMenuResource, MainOnlyAndOtherModes) {
+    addHotkeyHints(popup, 1, 1u << HOTKEY_MAIN);
+    EXPECT_EQ(L"メインウインドウを開く\tAlt+Shift+W", text(40002));
+    EXPECT_EQ(L"Explorerウインドウを全て閉じる", text(40005));
+
+    DestroyMenu(menu);
+    menu = LoadMenuA(program, MAKEINTRESOURCEA(106));
+    popup = GetSubMenu(menu, 0);
+    addHotkeyHints(popup, 7, ALL_HELD);
+    EXPECT_EQ(L"メインウインドウを開く", text(40002));
+    EXPECT_EQ(L"Mozilla Firefoxを全て閉じる", text(40007));
+}
+
+}  // namespace
