@@ -29,5 +29,9 @@ test: build
 package: build
 	cd $(BUILD) && cpack
 
+# Builds, then measures sweep cost, resident footprint and program sizes (docs/benchmarks.md).
+bench: build
+	scripts/bench.sh $(BUILD)
+
 clean:
 	rm -rf $(BUILD)

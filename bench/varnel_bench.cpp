@@ -1,0 +1,376 @@
+// Measures what a sweep costs beyond bare window enumeration, how much Varnel keeps resident
+// against a minimal tray program, and how big the programs are. Prints one table; every figure
+// is the median of REPEATS runs, and every ratio pairs runs made back to back.
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Ceditwindow.h"
+#include "settings/Settings.h"
+#include "sweep/SweepState.h"
+#include "tests/e2e/VarnelHarness.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+const int REPEATS = 15;
+const size_t WINDOWS_PER_HELPER = 200;  // keeps each helper's command line well below 32 KB
+const int TRAY_NOTIFY = WM_USER + 10;
+const int CANCEL = 1009;
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+template <typename F>
+double secondsOf(F f) {
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    f();
+    QueryPerformanceCounter(&end);
+    return double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+}
+
+void printRow(const char* item, const char* what, const std::string& value, const std::string& floor,
+              const std::string& ratio, const char* goal) {
+    printf("| %s | %s | %s | %s | %s | %s |\n", item, what, value.c_str(), floor.c_str(), ratio.c_str(), goal);
+}
+
+std::string format(const char* pattern, double value) {
+    char text[64];
+    snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+// Many helper processes with their windows; the Edge/Chrome windows in a chrome.exe of their own.
+class Desktop {
+public:
+    bool add(const std::vector<test::TargetWindowSpec>& specs, const std::string& exe = "targetwin.exe") {
+        for (size_t first = 0; first < specs.size(); first += WINDOWS_PER_HELPER) {
+            size_t last = std::min(specs.size(), first + WINDOWS_PER_HELPER);
+            helpers.emplace_back(new test::TargetWindows);
+            std::vector<test::TargetWindowSpec> part(specs.begin() + first, specs.begin() + last);
+            if (!helpers.back()->start(part, exe)) return false;
+        }
+        return true;
+    }
+
+    // Waits until the helpers have stopped working through posted commands: their CPU time
+    // stays unchanged for a few polls.
+    void settle() const {
+        for (const auto& helper : helpers) {
+            HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, helper->processId());
+            if (!process) continue;
+            ULONGLONG last = ~0ull;
+            int quiet = 0;
+            for (DWORD start = GetTickCount(); quiet < 3 && GetTickCount() - start < 10000;) {
+                FILETIME created, exited, kernel, user;
+                GetProcessTimes(process, &created, &exited, &kernel, &user);
+                ULONGLONG now = (ULONGLONG(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
+                                (ULONGLONG(user.dwHighDateTime) << 32 | user.dwLowDateTime);
+                quiet = now == last ? quiet + 1 : 0;
+                last = now;
+                Sleep(15);
+            }
+            CloseHandle(process);
+        }
+    }
+
+    void clear() { helpers.clear(); }
+
+private:
+    std::vector<std::unique_ptr<test::TargetWindows>> helpers;
+};
+
+test::TargetWindowSpec hidden(const char* className, const char* title, bool keepOpen = false) {
+    test::TargetWindowSpec spec;
+    spec.className = className;
+    spec.title = title;
+    spec.visible = false;
+    spec.keepOpen = keepOpen;
+    return spec;
+}
+
+// A desktop as it might look: mostly windows that no rule wants, a few of every kind, some
+// windows of browser-engine programs that are not Edge/Chrome, some with the class of a
+// user-defined target.
+bool makeMixedDesktop(Desktop& desktop, int n) {
+    static const char* const otherClasses[][2] = {
+        {"ConsoleWindowClass", "C:\\Windows\\system32\\cmd.exe"},
+        {"WorkerW", ""},
+        {"IME", "Default IME"},
+        {"MSCTFIME UI", "MSCTFIME UI"},
+        {"OleMainThreadWndClass", "OleMainThreadWndName"},
+        {"GDI+ Hook Window Class", "GDI+ Window (app.exe)"},
+        {"WindowsForms10.Window.8.app.0.141b42a_r6_ad1", "Inventory 3.2"},
+        {"HwndWrapper[Tool.exe;;3f1d]", "Tool - Project"},
+        {"Qt5QWindowIcon", "Qt Creator"},
+        {"tooltips_class32", ""},
+        {"Shell_TrayWnd", ""},
+        {"XLMAIN", "Book1 - Excel"},
+        {"OpusApp", "Report.docx - Word"},
+        {"Afx:00400000:0", "Legacy MFC tool"},
+    };
+    const int otherKinds = sizeof otherClasses / sizeof otherClasses[0];
+    std::vector<test::TargetWindowSpec> plain, chrome;
+    for (int i = 0; i < n; ++i) {
+        switch (i % 50) {
+        case 0: case 25: chrome.push_back(hidden("Chrome_WidgetWin_1", "New Tab - Google Chrome")); break;
+        case 1: plain.push_back(hidden("Chrome_WidgetWin_1", "Visual Studio Code")); break;
+        case 2: case 27: plain.push_back(hidden("Chrome_WidgetWin_1", "")); break;
+        case 3: case 28: plain.push_back(hidden("CabinetWClass", "Documents")); break;
+        case 4: plain.push_back(hidden("MozillaWindowClass", "Start Page - Mozilla Firefox")); break;
+        case 5: case 30: case 40: plain.push_back(hidden("Notepad", "memo.txt - Notepad")); break;
+        case 6: case 31: plain.push_back(hidden("SunAwtFrame", i % 100 < 50 ? "Eclipse IDE" : "NetBeans")); break;
+        default: plain.push_back(hidden(otherClasses[i % otherKinds][0], otherClasses[i % otherKinds][1])); break;
+        }
+    }
+    return desktop.add(plain) && desktop.add(chrome, "chrome.exe");
+}
+
+// Two user-defined targets with a class condition (one also with a title condition); the rest
+// as a missing TARGETnn section reads.
+TargetSelection benchSelection() {
+    TargetSelection selection;
+    memset(&selection, 0, sizeof selection);
+    selection.targetExplorer = selection.targetChromium = selection.targetFirefox = 1;
+    for (OtherTarget& target : selection.otherTargets) {
+        lstrcpynA(target.spec, "-", sizeof target.spec);
+        lstrcpynA(target.className, "-", sizeof target.className);
+        lstrcpynA(target.text, "-", sizeof target.text);
+    }
+    lstrcpynA(selection.otherTargets[0].className, "Notepad", sizeof selection.otherTargets[0].className);
+    lstrcpynA(selection.otherTargets[1].className, "SunAwtFrame", sizeof selection.otherTargets[1].className);
+    lstrcpynA(selection.otherTargets[1].text, "!Eclipse", sizeof selection.otherTargets[1].text);
+    return selection;
+}
+
+BOOL CALLBACK classFloorProc(HWND window, LPARAM visited) {
+    char className[256];
+    GetClassNameA(window, className, sizeof className);
+    ++*reinterpret_cast<unsigned*>(visited);
+    return TRUE;
+}
+
+BOOL CALLBACK closeFloorProc(HWND window, LPARAM) {
+    char className[256];
+    GetClassNameA(window, className, sizeof className);
+    if (strcmp(className, "CabinetWClass") == 0) PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return TRUE;
+}
+
+unsigned topLevelWindows() {
+    unsigned visited = 0;
+    EnumWindows(classFloorProc, reinterpret_cast<LPARAM>(&visited));
+    return visited;
+}
+
+struct Pair {
+    double sweep, floor, ratio;
+};
+
+// Runs sweep and floor back to back, the order alternating, each `inner` times per run.
+template <typename S, typename F, typename After>
+Pair measurePair(int inner, S sweep, F floor, After after) {
+    std::vector<double> sweeps, floors, ratios;
+    for (int r = 0; r < REPEATS; ++r) {
+        double s = 0, f = 0;
+        for (int half = 0; half < 2; ++half) {
+            if ((half == 0) == (r % 2 == 0)) {
+                s = secondsOf([&] { for (int i = 0; i < inner; ++i) sweep(); }) / inner;
+            } else {
+                f = secondsOf([&] { for (int i = 0; i < inner; ++i) floor(); }) / inner;
+            }
+            after();
+        }
+        sweeps.push_back(s);
+        floors.push_back(f);
+        ratios.push_back(s / f);
+    }
+    return {median(sweeps), median(floors), median(ratios)};
+}
+
+void countOnlyRows(SweepState& sweep, const TargetSelection& selection) {
+    static const int sizes[] = {100, 1000, 3000};
+    for (int n : sizes) {
+        Desktop desktop;
+        if (!makeMixedDesktop(desktop, n)) {
+            fprintf(stderr, "could not make %d windows\n", n);
+            continue;
+        }
+        unsigned windows = topLevelWindows();
+        int inner = std::max(1, 3000 / n);
+        Pair pair = measurePair(
+            inner, [&] { sweep.runSweep(1, 0, 0, selection); },
+            [] { unsigned visited = 0; EnumWindows(classFloorProc, reinterpret_cast<LPARAM>(&visited)); },
+            [] {});
+        char item[64];
+        snprintf(item, sizeof item, "1 count-only sweep, N=%d (%u top-level)", n, windows);
+        printRow(item, "time per window", format("%.2f us", pair.sweep * 1e6 / windows),
+                 format("%.2f us", pair.floor * 1e6 / windows), format("%.2f", pair.ratio), "<= 1.2");
+        fflush(stdout);
+    }
+}
+
+void closingRows(SweepState& sweep) {
+    static const int sizes[] = {100, 1000, 3000};
+    TargetSelection explorer;
+    memset(&explorer, 0, sizeof explorer);
+    explorer.targetExplorer = 1;
+    for (int n : sizes) {
+        Desktop desktop;
+        std::vector<test::TargetWindowSpec> folders(n, hidden("CabinetWClass", "Documents", true));
+        if (!desktop.add(folders)) {
+            fprintf(stderr, "could not make %d folder windows\n", n);
+            continue;
+        }
+        unsigned windows = topLevelWindows();
+        Pair pair = measurePair(
+            1, [&] { sweep.runSweep(0, 0, 0, explorer); },
+            [] { EnumWindows(closeFloorProc, 0); }, [&] { desktop.settle(); });
+        char item[64];
+        snprintf(item, sizeof item, "2 closing sweep, N=%d (%u top-level)", n, windows);
+        printRow(item, "time per window", format("%.2f us", pair.sweep * 1e6 / windows),
+                 format("%.2f us", pair.floor * 1e6 / windows), format("%.2f", pair.ratio), "<= 1.2");
+        fflush(stdout);
+    }
+}
+
+struct Footprint {
+    double privateKb, workingSetKb, handles;
+};
+
+Footprint footprintOf(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    K32GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    DWORD handles = 0;
+    GetProcessHandleCount(process, &handles);
+    return {counters.PrivateUsage / 1024.0, counters.WorkingSetSize / 1024.0, double(handles)};
+}
+
+// The median of REPEATS readings a little apart, so that one reading during a page-in does
+// not decide.
+Footprint settledFootprint(HANDLE process) {
+    std::vector<double> privates, sets, handles;
+    for (int i = 0; i < REPEATS; ++i) {
+        Footprint f = footprintOf(process);
+        privates.push_back(f.privateKb);
+        sets.push_back(f.workingSetKb);
+        handles.push_back(f.handles);
+        test::waitUntil([] { return false; }, 20);
+    }
+    return {median(privates), median(sets), median(handles)};
+}
+
+void footprintRows(const Footprint& f, const char* when, const Footprint* base, const char* goal) {
+    char item[96];
+    snprintf(item, sizeof item, "3 Varnel.exe %s", when);
+    auto ratio = [&](double value, double of) { return base ? format("%.2f", value / of) : std::string("-"); };
+    printRow(item, "private bytes", format("%.0f KB", f.privateKb), base ? format("%.0f KB", base->privateKb) : "-",
+             ratio(f.privateKb, base ? base->privateKb : 1), goal);
+    printRow(item, "working set", format("%.0f KB", f.workingSetKb), base ? format("%.0f KB", base->workingSetKb) : "-",
+             ratio(f.workingSetKb, base ? base->workingSetKb : 1), goal);
+    printRow(item, "handles", format("%.0f", f.handles), base ? format("%.0f", base->handles) : "-",
+             ratio(f.handles, base ? base->handles : 1), goal);
+}
+
+HANDLE openForQuery(DWORD processId) {
+    return OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+}
+
+void residentRows() {
+    test::Process minimal;
+    if (!minimal.start(test::binFolder() + "minimal_tray.exe") ||
+        !test::waitUntil([] { return FindWindowA("MinimalTray", "MinimalTray") != nullptr; }, 10000)) {
+        fprintf(stderr, "minimal_tray.exe did not start\n");
+        return;
+    }
+    HANDLE minimalProcess = openForQuery(minimal.id());
+    Footprint floor = settledFootprint(minimalProcess);
+    CloseHandle(minimalProcess);
+    minimal.kill();
+
+    e2e::VarnelRun varnel;
+    if (!varnel.start()) {
+        fprintf(stderr, "Varnel.exe did not start\n");
+        return;
+    }
+    HANDLE process = openForQuery(varnel.processId());
+    Footprint started = settledFootprint(process);
+    int openings = 0;
+    for (; openings < 100; ++openings) {
+        PostMessageA(varnel.resident(), TRAY_NOTIFY, 1, WM_LBUTTONDOWN);
+        HWND dialog = varnel.mainDialog();
+        if (!dialog) break;
+        PostMessageA(GetDlgItem(dialog, CANCEL), BM_CLICK, 0, 0);
+        if (!test::waitUntil([&] { return !IsWindow(dialog); })) break;
+    }
+    Footprint afterDialogs = settledFootprint(process);
+    CloseHandle(process);
+
+    footprintRows(started, "after start-up", &floor, "<= 1.5");
+    char when[64];
+    snprintf(when, sizeof when, "after %d dialog openings", openings);
+    footprintRows(afterDialogs, when, &started, "no growth");
+    printRow("3 minimal_tray.exe", "private / working set / handles",
+             format("%.0f KB", floor.privateKb) + " / " + format("%.0f KB", floor.workingSetKb) + " / " +
+                 format("%.0f", floor.handles),
+             "-", "-", "reference");
+}
+
+// Count-only sweeps as the main dialog runs them, in this process: the sweep code is the same
+// as in Varnel.exe, and here nothing else runs in between.
+void sweepMemoryRows(SweepState& sweep, const TargetSelection& selection) {
+    Desktop desktop;
+    if (!makeMixedDesktop(desktop, 100)) return;
+    HANDLE self = GetCurrentProcess();
+    sweep.runSweep(1, 0, 0, selection);
+    Footprint before = footprintOf(self);
+    for (int i = 0; i < 1000; ++i) sweep.runSweep(1, 0, 0, selection);
+    Footprint after = footprintOf(self);
+    printRow("3 1,000 count-only sweeps over 100 windows (benchmark process)", "private bytes",
+             format("%+.0f KB", after.privateKb - before.privateKb), format("%.0f KB", before.privateKb), "-",
+             "no growth");
+    printRow("3 1,000 count-only sweeps over 100 windows (benchmark process)", "handles",
+             format("%+.0f", after.handles - before.handles), format("%.0f", before.handles), "-", "no growth");
+}
+
+void sizeRow(const char* name, double limitKb) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA((test::binFolder() + name).c_str(), GetFileExInfoStandard, &data);
+    char item[64];
+    snprintf(item, sizeof item, "4 %s (stripped)", name);
+    printRow(item, "file size", format("%.1f KB", data.nFileSizeLow / 1024.0), "-", "-",
+             format("<= %.0f KB", limitKb).c_str());
+}
+
+}  // namespace
+
+int main() {
+    Settings live;
+    setInitialSettings(live);
+    live.waitTime = 0;
+    Ceditwindow noDialog;
+    SweepState sweep(live, noDialog);
+    TargetSelection selection = benchSelection();
+
+    printf("| item | figure | measured | floor / reference | ratio | goal |\n");
+    printf("|---|---|---|---|---|---|\n");
+    countOnlyRows(sweep, selection);
+    closingRows(sweep);
+    residentRows();
+    sweepMemoryRows(sweep, selection);
+    sizeRow("Varnel.exe", 100);
+    sizeRow("Quillon.exe", 40);
+    return 0;
+}
