@@ -1,0 +1,79 @@
+// The programs as they come out of the release ZIP (unpacked by unpack-package.sh beside the
+// build's bin folder): a first start with the welcome dialog, Quillon started from it, the main
+// dialog with the sample targets, a sweep and the exit.
+
+#include <gtest/gtest.h>
+
+#include "tests/e2e/VarnelHarness.h"
+
+using e2e::VarnelRun;
+
+namespace {
+
+const int WELCOME_CLOSE = IDOK, REGISTRAR = 1011, RUN = 1, OTHER0 = 1010;
+
+std::string packageFile(const char* name) { return test::binFolder() + "..\\package-test\\" + name; }
+
+struct BoxSearch {
+    DWORD notProcess;
+    HWND found;
+};
+
+// Quillon's question: a message box of a process other than Varnel's.
+BOOL CALLBACK findQuestion(HWND window, LPARAM context) {
+    BoxSearch* search = reinterpret_cast<BoxSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (owner != search->notProcess && wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) &&
+        e2e::windowText(window) == L"自動起動を設定") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST(Package, UnpackedProgramsRunAsShipped) {
+    VarnelRun varnel;
+    for (const char* name : {"Varnel.exe", "Quillon.exe", "Quillon.ini", "target.ini"})
+        ASSERT_TRUE(test::copyFile(packageFile(name), varnel.folder().file(name))) << name;
+    // As on a first start: the welcome dialog opens.
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=true\r\n");
+    ASSERT_TRUE(varnel.start());
+    HWND welcome = varnel.waitDialog(L"Varnel - ようこそ");
+    ASSERT_NE(nullptr, welcome);
+
+    e2e::click(welcome, REGISTRAR);
+    BoxSearch search = {varnel.processId(), nullptr};
+    ASSERT_TRUE(test::waitUntil([&] {
+        EnumWindows(findQuestion, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    }, 20000));
+    // The name comes from the Quillon.ini beside it.
+    EXPECT_NE(std::wstring::npos, e2e::itemText(search.found, 0xFFFF).find(L"Varnelを自動起動しますか"));
+    DWORD quillonId = 0;
+    GetWindowThreadProcessId(search.found, &quillonId);
+    HANDLE quillon = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, quillonId);
+    ASSERT_NE(nullptr, quillon);
+    e2e::click(search.found, IDCANCEL);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(quillon, 20000));
+    DWORD code = 99;
+    GetExitCodeProcess(quillon, &code);
+    CloseHandle(quillon);
+    EXPECT_EQ(0u, code);
+
+    e2e::click(welcome, WELCOME_CLOSE);
+    ASSERT_TRUE(test::waitUntil([&] { return !IsWindow(welcome); }));
+
+    test::TargetWindows folders;
+    ASSERT_TRUE(folders.start({{"CabinetWClass", "folder"}}));
+    HWND dialog = varnel.openMainDialog();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(L"メモ帳", e2e::itemText(dialog, OTHER0));
+    e2e::click(dialog, RUN);
+    EXPECT_TRUE(folders.waitClosed(0));
+    EXPECT_EQ(0, varnel.exitThroughMenu());
+}
+
+}  // namespace

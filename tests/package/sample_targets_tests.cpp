@@ -1,0 +1,96 @@
+// The target.ini that ships in the package, read by the product's own loader and matched by the
+// product's own sweep: each of its five targets finds the windows its comment promises.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "framework/Ceditwindow.h"
+#include "settings/Settings.h"
+#include "settings/TargetFile.h"
+#include "sweep/SweepState.h"
+#include "tests/support/TestSupport.h"
+#include "tests/unit/InProcessWindows.h"
+
+namespace {
+
+// The sample is written in the Japanese ANSI code page; the tests make their titles in it too.
+std::string ansi(const char* utf8) {
+    wchar_t wide[256] = {};
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 256);
+    char bytes[512] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, bytes, sizeof bytes, nullptr, nullptr);
+    return bytes;
+}
+
+class SampleTargets : public ::testing::Test {
+protected:
+    SampleTargets() : sweep(live, ownDialog) {
+        setInitialSettings(live);
+        live.waitTime = 0;
+        targetFile = test::binFolder() + "target.ini";
+        test::copyFile(test::binFolder() + "sample-target.ini", targetFile);
+        for (int i = 0; i < OTHER_TARGET_COUNT; ++i) loadOtherTarget(i, live.selection.otherTargets[i]);
+        sweep.dialogExpanded = 1;
+        countOnly();
+        for (int i = 0; i < OTHER_TARGET_COUNT; ++i) baseline[i] = sweep.otherCounts[i];
+    }
+    ~SampleTargets() override { DeleteFileA(targetFile.c_str()); }
+
+    void countOnly() { sweep.runSweep(1, 0, 0, live.selection); }
+    // The targets that the windows made since the fixture began add to, as five 0/1 digits.
+    std::string matches() {
+        countOnly();
+        std::string out;
+        for (int i = 0; i < OTHER_TARGET_COUNT; ++i) out += sweep.otherCounts[i] > baseline[i] ? '1' : '0';
+        return out;
+    }
+    std::string inProcess(const std::string& className, const char* utf8Title, bool visible = true,
+                          DWORD style = WS_OVERLAPPEDWINDOW) {
+        InProcessWindows windows;
+        windows.make(className.c_str(), ansi(utf8Title).c_str(), visible, style);
+        return matches();
+    }
+
+    Settings live;
+    Ceditwindow ownDialog;
+    SweepState sweep;
+    std::string targetFile;
+    unsigned baseline[OTHER_TARGET_COUNT] = {};
+};
+
+TEST_F(SampleTargets, DefinesFiveLabelledTargets) {
+    for (const OtherTarget& t : live.selection.otherTargets) {
+        EXPECT_STRNE("-", t.name);
+        EXPECT_FALSE(!strcmp(t.spec, "-") && !strcmp(t.className, "-") && !strcmp(t.text, "-")) << t.name;
+    }
+    EXPECT_EQ(ansi(u8"メモ帳"), live.selection.otherTargets[0].name);
+}
+
+TEST_F(SampleTargets, NotepadAndPaintByClass) {
+    // Class names compare case-sensitively. The lower-case class comes first and from another
+    // process: Wine names a class by the first spelling registered.
+    {
+        test::TargetWindows other;
+        ASSERT_TRUE(other.start({{"notepad", "memo"}}));
+        EXPECT_EQ("00001", matches());
+    }
+    EXPECT_EQ("10000", inProcess("Notepad", u8"無題 - メモ帳"));
+    EXPECT_EQ("01001", inProcess("MSPaintApp", u8"無題 - ペイント"));
+}
+
+TEST_F(SampleTargets, PdfTitlesOfOrdinaryWindowsOnly) {
+    EXPECT_EQ("00101", inProcess("PdfViewer", u8"manual.pdf - Viewer"));
+    EXPECT_EQ("00001", inProcess("PdfViewer", u8"MANUAL.PDF - Viewer"));
+    EXPECT_EQ("00000", inProcess("PdfViewer", u8"hidden.pdf", false));
+    EXPECT_EQ("00000", inProcess("PdfPopup", u8"tip.pdf", true, WS_POPUP | WS_BORDER));
+}
+
+TEST_F(SampleTargets, FoldersExceptDownloads) {
+    EXPECT_EQ("00011", inProcess("CabinetWClass", u8"ドキュメント"));
+    EXPECT_EQ("00001", inProcess("CabinetWClass", u8"ダウンロード"));
+    EXPECT_EQ("00010", inProcess("CabinetWClass", u8"ピクチャ", false));
+}
+
+}  // namespace
