@@ -14,26 +14,6 @@ const int WELCOME_CLOSE = IDOK, REGISTRAR = 1011, RUN = 1, OTHER0 = 1010;
 
 std::string packageFile(const char* name) { return test::binFolder() + "..\\package-test\\" + name; }
 
-struct BoxSearch {
-    DWORD notProcess;
-    HWND found;
-};
-
-// Quillon's question: a message box of a process other than Varnel's.
-BOOL CALLBACK findQuestion(HWND window, LPARAM context) {
-    BoxSearch* search = reinterpret_cast<BoxSearch*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (owner != search->notProcess && wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) &&
-        e2e::windowText(window) == L"自動起動を設定") {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 TEST(Package, UnpackedProgramsRunAsShipped) {
     VarnelRun varnel;
     for (const char* name : {"Varnel.exe", "Quillon.exe", "Quillon.ini", "target.ini"})
@@ -45,18 +25,18 @@ TEST(Package, UnpackedProgramsRunAsShipped) {
     ASSERT_NE(nullptr, welcome);
 
     e2e::click(welcome, REGISTRAR);
-    BoxSearch search = {varnel.processId(), nullptr};
-    ASSERT_TRUE(test::waitUntil([&] {
-        EnumWindows(findQuestion, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-    }, 20000));
+    // Quillon's question, in a process of its own.
+    HWND question = nullptr;
+    ASSERT_TRUE(test::waitUntil([&] { return (question = FindWindowW(L"#32770", L"自動起動を設定")) != nullptr; },
+                                20000));
     // The name comes from the Quillon.ini beside it.
-    EXPECT_NE(std::wstring::npos, e2e::itemText(search.found, 0xFFFF).find(L"Varnelを自動起動しますか"));
+    EXPECT_NE(std::wstring::npos, e2e::itemText(question, 0xFFFF).find(L"Varnelを自動起動しますか"));
     DWORD quillonId = 0;
-    GetWindowThreadProcessId(search.found, &quillonId);
+    GetWindowThreadProcessId(question, &quillonId);
+    EXPECT_NE(varnel.processId(), quillonId);
     HANDLE quillon = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, quillonId);
     ASSERT_NE(nullptr, quillon);
-    e2e::click(search.found, IDCANCEL);
+    e2e::click(question, IDCANCEL);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(quillon, 20000));
     DWORD code = 99;
     GetExitCodeProcess(quillon, &code);
