@@ -49,6 +49,8 @@ appdata_settings="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Lumo/Varne
 if [ -n "$xvfb_pid" ]; then
   rm -f "$appdata_settings"
   printf '[SETTINGS]\r\nRUNNEXT=false\r\nWAITTIME=20\r\n' > vrnl.ini
+else
+  rm -f vrnl.ini
 fi
 
 style=CF0000  # WS_OVERLAPPEDWINDOW
