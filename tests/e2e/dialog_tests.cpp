@@ -258,7 +258,7 @@ TEST(SettingsDialog, RefusesMoreThanTwoHundredHoweverLong) {
         setText(dialog, WAIT_TIME, tooMuch);
         e2e::click(dialog, IDOK);
         EXPECT_TRUE(test::waitUntil([&] { return e2e::itemText(dialog, WAIT_TIME) == L"200"; })) << tooMuch;
-        EXPECT_TRUE(IsWindowVisible(dialog)) << tooMuch;
+        ASSERT_TRUE(IsWindowVisible(dialog)) << tooMuch;
     }
     // Leading zeros of a small number are fine.
     EXPECT_TRUE(okWith(dialog, "0000000000000000000000007"));
