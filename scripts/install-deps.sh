@@ -8,6 +8,7 @@ packages=(
   cmake make g++-mingw-w64-i686 mingw-w64-i686-dev googletest
   wine wine32:i386 xvfb x11-utils imagemagick
   locales fonts-ipafont-gothic fonts-wine zip unzip python3
+  clang libclang-rt-14-dev
 )
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

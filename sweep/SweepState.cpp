@@ -81,9 +81,13 @@ void SweepState::pauseAfterAction() const {
 
 int closeWindow(HWND window) { return PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
+// ShowWindow on another thread's window waits for that thread to answer, so a program that has
+// stopped pumping would hang the sweep; those windows are shown asynchronously instead.
 int minimiseWindow(HWND window) {
-    ShowWindow(window, SW_HIDE);
-    ShowWindow(window, SW_MINIMIZE);
-    ShowWindow(window, SW_SHOW);
+    BOOL(WINAPI* show)(HWND, int) =
+        GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId() ? ShowWindow : ShowWindowAsync;
+    show(window, SW_HIDE);
+    show(window, SW_MINIMIZE);
+    show(window, SW_SHOW);
     return 1;
 }

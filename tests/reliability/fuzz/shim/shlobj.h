@@ -1,0 +1,3 @@
+#pragma once
+
+enum { CSIDL_APPDATA = 26 };

@@ -1,0 +1,43 @@
+#pragma once
+
+// Just enough of the Windows interface for the product's plain-C++ files to compile natively
+// under the fuzzers; each fuzzer defines the few functions its files call.
+
+#include <cstdint>
+
+#define WINAPI
+#define CALLBACK
+#define FALSE 0
+#define TRUE 1
+
+typedef int BOOL;
+typedef int32_t LONG;
+typedef uint32_t DWORD;
+typedef void* HANDLE;
+typedef struct HWND__* HWND;
+typedef struct {
+    LONG left, top, right, bottom;
+} RECT;
+
+enum : DWORD { PROCESS_QUERY_LIMITED_INFORMATION = 0x1000 };
+enum : DWORD { MOVEFILE_REPLACE_EXISTING = 1, MOVEFILE_WRITE_THROUGH = 8 };
+enum : LONG { WS_BORDER = 0x00800000, WS_SYSMENU = 0x00080000 };
+enum { GWL_STYLE = -16 };
+
+DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* fallback, char* value,
+                               DWORD size, const char* path);
+BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value, const char* path);
+BOOL CreateDirectoryA(const char* path, void* security);
+BOOL DeleteFileA(const char* path);
+BOOL MoveFileExA(const char* from, const char* to, DWORD flags);
+
+int GetClassNameA(HWND window, char* name, int size);
+int GetWindowTextA(HWND window, char* text, int size);
+DWORD GetWindowThreadProcessId(HWND window, DWORD* processId);
+HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId);
+BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, char* path, DWORD* size);
+BOOL CloseHandle(HANDLE handle);
+BOOL IsWindowVisible(HWND window);
+BOOL IsWindowEnabled(HWND window);
+BOOL GetWindowRect(HWND window, RECT* rect);
+LONG GetWindowLongA(HWND window, int index);

@@ -1,0 +1,162 @@
+// Sweeps against hostile windows: names and titles at their limits, windows that vanish
+// mid-sweep, a program that has stopped answering; and a long run of count-only sweeps that
+// must not grow the process.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "framework/Ceditwindow.h"
+#include "settings/Settings.h"
+#include "sweep/SweepState.h"
+#include "sweep/WindowMatch.h"
+#include "tests/reliability/ProcessUsage.h"
+#include "tests/support/TestSupport.h"
+#include "tests/unit/InProcessWindows.h"
+
+namespace {
+
+DWORD WINAPI runJob(LPVOID job) {
+    (*static_cast<std::function<void()>*>(job))();
+    return 0;
+}
+
+// job must outlive the thread.
+HANDLE startThread(std::function<void()>& job) { return CreateThread(nullptr, 0, runJob, &job, 0, nullptr); }
+
+void setTarget(OtherTarget& target, const char* spec, const char* className, const std::string& text) {
+    lstrcpynA(target.name, "hostile", sizeof target.name);
+    lstrcpynA(target.spec, spec, sizeof target.spec);
+    lstrcpynA(target.className, className, sizeof target.className);
+    lstrcpynA(target.text, text.c_str(), sizeof target.text);
+    target.enabled = 1;
+}
+
+class Hostile : public ::testing::Test {
+protected:
+    Hostile() : sweep(live, ownDialog) {
+        setInitialSettings(live);
+        live.waitTime = 0;
+        memset(&selection, 0, sizeof selection);
+        for (OtherTarget& t : selection.otherTargets) setTarget(t, "-", "-", "-");
+        sweep.dialogExpanded = 1;
+    }
+
+    // Runs one sweep on a worker thread and fails if it has not returned within the bound;
+    // a stuck sweep is freed by ending the program it waits for.
+    void sweepWithin(int countOnly, int minimise, test::TargetWindows& culprit, const char* what) {
+        std::function<void()> job = [&] { sweep.runSweep(countOnly, 0, minimise, selection); };
+        HANDLE thread = startThread(job);
+        ASSERT_NE(nullptr, thread);
+        DWORD waited = WaitForSingleObject(thread, 10000);
+        if (waited != WAIT_OBJECT_0) {
+            culprit.stop();
+            WaitForSingleObject(thread, INFINITE);
+        }
+        CloseHandle(thread);
+        EXPECT_EQ(WAIT_OBJECT_0, waited) << what << " sweep blocked on a window that does not answer";
+    }
+
+    Settings live;
+    Ceditwindow ownDialog;
+    SweepState sweep;
+    TargetSelection selection;
+};
+
+TEST_F(Hostile, NamesAndTitlesAtTheirLimits) {
+    const std::string longClass(255, 'K');
+    const std::string cutTitle = std::string(254, 't') + "\x82\xa0";  // the lead byte is byte 255
+    test::TargetWindows targets;
+    ASSERT_TRUE(targets.start({{longClass, std::string(255, 't')},
+                               {"CabinetWClass", cutTitle},
+                               {"CabinetWClass", std::string(600, 't')},
+                               {"Chrome_WidgetWin_1", std::string(255, '\x82')}}));
+    VisitedWindow longest(targets.window(0));
+    EXPECT_EQ(longClass, longest.className());
+    EXPECT_EQ(255u, strlen(longest.title()));
+    VisitedWindow cut(targets.window(1));
+    EXPECT_LE(strlen(cut.title()), 255u);
+    EXPECT_EQ(0, strncmp(cut.title(), cutTitle.c_str(), 254));
+
+    setTarget(selection.otherTargets[0], "-", "-", std::string(200, 't'));
+    setTarget(selection.otherTargets[1], "-", "-", "!" + std::string(254, 't'));
+    selection.otherTargets[2].enabled = 0;
+    sweep.runSweep(1, 0, 0, selection);
+    EXPECT_EQ(2u, sweep.explorerCount);
+    EXPECT_EQ(0u, sweep.chromiumCount);
+    EXPECT_EQ(3u, sweep.otherCounts[0]);
+    EXPECT_EQ(0u, sweep.otherCounts[2]);
+}
+
+TEST_F(Hostile, AProgramThatStopsAnsweringNeverBlocksASweep) {
+    test::TargetWindows hung;
+    ASSERT_TRUE(hung.start({{"CabinetWClass", "hung folder 1"}, {"CabinetWClass", "hung folder 2"},
+                            {"MozillaWindowClass", "hung Firefox"}, {"HungClass", "hung other"}},
+                           "targetwin.exe", true));
+    selection.targetExplorer = 1;
+    selection.targetFirefox = 1;
+    setTarget(selection.otherTargets[0], "%allwindow", "HungClass", "hung");
+
+    sweepWithin(1, 0, hung, "count-only");
+    EXPECT_EQ(2u, sweep.explorerCount);
+    EXPECT_EQ(1u, sweep.firefoxCount);
+    EXPECT_EQ(1u, sweep.otherCounts[0]);
+    sweepWithin(0, 1, hung, "minimising");
+    sweepWithin(0, 0, hung, "closing");
+}
+
+TEST_F(Hostile, WindowsThatVanishMidSweep) {
+    setTarget(selection.otherTargets[0], "%allwindow", "-", "vanishing");
+    selection.targetExplorer = 1;
+    // Another thread starts and ends programs with windows while this one sweeps over them.
+    int rounds = 0;
+    std::function<void()> job = [&] {
+        for (; rounds < 8; ++rounds) {
+            test::TargetWindows targets;
+            targets.start(std::vector<test::TargetWindowSpec>(20, {"CabinetWClass", "vanishing folder"}));
+            targets.stop();
+        }
+    };
+    HANDLE churn = startThread(job);
+    ASSERT_NE(nullptr, churn);
+    int sweeps = 0;
+    while (WaitForSingleObject(churn, 0) == WAIT_TIMEOUT) {
+        sweep.runSweep(sweeps & 1, 0, sweeps & 2, selection);
+        ASSERT_LE(sweep.explorerCount, 20u);
+        ++sweeps;
+    }
+    CloseHandle(churn);
+    EXPECT_EQ(8, rounds);
+    printf("sweeps over vanishing windows: %d\n", sweeps);
+}
+
+TEST(Soak, TenThousandCountOnlySweepsDoNotGrowTheProcess) {
+    const int SWEEPS = 10000;
+    InProcessWindows windows;
+    const int WINDOWS = 200;
+    // A few browser-class windows: each makes every sweep open and close a process handle.
+    for (int i = 0; i < WINDOWS; ++i) {
+        const char* cls = i % 40 == 1 ? "Chrome_WidgetWin_1" : i % 2 == 0 ? "CabinetWClass" : "SoakClass";
+        windows.make(cls, ("soak window " + std::to_string(i)).c_str(), i % 4 < 2);
+    }
+    Settings live;
+    setInitialSettings(live);
+    Ceditwindow ownDialog;
+    SweepState sweep(live, ownDialog);
+    TargetSelection selection = {};
+    setTarget(selection.otherTargets[0], "%allwindow", "SoakClass", "soak");
+    setTarget(selection.otherTargets[1], "-", "-", "!window 1");
+
+    for (int i = 0; i < 100; ++i) sweep.runSweep(1, 0, 0, selection);
+    ProcessUsage before = usageOf(GetCurrentProcessId());
+    for (int i = 0; i < SWEEPS; ++i) sweep.runSweep(1, 0, 0, selection);
+    ProcessUsage after = usageOf(GetCurrentProcessId());
+    EXPECT_EQ(100u, sweep.explorerCount);
+    EXPECT_EQ(45u, sweep.otherCounts[0]);
+    expectFlat((std::to_string(SWEEPS) + " count-only sweeps over " + std::to_string(WINDOWS) + " windows").c_str(),
+               before, after);
+}
+
+}  // namespace
