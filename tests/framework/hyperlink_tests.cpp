@@ -219,13 +219,25 @@ TEST_F(Hyperlink, ReleaseOverTheControlIsAClick) {
     RECT area;
     GetWindowRect(link, &area);
     POINT inside = {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
-    POINT outside = {inside.x, area.bottom + 15};
+    // Pressed elsewhere in the same, active dialog: a press on another program's window would
+    // move the focus, and Wine may then re-read the button state from the display.
+    ShowWindow(owner, SW_SHOW);
+    SetForegroundWindow(owner);
+    RECT dialog;
+    GetWindowRect(owner, &dialog);
+    POINT outside = {dialog.right - 4, dialog.bottom - 4};
+    ASSERT_FALSE(PtInRect(&area, outside));
 
     SetCursorPos(outside.x, outside.y);
     test::pumpMessages();
     mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     ASSERT_TRUE(test::waitUntil([] { return (GetKeyState(VK_LBUTTON) & 0x8000) != 0; }));
     SetCursorPos(inside.x, inside.y);
+    ASSERT_TRUE(test::waitUntil([&] {
+        POINT at;
+        GetCursorPos(&at);
+        return WindowFromPoint(at) == link;
+    }));
     mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     EXPECT_TRUE(test::waitUntil([] { return notice.count == 1; }));
     EXPECT_EQ(7, notice.value);
