@@ -263,40 +263,11 @@ double privateKbOf(HANDLE process) {
     return total / 1024.0;
 }
 
-// The kernel handles of one process, from the system's handle table: Wine's
-// GetProcessHandleCount answers 0 for other processes.
-struct HandleEntry {
-    ULONG ownerPid;
-    BYTE objectType, flags;
-    USHORT value;
-    PVOID object;
-    ULONG access;
-};
-
-double handlesOf(DWORD processId) {
-    typedef LONG(WINAPI * QuerySystem)(ULONG, PVOID, ULONG, PULONG);
-    QuerySystem query = reinterpret_cast<QuerySystem>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-    if (!query) return 0;
-    const ULONG SYSTEM_HANDLE_INFORMATION = 16;
-    std::vector<char> buffer(1 << 20);
-    ULONG needed = 0;
-    while (query(SYSTEM_HANDLE_INFORMATION, buffer.data(), ULONG(buffer.size()), &needed) != 0) {
-        if (buffer.size() >= (64u << 20)) return 0;
-        buffer.resize(buffer.size() * 2);
-    }
-    ULONG count = *reinterpret_cast<ULONG*>(buffer.data());
-    const HandleEntry* entries = reinterpret_cast<const HandleEntry*>(buffer.data() + sizeof(ULONG_PTR));
-    double owned = 0;
-    for (ULONG i = 0; i < count; ++i) owned += entries[i].ownerPid == processId;
-    return owned;
-}
-
 Footprint footprintOf(HANDLE process) {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
     K32GetProcessMemoryInfo(process, &counters, sizeof counters);
-    return {privateKbOf(process), counters.WorkingSetSize / 1024.0, handlesOf(GetProcessId(process))};
+    return {privateKbOf(process), counters.WorkingSetSize / 1024.0, static_cast<double>(test::handleCountOf(GetProcessId(process)))};
 }
 
 // The median of REPEATS readings a little apart, so that one reading during a page-in does

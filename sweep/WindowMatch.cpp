@@ -76,7 +76,7 @@ int matchOtherTarget(VisitedWindow& window, const OtherTarget& target, HWND ownD
     int anyText = strcmp(target.text, "-") == 0;
     int anySpec = strcmp(target.spec, "-") == 0;
     if (anyClass && anyText && anySpec) return 0;
-    // Cheapest tests first: the spec keyword and the class, then the window queries, then the title.
+    // Cheapest tests first: the selector keyword and the class, then the window queries, then the title.
     if (!anySpec && strcmp(target.spec, "%allwindow") != 0) return 0;
     if (!anyClass && strcmp(window.className(), target.className) != 0) return 0;
     if (!anySpec && !isOrdinaryWindow(window.window())) return 0;

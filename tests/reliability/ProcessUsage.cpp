@@ -5,39 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <vector>
 
-namespace {
-
-struct SystemHandleEntry {
-    ULONG ownerPid;
-    BYTE objectType, flags;
-    USHORT value;
-    PVOID object;
-    ULONG access;
-};
-
-// Wine answers GetProcessHandleCount with 0; the system-wide handle list counts them instead.
-DWORD countHandlesSystemWide(DWORD processId) {
-    typedef LONG(WINAPI * Query)(ULONG, PVOID, ULONG, PULONG);
-    auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-    if (!query) return 0;
-    std::vector<char> buffer(1 << 20);
-    const ULONG SYSTEM_HANDLE_INFORMATION = 16;
-    ULONG needed = 0;
-    while (query(SYSTEM_HANDLE_INFORMATION, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) != 0) {
-        if (buffer.size() >= (64u << 20)) return 0;
-        buffer.resize(buffer.size() * 2);
-    }
-    ULONG count = *reinterpret_cast<ULONG*>(buffer.data());
-    auto* entries = reinterpret_cast<SystemHandleEntry*>(buffer.data() + sizeof(ULONG_PTR));
-    DWORD mine = 0;
-    for (ULONG i = 0; i < count; ++i) mine += entries[i].ownerPid == processId;
-    return mine;
-}
-
-}  // namespace
+#include "tests/support/TestSupport.h"
 
 ProcessUsage usageOf(DWORD processId) {
     ProcessUsage usage = {};
@@ -48,11 +17,10 @@ ProcessUsage usageOf(DWORD processId) {
     K32GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
     // Wine leaves PrivateUsage empty; the commit charge is the same figure.
     usage.privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
-    GetProcessHandleCount(process, &usage.handles);
     usage.gdi = GetGuiResources(process, GR_GDIOBJECTS);
     usage.user = GetGuiResources(process, GR_USEROBJECTS);
     CloseHandle(process);
-    if (!usage.handles) usage.handles = countHandlesSystemWide(processId);
+    usage.handles = test::handleCountOf(processId);
     return usage;
 }
 

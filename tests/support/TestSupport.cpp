@@ -237,6 +237,44 @@ void TargetWindows::stop() {
     handles.clear();
 }
 
+namespace {
+
+struct SystemHandleEntry {
+    ULONG ownerPid;
+    BYTE objectType, flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+};
+
+}  // namespace
+
+DWORD handleCountOf(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+    DWORD handles = 0;
+    if (process) {
+        GetProcessHandleCount(process, &handles);
+        CloseHandle(process);
+    }
+    if (handles) return handles;
+    typedef LONG(WINAPI * Query)(ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return 0;
+    const ULONG SYSTEM_HANDLE_INFORMATION = 16;
+    std::vector<char> buffer(1 << 20);
+    ULONG needed = 0;
+    while (query(SYSTEM_HANDLE_INFORMATION, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) != 0) {
+        if (buffer.size() >= (64u << 20)) return 0;
+        buffer.resize(buffer.size() * 2);
+    }
+    ULONG count = *reinterpret_cast<ULONG*>(buffer.data());
+    auto* entries = reinterpret_cast<const SystemHandleEntry*>(buffer.data() + sizeof(ULONG_PTR));
+    DWORD owned = 0;
+    for (ULONG i = 0; i < count; ++i) owned += entries[i].ownerPid == processId;
+    return owned;
+}
+
 static void sendKey(WORD key, bool up) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;

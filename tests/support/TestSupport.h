@@ -105,6 +105,10 @@ private:
     std::vector<HWND> handles;
 };
 
+// The kernel handles a process holds. Wine answers GetProcessHandleCount with 0 for other
+// processes, so they are counted in the system-wide handle list.
+DWORD handleCountOf(DWORD processId);
+
 // Sends a key combination (modifiers VK_CONTROL, VK_MENU, VK_SHIFT; then key) with SendInput.
 void pressKeys(const std::vector<WORD>& modifiers, WORD key);
 void keyDown(WORD key);
