@@ -37,7 +37,15 @@ const HotkeyBinding* hotkeysOfMode(int hotkeyMode, int* count) {
     }
 }
 
-void addHotkeyHints(HMENU popup, int hotkeyMode, unsigned heldHotkeys) {
+void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned heldHotkeys) {
+    if (keepTopmost) {
+        MENUITEMINFOA item = {};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_STATE;
+        item.fState = MFS_CHECKED;
+        SetMenuItemInfoA(popup, IDM_KEEP_TOPMOST, FALSE, &item);
+    }
+
     int count = 0;
     const HotkeyBinding* keys = hotkeysOfMode(hotkeyMode, &count);
     for (int i = 0; i < count; ++i) {

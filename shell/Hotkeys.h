@@ -14,6 +14,8 @@ struct HotkeyBinding {
 // The hotkeys of a mode, in registration order; an unknown mode has none.
 const HotkeyBinding* hotkeysOfMode(int hotkeyMode, int* count);
 
-// Appends to the tray menu's items the hotkeys of the mode that are really held (bit n of
-// heldHotkeys for id n), right-aligned after a tab; a key another program holds gets no hint.
-void addHotkeyHints(HMENU popup, int hotkeyMode, unsigned heldHotkeys);
+// Readies the tray menu's popup, freshly loaded, for one showing: the check mark of the
+// keep-topmost item, and after their items' texts the hotkeys of the mode that are really held
+// (bit n of heldHotkeys for id n), right-aligned after a tab; a key another program holds gets
+// no hint.
+void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned heldHotkeys);

@@ -55,14 +55,7 @@ void C_Application::showTrayMenu() {
     HMENU menu = LoadMenuA(residentWindow.getInstance(), MAKEINTRESOURCEA(IDR_TRAY_MENU));
     if (!menu) return;
     HMENU popup = GetSubMenu(menu, 0);
-    if (settings.keepTopmost) {
-        MENUITEMINFOA item = {};
-        item.cbSize = sizeof item;
-        item.fMask = MIIM_STATE;
-        item.fState = MFS_CHECKED;
-        SetMenuItemInfoA(popup, IDM_KEEP_TOPMOST, FALSE, &item);
-    }
-    addHotkeyHints(popup, settings.hotkeyMode, heldHotkeys);
+    prepareTrayMenu(popup, settings.keepTopmost, settings.hotkeyMode, heldHotkeys);
     SetForegroundWindow(window);
     TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, window, nullptr);
     // Lets the menu close properly when the user clicks elsewhere.

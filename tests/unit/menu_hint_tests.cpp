@@ -36,7 +36,7 @@ protected:
 const unsigned ALL_HELD = (1u << HOTKEY_MAIN) | (1u << HOTKEY_EXPLORER) | (1u << HOTKEY_CHROMIUM) | (1u << HOTKEY_FIREFOX);
 
 TEST_F(TrayMenuResource, StandardModeNamesTheHeldKeysOnly) {
-    addHotkeyHints(popup, 0, ALL_HELD & ~(1u << HOTKEY_CHROMIUM));
+    prepareTrayMenu(popup, 0, 0, ALL_HELD & ~(1u << HOTKEY_CHROMIUM));
     EXPECT_EQ(L"メインウインドウを開く\tCtrl+Alt+Shift+W", text(40002));
     EXPECT_EQ(L"Explorerウインドウを全て閉じる\tCtrl+Alt+Shift+E", text(40005));
     EXPECT_EQ(L"Edge/Chromeを全て閉じる", text(40006)) << "held by another program: no hint";
@@ -45,15 +45,16 @@ TEST_F(TrayMenuResource, StandardModeNamesTheHeldKeysOnly) {
     EXPECT_EQ(0u, GetMenuState(popup, 40010, MF_BYCOMMAND) & MF_CHECKED);
 }
 
-TEST_F(TrayMenuResource, MainOnlyAndOtherModes) {
-    addHotkeyHints(popup, 1, 1u << HOTKEY_MAIN);
+TEST_F(TrayMenuResource, MainOnlyAndOtherModesAndTheKeepTopmostMark) {
+    prepareTrayMenu(popup, 1, 1, 1u << HOTKEY_MAIN);
     EXPECT_EQ(L"メインウインドウを開く\tAlt+Shift+W", text(40002));
     EXPECT_EQ(L"Explorerウインドウを全て閉じる", text(40005));
+    EXPECT_EQ(static_cast<UINT>(MF_CHECKED), GetMenuState(popup, 40010, MF_BYCOMMAND) & MF_CHECKED);
 
     DestroyMenu(menu);
     menu = LoadMenuA(program, MAKEINTRESOURCEA(106));
     popup = GetSubMenu(menu, 0);
-    addHotkeyHints(popup, 7, ALL_HELD);
+    prepareTrayMenu(popup, 0, 7, ALL_HELD);
     EXPECT_EQ(L"メインウインドウを開く", text(40002));
     EXPECT_EQ(L"Mozilla Firefoxを全て閉じる", text(40007));
 }
