@@ -1,5 +1,7 @@
 #include "tests/e2e/VarnelHarness.h"
 
+#include <shellapi.h>
+
 namespace e2e {
 
 namespace {
@@ -132,6 +134,16 @@ SIZE clientSize(HWND window) {
     RECT r = {};
     GetClientRect(window, &r);
     return {r.right - r.left, r.bottom - r.top};
+}
+
+bool trayIconShown(HWND resident) {
+    NOTIFYICONDATAA data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = resident;
+    data.uID = 1;
+    data.uFlags = NIF_TIP;
+    lstrcpynA(data.szTip, "VarnelTray", sizeof data.szTip);
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != 0;
 }
 
 bool hotkeyFree(UINT modifiers, UINT key) {

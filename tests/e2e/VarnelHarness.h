@@ -60,6 +60,9 @@ std::wstring itemText(HWND dialog, int id);
 void click(HWND dialog, int id);
 bool isChecked(HWND dialog, int id);
 SIZE clientSize(HWND window);
+// Whether the shell holds Varnel's tray icon (id 1 of the resident window): a modification
+// that changes nothing succeeds only for an icon that exists.
+bool trayIconShown(HWND resident);
 // Whether another program can register the hotkey now (it is released again at once).
 bool hotkeyFree(UINT modifiers, UINT key);
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include "tests/e2e/VarnelHarness.h"
 
 using e2e::VarnelRun;
@@ -13,9 +16,12 @@ const UINT ALL_THREE = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
 TEST(Resident, StartsWithTrayWindowAndExitsCleanly) {
     VarnelRun varnel;
     ASSERT_TRUE(varnel.start());
+    EXPECT_TRUE(test::waitUntil([&] { return e2e::trayIconShown(varnel.resident()); }));
     EXPECT_FALSE(e2e::hotkeyFree(ALL_THREE, 'E'));
     EXPECT_FALSE(e2e::hotkeyFree(ALL_THREE, 'W'));
+    HWND resident = varnel.resident();
     EXPECT_EQ(0, varnel.exitThroughMenu());
+    EXPECT_FALSE(e2e::trayIconShown(resident));
     EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'E'));
     EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'C'));
     EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'F'));
@@ -44,6 +50,21 @@ TEST(Resident, CommandTwentyTwoAndCloseFromOutsideExitLikeTheMenu) {
         EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'W'));
         EXPECT_EQ("false", varnel.saved("SETTINGS", "RUNNEXT"));
     }
+}
+
+// Explorer restarted: its new taskbar announces itself, and the icon must come back.
+TEST(Resident, TrayIconReturnsWhenTheTaskbarIsRecreated) {
+    VarnelRun varnel;
+    ASSERT_TRUE(varnel.start());
+    ASSERT_TRUE(test::waitUntil([&] { return e2e::trayIconShown(varnel.resident()); }));
+    NOTIFYICONDATAA data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = varnel.resident();
+    data.uID = 1;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
+    ASSERT_FALSE(e2e::trayIconShown(varnel.resident()));
+    PostMessageA(varnel.resident(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(test::waitUntil([&] { return e2e::trayIconShown(varnel.resident()); }));
 }
 
 TEST(Resident, HotkeyClosesExactlyItsKind) {
