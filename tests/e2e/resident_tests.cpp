@@ -161,6 +161,21 @@ TEST(Resident, KeepTopmostToggleIsSavedAtExit) {
     EXPECT_EQ("true", varnel.saved("OPTIONS", "KEEP1ST"));
 }
 
+// Log-off ends the process without WM_DESTROY: what changed since the last save is kept then.
+TEST(Resident, EndOfSessionSavesTheSettings) {
+    VarnelRun varnel;
+    ASSERT_TRUE(varnel.start());
+    DWORD_PTR answer = 0;
+    // Sent, not posted: the session messages below are sent and would overtake a posted one.
+    SendMessageTimeoutA(varnel.resident(), WM_COMMAND, 40010, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    ASSERT_TRUE(SendMessageTimeoutA(varnel.resident(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
+    EXPECT_EQ("<missing>", varnel.saved("OPTIONS", "KEEP1ST"));
+    SendMessageTimeoutA(varnel.resident(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    EXPECT_EQ("true", varnel.saved("OPTIONS", "KEEP1ST"));
+    EXPECT_EQ("false", varnel.saved("SETTINGS", "RUNNEXT"));
+}
+
 TEST(Resident, SecondStartWakesTheRunningInstance) {
     VarnelRun varnel;
     ASSERT_TRUE(varnel.start());
