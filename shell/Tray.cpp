@@ -1,8 +1,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdio>
-
 #include "resources/resource.h"
 #include "shell/C_Application.h"
 #include "shell/Hotkeys.h"
