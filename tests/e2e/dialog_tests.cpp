@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <regex>
 
 #include "tests/e2e/VarnelHarness.h"
@@ -228,6 +230,11 @@ HWND openSettings(VarnelRun& varnel) {
 // Types a wait time, presses OK and tells whether the dialog closed.
 bool okWith(HWND dialog, const char* text) {
     setText(dialog, WAIT_TIME, text);
+    std::wstring wide(text, text + strlen(text));
+    if (!test::waitUntil([&] { return e2e::itemText(dialog, WAIT_TIME) == wide; })) {
+        ADD_FAILURE() << "the field did not take \"" << text << "\"";
+        return false;
+    }
     e2e::click(dialog, IDOK);
     return gone(dialog);
 }
