@@ -135,7 +135,9 @@ TEST_F(Hostile, WindowsThatVanishMidSweep) {
 TEST(Soak, TenThousandCountOnlySweepsDoNotGrowTheProcess) {
     const int SWEEPS = 10000;
     InProcessWindows windows;
-    const int WINDOWS = 200;
+    // Enough windows for every rule to run in every sweep, few enough that 10,000 sweeps stay
+    // well within the test's time on a slow Wine.
+    const int WINDOWS = 60;
     // A few browser-class windows: each makes every sweep open and close a process handle.
     for (int i = 0; i < WINDOWS; ++i) {
         const char* cls = i % 40 == 1 ? "Chrome_WidgetWin_1" : i % 2 == 0 ? "CabinetWClass" : "SoakClass";
@@ -153,8 +155,8 @@ TEST(Soak, TenThousandCountOnlySweepsDoNotGrowTheProcess) {
     ProcessUsage before = usageOf(GetCurrentProcessId());
     for (int i = 0; i < SWEEPS; ++i) sweep.runSweep(1, 0, 0, selection);
     ProcessUsage after = usageOf(GetCurrentProcessId());
-    EXPECT_EQ(100u, sweep.explorerCount);
-    EXPECT_EQ(45u, sweep.otherCounts[0]);
+    EXPECT_EQ(30u, sweep.explorerCount);
+    EXPECT_EQ(13u, sweep.otherCounts[0]);
     expectFlat((std::to_string(SWEEPS) + " count-only sweeps over " + std::to_string(WINDOWS) + " windows").c_str(),
                before, after);
 }
