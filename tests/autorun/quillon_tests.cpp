@@ -89,39 +89,11 @@ RunValue readRunValue(const std::wstring& name) {
     return value;
 }
 
-std::wstring windowText(HWND window) {
-    static wchar_t text[8192];
-    text[0] = 0;
-    GetWindowTextW(window, text, 8192);
-    return text;
-}
-
 std::wstring boxText(HWND box) {
     static wchar_t text[8192];
     text[0] = 0;
     GetDlgItemTextW(box, 0xFFFF, text, 8192);
     return text;
-}
-
-struct BoxSearch {
-    DWORD processId;
-    const std::wstring* caption;
-    HWND other;
-    HWND found;
-};
-
-BOOL CALLBACK matchBox(HWND window, LPARAM param) {
-    BoxSearch* search = reinterpret_cast<BoxSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (owner == search->processId && window != search->other && IsWindowVisible(window) &&
-        std::wstring(className) == L"#32770" && windowText(window) == *search->caption) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 class QUILLON_SUITE : public ::testing::Test {
@@ -147,12 +119,9 @@ protected:
 
     // A visible message box of Quillon's with this caption, other than `other`.
     HWND waitForBox(const std::wstring& caption, HWND other = nullptr) {
-        BoxSearch search = {quillon.id(), &caption, other, nullptr};
-        test::waitUntil([&] {
-            EnumWindows(matchBox, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        }, 20000);
-        return search.found;
+        HWND found = nullptr;
+        test::waitUntil([&] { return (found = test::findDialog(quillon.id(), caption, other)) != nullptr; }, 20000);
+        return found;
     }
     void press(HWND box, int button) {
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),

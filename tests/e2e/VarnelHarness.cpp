@@ -8,26 +8,6 @@ namespace {
 
 const DWORD START_TIMEOUT = 10000;
 
-struct DialogSearch {
-    DWORD processId;
-    const wchar_t* caption;
-    HWND found;
-};
-
-BOOL CALLBACK findDialogProc(HWND window, LPARAM context) {
-    DialogSearch* search = reinterpret_cast<DialogSearch*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    if (owner == search->processId && wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) &&
-        windowText(window) == search->caption) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 }  // namespace
 
 VarnelRun::VarnelRun() {
@@ -90,9 +70,7 @@ int VarnelRun::exitThroughMenu() {
 bool VarnelRun::waitExit(DWORD timeoutMs, DWORD* code) { return process.wait(timeoutMs, code); }
 
 HWND VarnelRun::findDialog(const wchar_t* caption) const {
-    DialogSearch search = {process.id(), caption, nullptr};
-    EnumWindows(findDialogProc, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return test::findDialog(process.id(), caption);
 }
 
 HWND VarnelRun::waitDialog(const wchar_t* caption, DWORD timeoutMs) const {

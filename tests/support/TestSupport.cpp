@@ -239,6 +239,30 @@ void TargetWindows::stop() {
 
 namespace {
 
+struct DialogSearch {
+    DWORD processId;
+    const std::wstring* caption;
+    HWND except;
+    HWND found;
+};
+
+BOOL CALLBACK matchDialog(HWND window, LPARAM context) {
+    DialogSearch* search = reinterpret_cast<DialogSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || window == search->except || !IsWindowVisible(window)) return TRUE;
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (wcscmp(className, L"#32770") != 0) return TRUE;
+    // WM_GETTEXT with a time limit: the window belongs to another process.
+    wchar_t text[512] = {};
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &ignored);
+    if (*search->caption != text) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 struct SystemHandleEntry {
     ULONG ownerPid;
     BYTE objectType, flags;
@@ -248,6 +272,12 @@ struct SystemHandleEntry {
 };
 
 }  // namespace
+
+HWND findDialog(DWORD processId, const std::wstring& caption, HWND except) {
+    DialogSearch search = {processId, &caption, except, nullptr};
+    EnumWindows(matchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 DWORD handleCountOf(DWORD processId) {
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);

@@ -105,6 +105,10 @@ private:
     std::vector<HWND> handles;
 };
 
+// A visible dialog (class "#32770") of the process with exactly this caption, other than
+// except; null when there is none.
+HWND findDialog(DWORD processId, const std::wstring& caption, HWND except = nullptr);
+
 // The kernel handles a process holds. Wine answers GetProcessHandleCount with 0 for other
 // processes, so they are counted in the system-wide handle list.
 DWORD handleCountOf(DWORD processId);
