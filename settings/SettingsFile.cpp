@@ -98,6 +98,21 @@ void settingsFileToWrite(char* path) {
     util.makeModuleFilePath(path, SETTINGS_PATH_SIZE, kFallbackName);
 }
 
+// Another program reading the file at that moment (an editor, a virus scanner) keeps it from
+// being replaced; it lets go within moments, so the replace is tried again for a while.
+bool replaceFile(const char* from, const char* to) {
+    const int ATTEMPTS = 20;
+    const DWORD PAUSE_MS = 25;
+    for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
+        if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION && error != ERROR_ACCESS_DENIED)
+            return false;
+        Sleep(PAUSE_MS);
+    }
+    return false;
+}
+
 }  // namespace
 
 int parseSwitch(const char* text) { return strcmp(text, "true") == 0 ? 1 : 0; }
@@ -142,7 +157,6 @@ int saveSettings(const Settings& settings) {
     visitKeys(copy, showWelcome, writer);
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, temporary);  // flush the profile cache
 
-    if (!writer.ok || !MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        DeleteFileA(temporary);
+    if (!writer.ok || !replaceFile(temporary, path)) DeleteFileA(temporary);
     return 1;
 }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <shlobj.h>
 
+#include <thread>
+
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
@@ -150,6 +152,26 @@ TEST_F(SettingsFiles, AFolderNamedDefaultIniMeansNothingIsStored) {
     EXPECT_TRUE(fileExists(file.c_str(), 1));
     EXPECT_FALSE(test::fileExistsPlain(file + ".tmp"));
     EXPECT_EQ("[SETTINGS]\r\nWAITTIME=33\r\n", test::readFile(besideProgram("vrnl.ini")));
+}
+
+// A reader holding the file open for a moment must not cost the save.
+TEST_F(SettingsFiles, SaveWaitsForAReaderToLetGo) {
+    Settings s;
+    setInitialSettings(s);
+    saveSettings(s);
+    std::string file = test::appDataSettingsFile();
+    HANDLE reader = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    std::thread letGo([reader] {
+        Sleep(100);  // the other program's read, not a wait for a result
+        CloseHandle(reader);
+    });
+    s.waitTime = 123;
+    saveSettings(s);
+    letGo.join();
+    EXPECT_EQ("123", profile(file, "SETTINGS", "WAITTIME"));
+    EXPECT_FALSE(test::fileExistsPlain(file + ".tmp"));
 }
 
 TEST_F(SettingsFiles, TargetIniSectionsAndCuts) {
