@@ -33,6 +33,8 @@ BOOL WritePrivateProfileStringA(const char*, const char*, const char*, const cha
 BOOL CreateDirectoryA(const char*, void*) { return TRUE; }
 BOOL DeleteFileA(const char*) { return TRUE; }
 BOOL MoveFileExA(const char*, const char*, DWORD) { return TRUE; }
+DWORD GetLastError() { return 0; }
+void Sleep(DWORD) {}
 
 char* C_PathUtil::makeModuleFilePath(char* buffer, int, const char*) {
     buffer[0] = 0;
