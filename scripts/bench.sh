@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Runs the benchmark of the build folder $1 under Wine, with a display and a wineserver of its
-# own, as the test runner does. Prints one Markdown table.
+# Runs the benchmark of one build below $1 under Wine, with a display and a wineserver of its
+# own, as the test runner does: the 32-bit build where it runs, else the 64-bit one. Prints
+# one Markdown table.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
-cd "${1:-build}" || exit 1
+. "$here/machine.sh"
+pick_run_arch
+cd "${1:-build}/$run_arch" || exit 1
 . "$here/wine-session.sh"
 
-wine bin/varnel_bench.exe </dev/null
+"$VARNEL_WINE" bin/varnel_bench.exe </dev/null
 rc=$?
 
 end_wine_session

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# Starts Varnel under Wine with a few sample windows to close, from <build>/demo/.
+# Starts Varnel under Wine with a few sample windows to close, from <build>/<arch>/demo/: the
+# 32-bit build where this machine runs it, else the 64-bit one.
 # With a display ($DISPLAY) it leaves the rest to the user and waits until Varnel exits. On a
 # virtual display of its own it runs a short show instead: opens the main dialog, takes a
 # screenshot, closes the folder windows with Ctrl+Alt+Shift+E, and exits Varnel.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(dirname "$here")"
-build="$(cd "${1:-build}" && pwd)" || exit 1
+. "$here/machine.sh"
+pick_run_arch
+build="$(cd "${1:-build}/$run_arch" && pwd)" || exit 1
 bin="$build/bin"
 demo="$build/demo"
 
-export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$build/wine-env.sh"
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 "$here/wine-prefix.sh" || exit 1
 
@@ -26,7 +29,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 fail() { echo "demo: $*" >&2; exit 1; }
-ctl() { wine "$bin/varnelctl.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+ctl() { "$VARNEL_WINE" "$bin/varnelctl.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 hex() { printf %s "$1" | od -An -tx1 | tr -d ' \n'; }
 # Polls a command until it succeeds, for at most $1 tenths of a second.
 poll() {
@@ -55,14 +58,14 @@ fi
 
 style=CF0000  # WS_OVERLAPPEDWINDOW
 rm -f targets.log
-wine "$bin/targetwin.exe" /log targets.log \
+"$VARNEL_WINE" "$bin/targetwin.exe" /log targets.log \
   /w "$(hex CabinetWClass)" "$(hex Documents)" $style 480 320 10 \
   /w "$(hex CabinetWClass)" "$(hex Pictures)" $style 480 320 10 \
   /w "$(hex MozillaWindowClass)" "$(hex 'Mozilla Firefox')" $style 560 360 10 \
   /w "$(hex Notepad)" "$(hex 'memo.txt - Notepad')" $style 400 260 10 >/dev/null 2>&1 &
 poll 200 grep -q ready targets.log 2>/dev/null || fail "the sample windows did not open"
 
-wine Varnel.exe >/dev/null 2>&1 &
+"$VARNEL_WINE" Varnel.exe >/dev/null 2>&1 &
 varnel=$!
 poll 200 windows_of VarnelDummy 1 || fail "Varnel did not start"
 
@@ -73,7 +76,7 @@ if [ -z "$xvfb_pid" ]; then
   exit 0
 fi
 
-wine Varnel.exe >/dev/null 2>&1 || fail "the second start failed"
+"$VARNEL_WINE" Varnel.exe >/dev/null 2>&1 || fail "the second start failed"
 geometry="$(ctl wait-main)" || fail "the main dialog did not open"
 # The dialog with a margin, clipped to the screen by convert.
 read -r w h x y <<<"$(echo "$geometry" | tr 'x+' '  ')"

@@ -1,15 +1,25 @@
 #!/usr/bin/env bash
 # Takes a fresh Debian 12 machine (as root) to a working build-and-test environment:
-# MinGW-w64 i686, 32-bit Wine, Xvfb, the Japanese and English locales, a Japanese font,
-# GoogleTest sources and CMake. Quick and silent when everything is already there.
+# MinGW-w64 for i686 and x86_64, 64-bit Wine, and 32-bit Wine where this machine can execute
+# 32-bit programs; Xvfb, the Japanese and English locales, a Japanese font, GoogleTest sources
+# and CMake. Quick and silent when everything is already there.
 set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+. "$here/machine.sh"
 
 packages=(
-  cmake make g++-mingw-w64-i686 mingw-w64-i686-dev googletest
-  wine wine32:i386 xvfb x11-utils imagemagick
+  cmake make googletest
+  g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  wine wine64 xvfb x11-utils imagemagick
   locales fonts-ipafont-gothic fonts-wine zip unzip python3
   clang libclang-rt-14-dev
 )
+# wine32 comes from the i386 architecture, which is worth adding only where i386 runs.
+with_i386=0
+if machine_runs_i386; then
+  with_i386=1
+  packages+=(wine32:i386)
+fi
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -19,7 +29,7 @@ for p in "${packages[@]}"; do
 done
 
 if [ "${#missing[@]}" -gt 0 ]; then
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [ $with_i386 -eq 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     sudo_if_needed dpkg --add-architecture i386
   fi
   export DEBIAN_FRONTEND=noninteractive

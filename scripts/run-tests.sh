@@ -1,13 +1,38 @@
 #!/usr/bin/env bash
-# Runs the whole test suite of the build folder $1 under Wine: one display and one persistent
-# wineserver for the whole run, the tests one after another.
+# Runs the whole test suite of each architecture built below $1 under Wine: x64 always, win32
+# wherever this machine can execute 32-bit programs (VARNEL_SKIP_WIN32=1 skips it anywhere).
+# Each suite has one display and one persistent wineserver; its tests run one after another.
+# Ends with one line per architecture, and exits 0 only if every suite that ran passed and at
+# least one ran.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
-cd "${1:-build}" || exit 1
-. "$here/wine-session.sh"
+. "$here/machine.sh"
+builds="$(cd "${1:-build}" && pwd)" || exit 1
 
-ctest --output-on-failure --timeout 300 ${CTEST_ARGS:-}
-rc=$?
+summary=()
+ran=0
+failed=0
+for arch in x64 win32; do
+  if [ "$arch" = win32 ] && ! win32_runs; then
+    summary+=("$arch: skipped ($win32_why)")
+    continue
+  fi
+  start=$SECONDS
+  (
+    cd "$builds/$arch" || exit 1
+    . "$here/wine-session.sh"
+    ctest --output-on-failure --timeout 300 ${CTEST_ARGS:-}
+    rc=$?
+    end_wine_session
+    exit $rc
+  )
+  rc=$?
+  ran=$((ran + 1))
+  if [ $rc -eq 0 ]; then verdict=passed; else verdict=failed; failed=$((failed + 1)); fi
+  summary+=("$arch: $verdict in $((SECONDS - start)) s")
+done
 
-end_wine_session
-exit $rc
+echo
+echo "Test suites:"
+printf '  %s\n' "${summary[@]}"
+[ $ran -gt 0 ] && [ $failed -eq 0 ]

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Creates the Wine prefix named by $WINEPREFIX once, serialised with a lock so that parallel
+# Creates the Wine prefix named by $WINEPREFIX once, for $WINEARCH with the loader $VARNEL_WINE
+# (wine-env.sh of the build sets all three), serialised with a lock so that parallel
 # first starts cannot race. Switches Wine's crash dialog off, so that a crash fails a test
 # instead of hanging it, and puts every window on a virtual desktop: without a window manager
 # on the display, Wine would wait for one at every hide and destroy of a top-level window.
 set -eu
-: "${WINEPREFIX:?}"
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+: "${WINEPREFIX:?}" "${WINEARCH:?}" "${VARNEL_WINE:?}"
+wine() { "$VARNEL_WINE" "$@"; }
 
 [ -f "$WINEPREFIX/.varnel-ready-4" ] && exit 0
 mkdir -p "$(dirname "$WINEPREFIX")"
@@ -13,7 +14,7 @@ exec 9>"$WINEPREFIX.lock"
 flock 9
 [ -f "$WINEPREFIX/.varnel-ready-4" ] && exit 0
 
-DISPLAY= wineboot -i >/dev/null 2>&1 || true
+DISPLAY= wine wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1

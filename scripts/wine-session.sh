@@ -1,9 +1,9 @@
 # Sourced by the scripts that run programs of a build folder under Wine for a while (tests,
-# benchmark): the build's own prefix, a display ($DISPLAY or a private Xvfb), one persistent
-# wineserver, and end_wine_session to stop what was started. Expects $here (this folder) and
-# the build folder as the current folder.
+# benchmark, demo): the build's own prefix and loader, a display ($DISPLAY or a private Xvfb),
+# one persistent wineserver, and end_wine_session to stop what was started. Expects $here (this
+# folder) and the build folder as the current folder.
 
-export WINEPREFIX="$PWD/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. ./wine-env.sh
 "$here/wine-prefix.sh" || exit 1
 
 xvfb_pid=""
@@ -14,7 +14,7 @@ fi
 wineserver -p
 # Start Wine's own services now, with their output detached: started by a program whose
 # output is a pipe (CTest's), they would inherit it and the reader would wait for them.
-wine cmd /c exit </dev/null >/dev/null 2>&1
+"$VARNEL_WINE" cmd /c exit </dev/null >/dev/null 2>&1
 
 end_wine_session() {
   wineserver -k 2>/dev/null
