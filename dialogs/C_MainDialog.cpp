@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "dialogs/C_CTRL_HYPERLINK.h"
+#include "dialogs/MainLayout.h"
 #include "resources/resource.h"
 #include "settings/TargetFile.h"
 #include "shell/C_Application.h"
@@ -150,21 +151,26 @@ void C_MainDialog::setExpanded(HWND dialog, int on) {
     ScreenToClient(dialog, &corner);
     ShowWindow(group, SW_HIDE);
 
+    const MainLayout layout = mainLayoutFor(dialog);
     const UINT place = SWP_NOSIZE | SWP_NOZORDER;
     if (on) {
-        SetWindowPos(group, nullptr, corner.x, corner.y, 195, 150, SWP_NOZORDER | SWP_NOREDRAW);
-        SetWindowPos(getDlgItem(IDC_KEEP_TOPMOST), nullptr, 12, 164, 0, 0, place);
-        SetWindowPos(getDlgItem(IDC_COLLAPSE), nullptr, 288, 84, 0, 0, place);
-        setClientSize(312, 185);
+        SetWindowPos(group, nullptr, corner.x, corner.y, layout.groupExpanded.cx, layout.groupExpanded.cy,
+                     SWP_NOZORDER | SWP_NOREDRAW);
+        SetWindowPos(getDlgItem(IDC_KEEP_TOPMOST), nullptr, layout.keepTopmostExpanded.x,
+                     layout.keepTopmostExpanded.y, 0, 0, place);
+        SetWindowPos(getDlgItem(IDC_COLLAPSE), nullptr, layout.toggleIcon.x, layout.toggleIcon.y, 0, 0, place);
+        setClientSize(layout.clientExpanded.cx, layout.clientExpanded.cy);
         showTargetControls(1);
         ShowWindow(getDlgItem(IDC_COLLAPSE), SW_SHOW);
         ShowWindow(getDlgItem(IDC_EXPAND), SW_HIDE);
     } else {
         showTargetControls(0);
-        SetWindowPos(group, nullptr, corner.x, corner.y, 195, 70, SWP_NOZORDER | SWP_NOREDRAW);
-        SetWindowPos(getDlgItem(IDC_KEEP_TOPMOST), nullptr, 12, 84, 0, 0, place);
-        SetWindowPos(getDlgItem(IDC_EXPAND), nullptr, 288, 84, 0, 0, place);
-        setClientSize(312, 105);
+        SetWindowPos(group, nullptr, corner.x, corner.y, layout.groupCollapsed.cx, layout.groupCollapsed.cy,
+                     SWP_NOZORDER | SWP_NOREDRAW);
+        SetWindowPos(getDlgItem(IDC_KEEP_TOPMOST), nullptr, layout.keepTopmostCollapsed.x,
+                     layout.keepTopmostCollapsed.y, 0, 0, place);
+        SetWindowPos(getDlgItem(IDC_EXPAND), nullptr, layout.toggleIcon.x, layout.toggleIcon.y, 0, 0, place);
+        setClientSize(layout.clientCollapsed.cx, layout.clientCollapsed.cy);
         ShowWindow(getDlgItem(IDC_EXPAND), SW_SHOW);
         ShowWindow(getDlgItem(IDC_COLLAPSE), SW_HIDE);
     }
