@@ -56,4 +56,17 @@ TEST(Package, UnpackedProgramsRunAsShipped) {
     EXPECT_EQ(0, varnel.exitThroughMenu());
 }
 
+// The stripped programs leave room for what is planned and no more; this build's architecture
+// decides which limit holds.
+TEST(Package, ProgramsStayWithinTheirSizeLimits) {
+    const bool x64 = sizeof(void*) == 8;
+    const struct {
+        const char* name;
+        size_t win32Kb, x64Kb;
+    } limits[] = {{"Varnel.exe", 170, 190}, {"Quillon.exe", 40, 48}};
+    for (const auto& limit : limits)
+        EXPECT_LE(test::readFile(packageFile(limit.name)).size(), (x64 ? limit.x64Kb : limit.win32Kb) * 1024)
+            << limit.name;
+}
+
 }  // namespace
