@@ -387,7 +387,8 @@ int main() {
     closingRows(sweep);
     residentRows();
     sweepMemoryRows(sweep, selection);
-    sizeRow("Varnel.exe", 100);
-    sizeRow("Quillon.exe", 40);
+    const bool x64 = sizeof(void*) == 8;
+    sizeRow("Varnel.exe", x64 ? 190 : 170);
+    sizeRow("Quillon.exe", x64 ? 48 : 40);
     return 0;
 }
