@@ -60,6 +60,9 @@ LRESULT C_DammyWindow::onCommand(WORD command, UINT msg, WPARAM wParam, LPARAM l
     case IDM_CLOSE_ALL:
         hotkey = HOTKEY_CLOSE_ALL;
         break;
+    case IDM_RESTORE_MINIMISED:
+        hotkey = HOTKEY_RESTORE_MINIMISED;
+        break;
     case IDM_CLOSE_EXPLORER:
         hotkey = HOTKEY_EXPLORER;
         break;
@@ -79,7 +82,8 @@ LRESULT C_DammyWindow::onCommand(WORD command, UINT msg, WPARAM wParam, LPARAM l
         application->showSettingsDialog(nullptr);
         break;
     }
-    // Menu sweeps run after the menu has closed, on the same road as a pressed hotkey.
+    // Menu sweeps and the restore run after the menu has closed, on the same road as a pressed
+    // hotkey.
     if (hotkey) postMessage(WM_HOTKEY, hotkey, 0);
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }

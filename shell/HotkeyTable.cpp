@@ -37,7 +37,7 @@ const HotkeyBinding* hotkeysOfMode(int hotkeyMode, int* count) {
     }
 }
 
-void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned heldHotkeys) {
+void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned heldHotkeys, int canRestore) {
     if (keepTopmost) {
         MENUITEMINFOA item = {};
         item.cbSize = sizeof item;
@@ -45,6 +45,7 @@ void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned held
         item.fState = MFS_CHECKED;
         SetMenuItemInfoA(popup, IDM_KEEP_TOPMOST, FALSE, &item);
     }
+    if (!canRestore) EnableMenuItem(popup, IDM_RESTORE_MINIMISED, MF_BYCOMMAND | MF_GRAYED);
 
     int count = 0;
     const HotkeyBinding* keys = hotkeysOfMode(hotkeyMode, &count);

@@ -55,6 +55,9 @@ int C_Application::onHotkey(int id) {
     case HOTKEY_CLOSE_ALL:
         selection = settings.selection;
         break;
+    case HOTKEY_RESTORE_MINIMISED:
+        sweep.restoreMinimised();
+        return 1;
     default:
         return 0;
     }

@@ -15,7 +15,7 @@ struct HotkeyBinding {
 const HotkeyBinding* hotkeysOfMode(int hotkeyMode, int* count);
 
 // Readies the tray menu's popup, freshly loaded, for one showing: the check mark of the
-// keep-topmost item, and after their items' texts the hotkeys of the mode that are really held
-// (bit n of heldHotkeys for id n), right-aligned after a tab; a key another program holds gets
-// no hint.
-void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned heldHotkeys);
+// keep-topmost item, the restore item greyed unless canRestore, and after their items' texts
+// the hotkeys of the mode that are really held (bit n of heldHotkeys for id n), right-aligned
+// after a tab; a key another program holds gets no hint.
+void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned heldHotkeys, int canRestore);

@@ -130,4 +130,10 @@ bool hotkeyFree(UINT modifiers, UINT key) {
     return true;
 }
 
+bool inFrontOf(HWND front, HWND back) {
+    for (HWND w = GetWindow(front, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (w == back) return true;
+    return false;
+}
+
 }  // namespace e2e

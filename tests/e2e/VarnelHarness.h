@@ -65,5 +65,7 @@ SIZE clientSize(HWND window);
 bool trayIconShown(HWND resident);
 // Whether another program can register the hotkey now (it is released again at once).
 bool hotkeyFree(UINT modifiers, UINT key);
+// Whether front stands before back in the stacking order of the top-level windows.
+bool inFrontOf(HWND front, HWND back);
 
 }  // namespace e2e

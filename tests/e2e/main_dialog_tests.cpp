@@ -125,6 +125,8 @@ TEST(MainDialog, CtrlRunMinimises) {
     EXPECT_TRUE(test::waitUntil([&] { return IsIconic(targets.window(0)) != 0; }));
     EXPECT_TRUE(targets.isOpen(0));
     EXPECT_EQ(0, targets.events(0, "close"));
+    varnel.command(40012);
+    EXPECT_TRUE(test::waitUntil([&] { return !IsIconic(targets.window(0)); }));
 }
 
 TEST(MainDialog, CancelStoresTheTicksOnlyWhileCtrlIsHeld) {

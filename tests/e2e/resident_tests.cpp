@@ -142,6 +142,37 @@ TEST(Resident, MenuSweeps) {
     EXPECT_TRUE(targets.waitClosed(1));
 }
 
+TEST(Resident, RestoreUndoesTheLastMinimiseOnly) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "front"}, {"CabinetWClass", "middle"},
+                               {"CabinetWClass", "back"}, {"Notepad", "by hand"}}));
+    HWND front = targets.window(0), back = targets.window(2), byHand = targets.window(3);
+    for (int i = 2; i >= 0; --i)
+        SetWindowPos(targets.window(i), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_TRUE(e2e::inFrontOf(front, back));
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    ASSERT_TRUE(varnel.start());
+    varnel.command(40003);
+    ASSERT_TRUE(test::waitUntil([&] { return IsIconic(front) && IsIconic(targets.window(1)) && IsIconic(back); }));
+    PostMessageA(targets.window(1), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(targets.waitClosed(1));
+    PostMessageA(byHand, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(test::waitUntil([&] { return IsIconic(byHand) != 0; }));
+
+    varnel.command(40012);
+    EXPECT_TRUE(test::waitUntil([&] { return !IsIconic(front) && !IsIconic(back); }));
+    EXPECT_TRUE(test::waitUntil([&] { return e2e::inFrontOf(front, back); }));
+    EXPECT_TRUE(IsIconic(byHand));
+
+    // Nothing left to restore; the minimise queued behind it shows Varnel went on working.
+    varnel.command(40012);
+    varnel.command(40003);
+    EXPECT_TRUE(test::waitUntil([&] { return IsIconic(front) && IsIconic(back); }));
+    EXPECT_TRUE(IsIconic(byHand));
+    EXPECT_FALSE(targets.isOpen(1));
+}
+
 TEST(Resident, MenuFirefoxCommand) {
     TargetWindows targets;
     ASSERT_TRUE(targets.start({{"MozillaWindowClass", "Mozilla Firefox"}, {"CabinetWClass", "folder"}}));

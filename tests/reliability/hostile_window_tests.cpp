@@ -44,10 +44,12 @@ protected:
         sweep.dialogExpanded = 1;
     }
 
-    // Runs one sweep on a worker thread and fails if it has not returned within the bound;
-    // a stuck sweep is freed by ending the program it waits for.
+    // Runs one sweep (or restore) on a worker thread and fails if it has not returned within
+    // the bound; a stuck one is freed by ending the program it waits for.
     void sweepWithin(int countOnly, int minimise, test::TargetWindows& culprit, const char* what) {
-        std::function<void()> job = [&] { sweep.runSweep(countOnly, 0, minimise, selection); };
+        runWithin([&] { sweep.runSweep(countOnly, 0, minimise, selection); }, culprit, what);
+    }
+    void runWithin(std::function<void()> job, test::TargetWindows& culprit, const char* what) {
         HANDLE thread = startThread(job);
         ASSERT_NE(nullptr, thread);
         DWORD waited = WaitForSingleObject(thread, 10000);
@@ -93,7 +95,8 @@ TEST_F(Hostile, NamesAndTitlesAtTheirLimits) {
 TEST_F(Hostile, AProgramThatStopsAnsweringNeverBlocksASweep) {
     test::TargetWindows hung;
     ASSERT_TRUE(hung.start({{"CabinetWClass", "hung folder 1"}, {"CabinetWClass", "hung folder 2"},
-                            {"MozillaWindowClass", "hung Firefox"}, {"HungClass", "hung other"}},
+                            {"MozillaWindowClass", "hung Firefox"}, {"HungClass", "hung other"},
+                            {"HungIcon", "hung icon", false, WS_OVERLAPPEDWINDOW | WS_MINIMIZE}},
                            "targetwin.exe", true));
     selection.targetExplorer = 1;
     selection.targetFirefox = 1;
@@ -105,6 +108,11 @@ TEST_F(Hostile, AProgramThatStopsAnsweringNeverBlocksASweep) {
     EXPECT_EQ(1u, sweep.otherCounts[0]);
     sweepWithin(0, 1, hung, "minimising");
     sweepWithin(0, 0, hung, "closing");
+    // Minimised before its program stopped answering, and in the record as a sweep leaves it.
+    ASSERT_TRUE(IsIconic(hung.window(4)));
+    sweep.minimisedWindows[0] = hung.window(4);
+    sweep.minimisedCount = 1;
+    runWithin([&] { sweep.restoreMinimised(); }, hung, "restoring");
 }
 
 TEST_F(Hostile, WindowsThatVanishMidSweep) {

@@ -36,25 +36,31 @@ protected:
 const unsigned ALL_HELD = (1u << HOTKEY_MAIN) | (1u << HOTKEY_EXPLORER) | (1u << HOTKEY_CHROMIUM) | (1u << HOTKEY_FIREFOX);
 
 TEST_F(TrayMenuResource, StandardModeNamesTheHeldKeysOnly) {
-    prepareTrayMenu(popup, 0, 0, ALL_HELD & ~(1u << HOTKEY_CHROMIUM));
+    prepareTrayMenu(popup, 0, 0, ALL_HELD & ~(1u << HOTKEY_CHROMIUM), 0);
     EXPECT_EQ(L"メインウインドウを開く\tCtrl+Alt+Shift+W", text(40002));
     EXPECT_EQ(L"Explorerウインドウを全て閉じる\tCtrl+Alt+Shift+E", text(40005));
     EXPECT_EQ(L"Edge/Chromeを全て閉じる", text(40006)) << "held by another program: no hint";
     EXPECT_EQ(L"Mozilla Firefoxを全て閉じる\tCtrl+Alt+Shift+F", text(40007));
     EXPECT_EQ(L"一番上のウインドウは閉じない", text(40010));
     EXPECT_EQ(0u, GetMenuState(popup, 40010, MF_BYCOMMAND) & MF_CHECKED);
+    // Restore stands right after minimise, without a hint, greyed while nothing is to restore.
+    EXPECT_EQ(L"最小化したウインドウを元に戻す", text(40012));
+    EXPECT_EQ(static_cast<UINT>(MF_GRAYED), GetMenuState(popup, 40012, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_EQ(40003u, GetMenuItemID(popup, 4));
+    EXPECT_EQ(40012u, GetMenuItemID(popup, 5));
 }
 
 TEST_F(TrayMenuResource, MainOnlyAndOtherModesAndTheKeepTopmostMark) {
-    prepareTrayMenu(popup, 1, 1, 1u << HOTKEY_MAIN);
+    prepareTrayMenu(popup, 1, 1, 1u << HOTKEY_MAIN, 1);
     EXPECT_EQ(L"メインウインドウを開く\tAlt+Shift+W", text(40002));
+    EXPECT_EQ(0u, GetMenuState(popup, 40012, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_EQ(L"Explorerウインドウを全て閉じる", text(40005));
     EXPECT_EQ(static_cast<UINT>(MF_CHECKED), GetMenuState(popup, 40010, MF_BYCOMMAND) & MF_CHECKED);
 
     DestroyMenu(menu);
     menu = LoadMenuA(program, MAKEINTRESOURCEA(106));
     popup = GetSubMenu(menu, 0);
-    prepareTrayMenu(popup, 0, 7, ALL_HELD);
+    prepareTrayMenu(popup, 0, 7, ALL_HELD, 0);
     EXPECT_EQ(L"メインウインドウを開く", text(40002));
     EXPECT_EQ(L"Mozilla Firefoxを全て閉じる", text(40007));
 }

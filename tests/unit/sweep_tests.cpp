@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "framework/Ceditwindow.h"
@@ -136,6 +137,20 @@ TEST_F(Sweep, MinimiseHidesMinimisesAndShowsAgain) {
     EXPECT_TRUE(IsWindow(folder));
     EXPECT_TRUE(IsIconic(folder));
     EXPECT_TRUE(IsWindowVisible(folder));
+}
+
+// Message-only windows, handed to handleMatch as an enumeration would: cheap enough for 257.
+TEST_F(Sweep, MinimiseRemembersTheFrontMostWindowsOnly) {
+    std::vector<HWND> frontToBack;
+    for (int i = 0; i <= MINIMISED_RECORD_SIZE; ++i)
+        frontToBack.push_back(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    sweep.runSweep(0, 0, 1, selection);
+    for (HWND window : frontToBack) sweep.handleMatch(window);
+    close();
+    countOnly();
+    ASSERT_EQ(MINIMISED_RECORD_SIZE, sweep.minimisedCount) << "close and count sweeps leave it alone";
+    EXPECT_TRUE(std::equal(sweep.minimisedWindows, sweep.minimisedWindows + MINIMISED_RECORD_SIZE, frontToBack.begin()));
+    for (HWND window : frontToBack) DestroyWindow(window);
 }
 
 TEST_F(Sweep, UserTargetsActOnlyWhileTheDialogIsExpanded) {
