@@ -1,6 +1,13 @@
 #include "framework/CMDialog.h"
 
 #include "framework/DialogBinding.h"
+#include "framework/UiLanguage.h"
+
+namespace {
+
+const char* const DIALOG_TYPE = MAKEINTRESOURCEA(5);
+
+}  // namespace
 
 INT_PTR CMDialog::runModal(HINSTANCE instance, int templateId, HWND parent, LPARAM param) {
     initParameter = param;
@@ -8,8 +15,10 @@ INT_PTR CMDialog::runModal(HINSTANCE instance, int templateId, HWND parent, LPAR
 }
 
 INT_PTR CMDialog::runModalByName(HINSTANCE instance, const char* templateName, HWND parent) {
-    return DialogBoxParamA(instance, templateName, parent, staticModalProc,
-                           reinterpret_cast<LPARAM>(this));
+    const void* dialogTemplate = loadUiResource(instance, templateName, DIALOG_TYPE);
+    if (!dialogTemplate) return -1;
+    return DialogBoxIndirectParamA(instance, static_cast<LPCDLGTEMPLATEA>(dialogTemplate), parent,
+                                   staticModalProc, reinterpret_cast<LPARAM>(this));
 }
 
 // Only the command id counts; the notification code is not looked at.
