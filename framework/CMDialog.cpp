@@ -3,22 +3,15 @@
 #include "framework/DialogBinding.h"
 #include "framework/UiLanguage.h"
 
-namespace {
-
-const char* const DIALOG_TYPE = MAKEINTRESOURCEA(5);
-
-}  // namespace
-
 INT_PTR CMDialog::runModal(HINSTANCE instance, int templateId, HWND parent, LPARAM param) {
     initParameter = param;
     return runModalByName(instance, MAKEINTRESOURCEA(templateId), parent);
 }
 
 INT_PTR CMDialog::runModalByName(HINSTANCE instance, const char* templateName, HWND parent) {
-    const void* dialogTemplate = loadUiResource(instance, templateName, DIALOG_TYPE);
+    LPCDLGTEMPLATEA dialogTemplate = loadUiDialog(instance, templateName);
     if (!dialogTemplate) return -1;
-    return DialogBoxIndirectParamA(instance, static_cast<LPCDLGTEMPLATEA>(dialogTemplate), parent,
-                                   staticModalProc, reinterpret_cast<LPARAM>(this));
+    return DialogBoxIndirectParamA(instance, dialogTemplate, parent, staticModalProc, reinterpret_cast<LPARAM>(this));
 }
 
 // Only the command id counts; the notification code is not looked at.

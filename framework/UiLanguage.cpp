@@ -9,21 +9,26 @@ const LANGID ENGLISH = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 const UINT STRINGS_PER_BLOCK = 16;
 // The resource types by number: the A and W spellings of RT_ differ only in pointer type.
 const char* const MENU_TYPE = MAKEINTRESOURCEA(4);
+const char* const DIALOG_TYPE = MAKEINTRESOURCEA(5);
 const char* const STRING_TYPE = MAKEINTRESOURCEA(6);
 
 LANGID chooseLanguage() { return GetACP() == JAPANESE_CODE_PAGE ? JAPANESE : ENGLISH; }
 
 const LANGID CHOSEN_LANGUAGE = chooseLanguage();
 
-}  // namespace
-
-bool japaneseFace() { return CHOSEN_LANGUAGE == JAPANESE; }
-
 const void* loadUiResource(HINSTANCE instance, const char* name, const char* type) {
     HRSRC found = FindResourceExA(instance, type, name, CHOSEN_LANGUAGE);
     if (!found) found = FindResourceA(instance, name, type);
     HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
     return loaded ? LockResource(loaded) : nullptr;
+}
+
+}  // namespace
+
+bool japaneseFace() { return CHOSEN_LANGUAGE == JAPANESE; }
+
+LPCDLGTEMPLATEA loadUiDialog(HINSTANCE instance, const char* name) {
+    return static_cast<LPCDLGTEMPLATEA>(loadUiResource(instance, name, DIALOG_TYPE));
 }
 
 HMENU loadUiMenu(HINSTANCE instance, const char* name) {

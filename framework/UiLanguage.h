@@ -8,8 +8,8 @@
 bool japaneseFace();
 
 // The resources of the chosen language, whatever the thread's UI language says; a resource
-// that exists in another language only is taken from there.
-const void* loadUiResource(HINSTANCE instance, const char* name, const char* type);
+// that exists in another language only is taken from there. Null when there is none.
+LPCDLGTEMPLATEA loadUiDialog(HINSTANCE instance, const char* name);
 HMENU loadUiMenu(HINSTANCE instance, const char* name);
 // Like LoadStringA: the string converted to the ANSI code page, cut to fit; its length.
 int loadUiString(HINSTANCE instance, UINT id, char* out, int size);

@@ -20,11 +20,13 @@ int indentOf(HWND control) {
     wchar_t kind[16] = {};
     GetClassNameW(control, kind, 16);
     LONG style = GetWindowLongW(control, GWL_STYLE);
-    if (!lstrcmpiW(kind, L"Static")) return (style & SS_TYPEMASK) == SS_ICON || (style & SS_TYPEMASK) == SS_BITMAP ? -1 : 0;
+    if (!lstrcmpiW(kind, L"Static"))
+        return (style & SS_TYPEMASK) == SS_ICON || (style & SS_TYPEMASK) == SS_BITMAP ? -1 : 0;
     if (lstrcmpiW(kind, L"Button")) return 0;
     if (style & (BS_ICON | BS_BITMAP)) return -1;
     LONG type = style & BS_TYPEMASK;
-    return type == BS_AUTOCHECKBOX || type == BS_CHECKBOX || type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON ? 18 : 8;
+    bool box = type == BS_AUTOCHECKBOX || type == BS_CHECKBOX || type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON;
+    return box ? 18 : 8;
 }
 
 // Whether the text, wrapped to the control's width as a static does, in the English face of the
@@ -50,7 +52,8 @@ RECT placeIn(HWND dialog, HWND control) {
 }
 
 bool inside(const RECT& inner, const RECT& outer) {
-    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right && inner.bottom <= outer.bottom;
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
 }
 
 bool plainEnglish(const std::wstring& text) {

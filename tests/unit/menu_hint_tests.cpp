@@ -62,7 +62,8 @@ TEST_F(TrayMenuResource, MainOnlyAndOtherModesAndTheKeepTopmostMark) {
 // The English menu, whatever the locale: the hints follow its texts just the same.
 TEST_F(TrayMenuResource, EnglishMenuGetsTheSameHints) {
     DestroyMenu(menu);
-    HRSRC english = FindResourceExA(program, MAKEINTRESOURCEA(4), MAKEINTRESOURCEA(106), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    HRSRC english = FindResourceExA(program, MAKEINTRESOURCEA(4), MAKEINTRESOURCEA(106),
+                                    MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     ASSERT_NE(nullptr, english);
     menu = LoadMenuIndirectA(LockResource(LoadResource(program, english)));
     popup = GetSubMenu(menu, 0);
