@@ -4,6 +4,7 @@
 
 #include "dialogs/C_CTRL_HYPERLINK.h"
 #include "dialogs/MainLayout.h"
+#include "framework/UiLanguage.h"
 #include "resources/resource.h"
 #include "settings/TargetFile.h"
 #include "shell/C_Application.h"
@@ -179,7 +180,7 @@ void C_MainDialog::setExpanded(HWND dialog, int on) {
 
 void C_MainDialog::setButtonLabel(int id, int stringId) {
     char label[LABEL_SIZE] = {};
-    LoadStringA(application->instanceHandle, stringId, label, sizeof label);
+    loadUiString(application->instanceHandle, stringId, label, sizeof label);
     setDlgItemText(id, label);
 }
 
@@ -231,7 +232,7 @@ void C_MainDialog::finishMainDialog(HWND dialog, int run) {
         s.keepTopmost = getCheck(IDC_KEEP_TOPMOST) == BST_CHECKED;
         if (run) {
             char title[TITLE_SIZE] = {};
-            LoadStringA(application->instanceHandle, IDS_RUNNING, title, sizeof title);
+            loadUiString(application->instanceHandle, IDS_RUNNING, title, sizeof title);
             setText(title);
             application->runSweep(0, s.keepTopmost, ctrl, t);
         }

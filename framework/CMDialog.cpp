@@ -1,6 +1,7 @@
 #include "framework/CMDialog.h"
 
 #include "framework/DialogBinding.h"
+#include "framework/UiLanguage.h"
 
 INT_PTR CMDialog::runModal(HINSTANCE instance, int templateId, HWND parent, LPARAM param) {
     initParameter = param;
@@ -8,8 +9,9 @@ INT_PTR CMDialog::runModal(HINSTANCE instance, int templateId, HWND parent, LPAR
 }
 
 INT_PTR CMDialog::runModalByName(HINSTANCE instance, const char* templateName, HWND parent) {
-    return DialogBoxParamA(instance, templateName, parent, staticModalProc,
-                           reinterpret_cast<LPARAM>(this));
+    LPCDLGTEMPLATEA dialogTemplate = loadUiDialog(instance, templateName);
+    if (!dialogTemplate) return -1;
+    return DialogBoxIndirectParamA(instance, dialogTemplate, parent, staticModalProc, reinterpret_cast<LPARAM>(this));
 }
 
 // Only the command id counts; the notification code is not looked at.

@@ -2,7 +2,7 @@
 
 #include "framework/Ceditwindow.h"
 
-// A modal dialog from a resource template, bound to its object at WM_INITDIALOG. The dialog
+// A modal dialog from a resource template of the face's language, bound to its object at WM_INITDIALOG. The dialog
 // manager always gets FALSE back, so no message counts as handled.
 class CMDialog : public Ceditwindow {
 public:

@@ -14,7 +14,9 @@ bin="$build/bin"
 demo="$build/demo"
 
 . "$build/wine-env.sh"
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+# Japanese unless VARNEL_TEST_LANG names another locale, as for the tests.
+export LANG="${VARNEL_TEST_LANG:-ja_JP.UTF-8}"
+export LC_ALL="$LANG"
 "$here/wine-prefix.sh" || exit 1
 
 xvfb_pid=""

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "framework/UiLanguage.h"
 #include "resources/resource.h"
 #include "shell/C_Application.h"
 #include "shell/Hotkeys.h"
@@ -50,7 +51,7 @@ void C_Application::showTrayMenu() {
     POINT cursor;
     GetCursorPos(&cursor);
     HWND window = residentWindow.getHwnd();
-    HMENU menu = LoadMenuA(residentWindow.getInstance(), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    HMENU menu = loadUiMenu(residentWindow.getInstance(), MAKEINTRESOURCEA(IDR_TRAY_MENU));
     if (!menu) return;
     HMENU popup = GetSubMenu(menu, 0);
     prepareTrayMenu(popup, settings.keepTopmost, settings.hotkeyMode, heldHotkeys, sweep.canRestoreMinimised());

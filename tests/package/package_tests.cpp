@@ -50,7 +50,7 @@ TEST(Package, UnpackedProgramsRunAsShipped) {
     ASSERT_TRUE(folders.start({{"CabinetWClass", "folder"}}));
     HWND dialog = varnel.openMainDialog();
     ASSERT_NE(nullptr, dialog);
-    EXPECT_EQ(L"メモ帳", e2e::itemText(dialog, OTHER0));
+    EXPECT_EQ(L"Notepad", e2e::itemText(dialog, OTHER0));
     e2e::click(dialog, RUN);
     EXPECT_TRUE(folders.waitClosed(0));
     EXPECT_EQ(0, varnel.exitThroughMenu());

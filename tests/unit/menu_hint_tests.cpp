@@ -65,4 +65,24 @@ TEST_F(TrayMenuResource, MainOnlyAndOtherModesAndTheKeepTopmostMark) {
     EXPECT_EQ(L"Mozilla Firefoxを全て閉じる", text(40007));
 }
 
+// The English menu, whatever the locale: the hints follow its texts just the same.
+TEST_F(TrayMenuResource, EnglishMenuGetsTheSameHints) {
+    DestroyMenu(menu);
+    HRSRC english = FindResourceExA(program, MAKEINTRESOURCEA(4), MAKEINTRESOURCEA(106),
+                                    MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    ASSERT_NE(nullptr, english);
+    menu = LoadMenuIndirectA(LockResource(LoadResource(program, english)));
+    popup = GetSubMenu(menu, 0);
+    prepareTrayMenu(popup, 1, 0, ALL_HELD & ~(1u << HOTKEY_CHROMIUM));
+    EXPECT_EQ(L"Open the main window\tCtrl+Alt+Shift+W", text(40002));
+    EXPECT_EQ(L"Close all Explorer windows\tCtrl+Alt+Shift+E", text(40005));
+    EXPECT_EQ(L"Close all Edge/Chrome windows", text(40006));
+    EXPECT_EQ(L"Close all Mozilla Firefox windows\tCtrl+Alt+Shift+F", text(40007));
+    EXPECT_EQ(static_cast<UINT>(MF_CHECKED), GetMenuState(popup, 40010, MF_BYCOMMAND) & MF_CHECKED);
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        std::wstring item = text(GetMenuItemID(popup, i));
+        for (wchar_t c : item) EXPECT_TRUE(c == L'\t' || (c >= 0x20 && c <= 0x7e)) << i;
+    }
+}
+
 }  // namespace

@@ -1,0 +1,123 @@
+// Varnel where the ANSI code page is not Japanese (run under en_US.UTF-8): every window reads
+// in plain English, and every text fits its control in the English face.
+
+#include <gtest/gtest.h>
+
+#include "tests/e2e/VarnelHarness.h"
+
+using e2e::VarnelRun;
+using e2e::itemText;
+
+namespace {
+
+const int RUN = 1, CANCEL = 1009, GROUP = 1021, LAST_ROW = 1018, EXPAND = 1024;
+// The check boxes and counts of the eight kinds of targets.
+const int ROWS[] = {1000, 1001, 1002, 1006, 1007, 1008, 1010, 1011, 1012, 1013, 1014, 1015, 1016, 1017, 1018, 1019};
+
+// Room beside a control's text: the box of a check box or radio button, a button's edges; -1
+// for an icon or bitmap, whose text is the picture's resource number, never shown.
+int indentOf(HWND control) {
+    wchar_t kind[16] = {};
+    GetClassNameW(control, kind, 16);
+    LONG style = GetWindowLongW(control, GWL_STYLE);
+    if (!lstrcmpiW(kind, L"Static"))
+        return (style & SS_TYPEMASK) == SS_ICON || (style & SS_TYPEMASK) == SS_BITMAP ? -1 : 0;
+    if (lstrcmpiW(kind, L"Button")) return 0;
+    if (style & (BS_ICON | BS_BITMAP)) return -1;
+    LONG type = style & BS_TYPEMASK;
+    bool box = type == BS_AUTOCHECKBOX || type == BS_CHECKBOX || type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON;
+    return box ? 18 : 8;
+}
+
+// Whether the text, wrapped to the control's width as a static does, in the English face of the
+// templates, needs no more room than the control has.
+bool textFits(HWND control, const std::wstring& text, int indent) {
+    RECT own;
+    GetClientRect(control, &own);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, CreateFontW(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0,
+                                               0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Shell Dlg"));
+    RECT need = {0, 0, own.right - indent, 0};
+    DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    DeleteObject(SelectObject(dc, old));
+    ReleaseDC(nullptr, dc);
+    return need.right <= own.right - indent && need.bottom <= own.bottom + 2;
+}
+
+RECT placeIn(HWND dialog, HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+bool plainEnglish(const std::wstring& text) {
+    for (wchar_t c : text)
+        if ((c < 0x20 || c > 0x7e) && c != L'\t' && c != L'\r' && c != L'\n') return false;
+    return text.find(L"??") == std::wstring::npos;
+}
+
+// Every visible control of the dialog: plain English text that fits, inside the client area.
+// The caption and texts, one a line.
+std::wstring expectReadable(HWND dialog) {
+    std::wstring texts = e2e::windowText(dialog) + L"\n";
+    RECT client;
+    GetClientRect(dialog, &client);
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        int indent = indentOf(c);
+        if (!IsWindowVisible(c) || indent < 0) continue;
+        std::wstring text = e2e::windowText(c);
+        std::string shown(text.begin(), text.end());
+        EXPECT_TRUE(textFits(c, text, indent)) << GetDlgCtrlID(c) << " clips: " << shown;
+        EXPECT_TRUE(inside(placeIn(dialog, c), client)) << GetDlgCtrlID(c) << " lies outside: " << shown;
+        texts += text + L"\n";
+    }
+    EXPECT_TRUE(plainEnglish(texts)) << std::string(texts.begin(), texts.end());
+    return texts;
+}
+
+TEST(EnglishFace, MainDialogInBothLayoutsAndWithCtrlHeld) {
+    VarnelRun varnel;
+    ASSERT_TRUE(test::copyFile(test::binFolder() + "sample-target.ini", varnel.folder().file("target.ini")));
+    ASSERT_TRUE(varnel.start());
+    HWND dialog = varnel.openMainDialog();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(L"Close all", itemText(dialog, RUN));
+    EXPECT_EQ(L"Cancel", itemText(dialog, CANCEL));
+    expectReadable(dialog);
+
+    PostMessageA(dialog, WM_COMMAND, EXPAND, 0);
+    ASSERT_TRUE(test::waitUntil([&] { return IsWindowVisible(GetDlgItem(dialog, LAST_ROW)) != 0; }));
+    expectReadable(dialog);
+    RECT group = placeIn(dialog, GetDlgItem(dialog, GROUP));
+    for (int id : ROWS) EXPECT_TRUE(inside(placeIn(dialog, GetDlgItem(dialog, id)), group)) << id;
+
+    ASSERT_TRUE(test::holdKeyUntil(VK_CONTROL, [&] { return itemText(dialog, RUN) == L"Minimise all"; }));
+    EXPECT_EQ(L"Save only", itemText(dialog, CANCEL));
+    expectReadable(dialog);
+    test::keyUp(VK_CONTROL);
+}
+
+TEST(EnglishFace, WelcomeAtFirstStartAndSettings) {
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nRUNNEXT=true\r\n");
+    ASSERT_TRUE(varnel.start());
+    HWND welcome = varnel.waitDialog(L"Varnel - Welcome");
+    ASSERT_NE(nullptr, welcome);
+    std::wstring texts = expectReadable(welcome);
+    EXPECT_NE(std::wstring::npos, texts.find(L"\nClose all Explorer windows\t[Alt]+[Shift]+[Ctrl] + [E]\n"));
+    e2e::click(welcome, IDOK);
+
+    varnel.command(40011);
+    HWND settings = varnel.waitDialog(L"Varnel - Settings");
+    ASSERT_NE(nullptr, settings);
+    expectReadable(settings);
+    e2e::click(settings, IDCANCEL);
+}
+
+}  // namespace
