@@ -140,6 +140,27 @@ TEST_F(SettingsFiles, SaveWritesEveryKeyAndTurnsTheWelcomeOff) {
     EXPECT_EQ(0, memcmp(&s, &back, sizeof s));
 }
 
+// Keys, sections and comments added by hand survive a save; only Varnel's own keys change.
+TEST_F(SettingsFiles, SaveKeepsWhatItDoesNotKnow) {
+    Settings s;
+    setInitialSettings(s);
+    saveSettings(s);
+    std::string file = test::appDataSettingsFile();
+    std::string text = test::readFile(file);
+    size_t section = text.find("[SETTINGS]\r\n");
+    ASSERT_NE(std::string::npos, section);
+    text.insert(section + 12, "MYKEY=mine\r\n");
+    ASSERT_TRUE(test::writeFile(file, "; my notes\r\n[MINE]\r\nCOLOUR=blue\r\n" + text));
+
+    s.waitTime = 77;
+    saveSettings(s);
+    EXPECT_EQ(0u, test::readFile(file).find("; my notes\r\n"));
+    EXPECT_EQ("blue", profile(file, "MINE", "COLOUR"));
+    EXPECT_EQ("mine", profile(file, "SETTINGS", "MYKEY"));
+    EXPECT_EQ("77", profile(file, "SETTINGS", "WAITTIME"));
+    EXPECT_FALSE(test::fileExistsPlain(file + ".tmp"));
+}
+
 TEST_F(SettingsFiles, AFolderNamedDefaultIniMeansNothingIsStored) {
     std::string file = test::appDataSettingsFile();
     CreateDirectoryA((test::appDataFolder() + "\\Lumo").c_str(), nullptr);
