@@ -282,14 +282,14 @@ TEST(PathUtil, SpecialFolderPathAppendsTheRelativePath) {
 }
 
 // The program folder as a program sees it: pathprobe.exe copied into chosen folders.
-std::vector<std::string> probe(const std::string& folder) {
+std::vector<std::string> probe(const std::string& folder, const std::string& more = "") {
     std::string exe = folder + "pathprobe.exe";
     test::copyFile(test::binFolder() + "pathprobe.exe", exe);
     test::TempDir out;
     test::Process p;
     DWORD code = 99;
     std::vector<std::string> lines;
-    if (!p.start(exe, "\"" + out.file("out.txt") + "\"") || !p.wait(10000, &code) || code != 0) return lines;
+    if (!p.start(exe, "\"" + out.file("out.txt") + "\" " + more) || !p.wait(10000, &code) || code != 0) return lines;
     std::string text = test::readFile(out.file("out.txt"));
     size_t start = 0, end;
     while ((end = text.find('\n', start)) != std::string::npos) {
@@ -319,11 +319,12 @@ TEST(PathUtil, AProgramPathThatDoesNotFitIsRefusedNotCut) {
     folder += leaf + "\\";
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     ASSERT_EQ(240u, (folder + "pathprobe.exe").size());
-    std::vector<std::string> lines = probe(folder);
-    ASSERT_EQ(3u, lines.size());
+    std::vector<std::string> lines = probe(folder, "edit");
+    ASSERT_EQ(4u, lines.size());
     EXPECT_EQ(folder, lines[0]);
     EXPECT_EQ("", lines[1]);
     EXPECT_EQ(folder + "vrnl.ini", lines[2]);
+    EXPECT_EQ("0", lines[3]);  // the edit button opens nothing either
 }
 
 }  // namespace
