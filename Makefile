@@ -8,7 +8,11 @@ ARCHES := win32 x64
 toolchain_win32 := mingw-i686
 toolchain_x64 := mingw-x86_64
 
-.PHONY: all deps build demo test package bench clean
+# The C++ sources that the formatter keeps in the style of .clang-format: product and tests.
+FORMATTED := $(shell find framework settings sweep dialogs shell autorun resources tests \
+               -name '*.cpp' -o -name '*.h' | sort)
+
+.PHONY: all deps build demo test format format-check lint package bench clean
 
 all: build
 
@@ -26,9 +30,22 @@ build: deps $(foreach arch,$(ARCHES),$(BUILD)/$(arch)/CMakeCache.txt)
 demo: build
 	scripts/demo.sh $(BUILD)
 
-# Builds both architectures and runs the whole suite of each one the machine can run.
-test: build
+# Checks the formatting and the static analysis, then builds both architectures and runs the
+# whole suite of each one the machine can run.
+test: format-check lint build
 	scripts/run-tests.sh $(BUILD)
+
+# Rewrites the C++ sources in the style of .clang-format.
+format: deps
+	clang-format -i $(FORMATTED)
+
+# Fails, naming file and line, where a C++ source differs from what `make format` would write.
+format-check: deps
+	clang-format --dry-run -Werror $(FORMATTED)
+
+# clang-tidy over the product code through the x64 build's compile database (.clang-tidy).
+lint: $(BUILD)/x64/CMakeCache.txt
+	scripts/lint.sh $(BUILD) $(JOBS)
 
 # The release ZIPs, $(BUILD)/<arch>/Varnel-<version>-<arch>.zip.
 package: build

@@ -22,10 +22,11 @@ const int FOLDER_SIZE = 260;
 }  // namespace
 
 void formatBuildDate(const char* compilerDate, char* out, int size) {
-    static const char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    static const char kMonths[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     int month = 0;
     for (int m = 0; m < 12 && !month; ++m)
-        if (strncmp(compilerDate, kMonths + 3 * m, 3) == 0) month = m + 1;
+        if (strncmp(compilerDate, kMonths[m], 3) == 0) month = m + 1;
     snprintf(out, size, "%04d/%02d/%02d", atoi(compilerDate + 7), month, atoi(compilerDate + 4));
 }
 

@@ -141,8 +141,9 @@ int loadSettings(Settings& settings) {
     return showWelcome;
 }
 
-// Every key goes into a temporary file beside the settings file, which then replaces it in
-// one step: a save cut short by a crash or a kill leaves the old file whole.
+// Every key goes into a temporary copy of the settings file, which then replaces it in one
+// step: a save cut short by a crash or a kill leaves the old file whole, and keys, sections and
+// comments that the user added by hand stay as they were.
 int saveSettings(const Settings& settings) {
     char path[SETTINGS_PATH_SIZE] = {};
     settingsFileToWrite(path);
@@ -150,6 +151,9 @@ int saveSettings(const Settings& settings) {
     char temporary[SETTINGS_PATH_SIZE + 8];
     snprintf(temporary, sizeof temporary, "%s.tmp", path);
     DeleteFileA(temporary);
+    // Without a file yet the copy fails and the keys go into a new one. A read-only original
+    // must not make a copy that can be neither written nor deleted.
+    if (CopyFileA(path, temporary, FALSE)) SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL);
 
     Settings copy = settings;
     int showWelcome = 0;

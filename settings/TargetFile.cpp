@@ -8,9 +8,18 @@
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"
 
+namespace {
+
+// target.ini beside the program; empty when its path does not fit.
+void targetFilePath(char (&path)[TARGET_FILE_PATH_SIZE]) {
+    C_PathUtil().makeModuleFilePath(path, sizeof path, "target.ini");
+}
+
+}  // namespace
+
 int loadOtherTarget(int index, OtherTarget& record) {
     char path[TARGET_FILE_PATH_SIZE] = {};
-    C_PathUtil().makeModuleFilePath(path, sizeof path, "target.ini");
+    targetFilePath(path);
     char section[16];
     snprintf(section, sizeof section, "TARGET%02d", index);
     GetPrivateProfileStringA(section, "NAME", "-", record.name, sizeof record.name, path);
@@ -21,8 +30,13 @@ int loadOtherTarget(int index, OtherTarget& record) {
 }
 
 int editTargetFile() {
-    char folder[TARGET_FILE_PATH_SIZE] = {};
-    C_PathUtil().getModuleFolder(folder, sizeof folder);
-    ShellExecuteA(nullptr, "open", "target.ini", nullptr, folder, SW_SHOWNORMAL);
+    char path[TARGET_FILE_PATH_SIZE] = {};
+    targetFilePath(path);
+    // No path, no file to open: an empty folder would have the shell look in the current one.
+    if (!path[0]) return 0;
+    char folder[TARGET_FILE_PATH_SIZE];
+    lstrcpynA(folder, path, sizeof folder);
+    C_PathUtil::truncateAfterLast(folder, '\\');
+    ShellExecuteA(nullptr, "open", path, nullptr, folder, SW_SHOWNORMAL);
     return 1;
 }

@@ -9,5 +9,6 @@ enum { TARGET_FILE_PATH_SIZE = 260 };
 int loadOtherTarget(int index, OtherTarget& record);
 
 // Asks the shell to open target.ini beside the program in its associated editor; does not
-// wait. Always 1.
+// wait. 1 when asked; 0, opening nothing, when the file's path does not fit (the same file
+// that loadOtherTarget then does not read).
 int editTargetFile();

@@ -26,7 +26,7 @@ public:
 
     // Resident window handlers.
     int onHotkey(int id);
-    int onTrayNotify(HWND window, UINT mouseMessage);
+    int onTrayNotify(UINT mouseMessage);
     int onTaskbarCreated();
     int registerHotkeys();
     int unregisterHotkeys();
@@ -41,10 +41,12 @@ public:
     int hotkeysRegistered;
     // Bit n set: hotkey id n was really registered (the menu shows only those).
     unsigned heldHotkeys;
-    SweepState sweep;
-    C_MainDialog mainDialog;
-    C_DammyWindow residentWindow;
+    // Members are built in this order: sweep keeps references to settings and mainDialog, so
+    // those two come before it.
     Settings settings;
+    C_MainDialog mainDialog;
+    SweepState sweep;
+    C_DammyWindow residentWindow;
     C_CTRL_HYPERLINK hyperlinkClass;
 
 private:

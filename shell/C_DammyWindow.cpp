@@ -27,7 +27,7 @@ LRESULT C_DammyWindow::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         application->onHotkey(static_cast<int>(wParam));
         break;
     case WM_TRAY_NOTIFY:
-        return application->onTrayNotify(hwnd, static_cast<UINT>(lParam));
+        return application->onTrayNotify(static_cast<UINT>(lParam));
     case WM_OPEN_MAIN_DIALOG:
         application->openMainDialog();
         break;

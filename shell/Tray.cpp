@@ -41,7 +41,7 @@ void C_Application::removeTrayIcon() {
 // Explorer restarted: its new taskbar knows no icons until they are added again.
 int C_Application::onTaskbarCreated() { return addTrayIcon(); }
 
-int C_Application::onTrayNotify(HWND, UINT mouseMessage) {
+int C_Application::onTrayNotify(UINT mouseMessage) {
     if (mouseMessage == WM_LBUTTONDOWN) openMainDialog();
     if (mouseMessage == WM_RBUTTONDOWN) showTrayMenu();
     return 0;

@@ -1,9 +1,12 @@
 // Writes what the path utilities make of this program's own location, one result a line, into
-// the file named by its argument: the folder (260 bytes), target.ini (260) and vrnl.ini (310).
+// the file named by its argument: the folder (260 bytes), target.ini (260) and vrnl.ini (310);
+// with a second argument "edit", then what editTargetFile returns.
 
 #include <cstdio>
+#include <cstring>
 
 #include "settings/PathUtil.h"
+#include "settings/TargetFile.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
@@ -15,5 +18,6 @@ int main(int argc, char** argv) {
     FILE* out = fopen(argv[1], "wb");
     if (!out) return 3;
     fprintf(out, "%s\n%s\n%s\n", folder, target, settings);
+    if (argc > 2 && strcmp(argv[2], "edit") == 0) fprintf(out, "%d\n", editTargetFile());
     return fclose(out) == 0 ? 0 : 4;
 }

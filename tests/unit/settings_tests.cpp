@@ -140,6 +140,27 @@ TEST_F(SettingsFiles, SaveWritesEveryKeyAndTurnsTheWelcomeOff) {
     EXPECT_EQ(0, memcmp(&s, &back, sizeof s));
 }
 
+// Keys, sections and comments added by hand survive a save; only Varnel's own keys change.
+TEST_F(SettingsFiles, SaveKeepsWhatItDoesNotKnow) {
+    Settings s;
+    setInitialSettings(s);
+    saveSettings(s);
+    std::string file = test::appDataSettingsFile();
+    std::string text = test::readFile(file);
+    size_t section = text.find("[SETTINGS]\r\n");
+    ASSERT_NE(std::string::npos, section);
+    text.insert(section + 12, "MYKEY=mine\r\n");
+    ASSERT_TRUE(test::writeFile(file, "; my notes\r\n[MINE]\r\nCOLOUR=blue\r\n" + text));
+
+    s.waitTime = 77;
+    saveSettings(s);
+    EXPECT_EQ(0u, test::readFile(file).find("; my notes\r\n"));
+    EXPECT_EQ("blue", profile(file, "MINE", "COLOUR"));
+    EXPECT_EQ("mine", profile(file, "SETTINGS", "MYKEY"));
+    EXPECT_EQ("77", profile(file, "SETTINGS", "WAITTIME"));
+    EXPECT_FALSE(test::fileExistsPlain(file + ".tmp"));
+}
+
 TEST_F(SettingsFiles, AFolderNamedDefaultIniMeansNothingIsStored) {
     std::string file = test::appDataSettingsFile();
     CreateDirectoryA((test::appDataFolder() + "\\Lumo").c_str(), nullptr);
@@ -261,14 +282,14 @@ TEST(PathUtil, SpecialFolderPathAppendsTheRelativePath) {
 }
 
 // The program folder as a program sees it: pathprobe.exe copied into chosen folders.
-std::vector<std::string> probe(const std::string& folder) {
+std::vector<std::string> probe(const std::string& folder, const std::string& more = "") {
     std::string exe = folder + "pathprobe.exe";
     test::copyFile(test::binFolder() + "pathprobe.exe", exe);
     test::TempDir out;
     test::Process p;
     DWORD code = 99;
     std::vector<std::string> lines;
-    if (!p.start(exe, "\"" + out.file("out.txt") + "\"") || !p.wait(10000, &code) || code != 0) return lines;
+    if (!p.start(exe, "\"" + out.file("out.txt") + "\" " + more) || !p.wait(10000, &code) || code != 0) return lines;
     std::string text = test::readFile(out.file("out.txt"));
     size_t start = 0, end;
     while ((end = text.find('\n', start)) != std::string::npos) {
@@ -298,11 +319,12 @@ TEST(PathUtil, AProgramPathThatDoesNotFitIsRefusedNotCut) {
     folder += leaf + "\\";
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     ASSERT_EQ(240u, (folder + "pathprobe.exe").size());
-    std::vector<std::string> lines = probe(folder);
-    ASSERT_EQ(3u, lines.size());
+    std::vector<std::string> lines = probe(folder, "edit");
+    ASSERT_EQ(4u, lines.size());
     EXPECT_EQ(folder, lines[0]);
     EXPECT_EQ("", lines[1]);
     EXPECT_EQ(folder + "vrnl.ini", lines[2]);
+    EXPECT_EQ("0", lines[3]);  // the edit button opens nothing either
 }
 
 }  // namespace

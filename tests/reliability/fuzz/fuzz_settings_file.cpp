@@ -33,6 +33,8 @@ BOOL WritePrivateProfileStringA(const char*, const char*, const char*, const cha
 BOOL CreateDirectoryA(const char*, void*) { return TRUE; }
 BOOL DeleteFileA(const char*) { return TRUE; }
 BOOL MoveFileExA(const char*, const char*, DWORD) { return TRUE; }
+BOOL CopyFileA(const char*, const char*, BOOL) { return TRUE; }
+BOOL SetFileAttributesA(const char*, DWORD) { return TRUE; }
 DWORD GetLastError() { return 0; }
 void Sleep(DWORD) {}
 

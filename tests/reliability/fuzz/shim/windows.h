@@ -22,6 +22,7 @@ typedef struct {
 enum : DWORD { PROCESS_QUERY_LIMITED_INFORMATION = 0x1000 };
 enum : DWORD { MOVEFILE_REPLACE_EXISTING = 1, MOVEFILE_WRITE_THROUGH = 8 };
 enum : DWORD { ERROR_ACCESS_DENIED = 5, ERROR_SHARING_VIOLATION = 32, ERROR_LOCK_VIOLATION = 33 };
+enum : DWORD { FILE_ATTRIBUTE_NORMAL = 0x80 };
 enum : LONG { WS_BORDER = 0x00800000, WS_SYSMENU = 0x00080000 };
 enum { GWL_STYLE = -16 };
 
@@ -31,6 +32,8 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
 BOOL CreateDirectoryA(const char* path, void* security);
 BOOL DeleteFileA(const char* path);
 BOOL MoveFileExA(const char* from, const char* to, DWORD flags);
+BOOL CopyFileA(const char* from, const char* to, BOOL failIfExists);
+BOOL SetFileAttributesA(const char* path, DWORD attributes);
 DWORD GetLastError();
 void Sleep(DWORD milliseconds);
 
