@@ -14,19 +14,19 @@ namespace {
 
 const int VERSION_MAJOR = 2;
 const int VERSION_MINOR = 7;
-const char kVersionSuffix[] = "";
-const char kMakerNotice[] = "(C) Lumo";
+const char VERSION_SUFFIX[] = "";
+const char MAKER_NOTICE[] = "(C) Lumo";
 const int VERSION_LINE_SIZE = 128;
 const int FOLDER_SIZE = 260;
 
 }  // namespace
 
 void formatBuildDate(const char* compilerDate, char* out, int size) {
-    static const char kMonths[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+    static const char MONTH_NAMES[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     int month = 0;
     for (int m = 0; m < 12 && !month; ++m)
-        if (strncmp(compilerDate, kMonths[m], 3) == 0) month = m + 1;
+        if (strncmp(compilerDate, MONTH_NAMES[m], 3) == 0) month = m + 1;
     snprintf(out, size, "%04d/%02d/%02d", atoi(compilerDate + 7), month, atoi(compilerDate + 4));
 }
 
@@ -36,7 +36,7 @@ INT_PTR C_ABOUTDLG::dialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
         formatBuildDate(__DATE__, date, sizeof date);
         char line[VERSION_LINE_SIZE];
         snprintf(line, sizeof line, "Varnel  Version %d.%d%s   %s   %s", VERSION_MAJOR, VERSION_MINOR,
-                 kVersionSuffix, kMakerNotice, date);
+                 VERSION_SUFFIX, MAKER_NOTICE, date);
         setDlgItemText(IDC_VERSION, line);
         setCheck(IDC_NON_RESIDENT, application->settings.nonResident);
         setCheck(application->settings.hotkeyMode == 0 ? IDC_MODE_STANDARD : IDC_MODE_MAIN_ONLY, 1);

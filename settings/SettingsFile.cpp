@@ -12,8 +12,8 @@
 
 namespace {
 
-const char kSettingsRelative[] = "Lumo\\Varnel\\default.ini";
-const char kFallbackName[] = "vrnl.ini";
+const char SETTINGS_RELATIVE_PATH[] = "Lumo\\Varnel\\default.ini";
+const char FALLBACK_FILE_NAME[] = "vrnl.ini";
 
 // One pass over every key of the file, in the file's order, shared by load and save so that
 // the two can never disagree about sections, keys or defaults.
@@ -78,10 +78,10 @@ bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' ||
 // vrnl.ini beside the program (the first start's source), existing or not.
 void settingsFileToRead(char* path) {
     C_PathUtil util;
-    if (util.makeSpecialFolderPath(path, SETTINGS_PATH_SIZE, CSIDL_APPDATA, kSettingsRelative) &&
+    if (util.makeSpecialFolderPath(path, SETTINGS_PATH_SIZE, CSIDL_APPDATA, SETTINGS_RELATIVE_PATH) &&
         fileExists(path, 0))
         return;
-    util.makeModuleFilePath(path, SETTINGS_PATH_SIZE, kFallbackName);
+    util.makeModuleFilePath(path, SETTINGS_PATH_SIZE, FALLBACK_FILE_NAME);
 }
 
 // The file that save writes: the application-data file (its folders created) whenever the
@@ -92,10 +92,10 @@ void settingsFileToWrite(char* path) {
         CreateDirectoryA(path, nullptr);
         if (util.makeSpecialFolderPath(path, SETTINGS_PATH_SIZE, CSIDL_APPDATA, "Lumo\\Varnel"))
             CreateDirectoryA(path, nullptr);
-        if (util.makeSpecialFolderPath(path, SETTINGS_PATH_SIZE, CSIDL_APPDATA, kSettingsRelative))
+        if (util.makeSpecialFolderPath(path, SETTINGS_PATH_SIZE, CSIDL_APPDATA, SETTINGS_RELATIVE_PATH))
             return;
     }
-    util.makeModuleFilePath(path, SETTINGS_PATH_SIZE, kFallbackName);
+    util.makeModuleFilePath(path, SETTINGS_PATH_SIZE, FALLBACK_FILE_NAME);
 }
 
 // Another program reading the file at that moment (an editor, a virus scanner) keeps it from

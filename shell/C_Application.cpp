@@ -9,10 +9,10 @@
 
 namespace {
 
-const char kMutexName[] = "VARNEL_MX";
-const char kResidentClass[] = "VarnelDummy";
-const char kResidentTitle[] = "VARNELDMMY";
-const char kLinkClass[] = "LumoHLinkClass";
+const char MUTEX_NAME[] = "VARNEL_MX";
+const char RESIDENT_CLASS[] = "VarnelDummy";
+const char RESIDENT_TITLE[] = "VARNELDMMY";
+const char LINK_CLASS[] = "LumoHLinkClass";
 
 // A second start may find the mutex before the first instance has made its window.
 const DWORD FIND_INSTANCE_PATIENCE = 2000;
@@ -29,7 +29,7 @@ C_Application::C_Application()
 int C_Application::run(HINSTANCE instance) {
     instanceHandle = instance;
     mainDialog.setApplication(*this);
-    hyperlinkClass.registerClass(instance, kLinkClass);
+    hyperlinkClass.registerClass(instance, LINK_CLASS);
     int showWelcome = loadSettings();
 
     if (settings.nonResident) {
@@ -38,7 +38,7 @@ int C_Application::run(HINSTANCE instance) {
         return 0;
     }
 
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, kMutexName);
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, MUTEX_NAME);
     if (!mutex) return 0;
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         if (HWND running = findRunningInstance()) {
@@ -54,7 +54,7 @@ int C_Application::run(HINSTANCE instance) {
 HWND C_Application::findRunningInstance() const {
     DWORD start = GetTickCount();
     for (;;) {
-        HWND running = FindWindowA(kResidentClass, kResidentTitle);
+        HWND running = FindWindowA(RESIDENT_CLASS, RESIDENT_TITLE);
         if (running || GetTickCount() - start >= FIND_INSTANCE_PATIENCE) return running;
         Sleep(FIND_INSTANCE_STEP);
     }
@@ -64,8 +64,8 @@ HWND C_Application::findRunningInstance() const {
 // a message loop without window, icon or hotkeys could never be ended.
 int C_Application::becomeResident() {
     residentWindow.setApplication(*this);
-    residentWindow.registerClass(instanceHandle, kResidentClass, nullptr, nullptr, 0);
-    residentWindow.create(instanceHandle, nullptr, kResidentTitle, WS_OVERLAPPEDWINDOW, 0);
+    residentWindow.registerClass(instanceHandle, RESIDENT_CLASS, nullptr, nullptr, 0);
+    residentWindow.create(instanceHandle, nullptr, RESIDENT_TITLE, WS_OVERLAPPEDWINDOW, 0);
     if (!residentWindow.getHwnd()) return 0;
     registerHotkeys();
     addTrayIcon();

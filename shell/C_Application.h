@@ -10,6 +10,8 @@
 
 // The one application object: owns the settings, the sweep state, the main dialog, the
 // resident window and the link class, and runs start-up, the resident loop and the exit.
+// Its operations live in C_Application.cpp (start-up, exit, settings, sweep, dialogs),
+// C_ApplicationHotkeys.cpp and C_ApplicationTray.cpp.
 class C_Application {
 public:
     C_Application();
@@ -24,12 +26,14 @@ public:
     int reloadTargets();
     int runSweep(int countOnly, int spareFirst, int minimise, const TargetSelection& selection);
 
-    // Resident window handlers.
+    // Hotkeys, and the road that menu commands share with them (C_ApplicationHotkeys.cpp).
     int onHotkey(int id);
-    int onTrayNotify(UINT mouseMessage);
-    int onTaskbarCreated();
     int registerHotkeys();
     int unregisterHotkeys();
+
+    // The tray icon and its menu (C_ApplicationTray.cpp).
+    int onTrayNotify(UINT mouseMessage);
+    int onTaskbarCreated();
     int addTrayIcon();
     void removeTrayIcon();
 

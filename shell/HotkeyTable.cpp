@@ -1,4 +1,4 @@
-#include "shell/Hotkeys.h"
+#include "shell/HotkeyTable.h"
 
 #include <cstdio>
 
@@ -10,14 +10,14 @@ namespace {
 const UINT ALL_THREE = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
 const int MENU_TEXT_SIZE = 128;
 
-const HotkeyBinding kStandard[] = {
+const HotkeyBinding STANDARD_HOTKEYS[] = {
     {HOTKEY_EXPLORER, ALL_THREE, 'E', IDM_CLOSE_EXPLORER, "Ctrl+Alt+Shift+E"},
     {HOTKEY_CHROMIUM, ALL_THREE, 'C', IDM_CLOSE_CHROMIUM, "Ctrl+Alt+Shift+C"},
     {HOTKEY_FIREFOX, ALL_THREE, 'F', IDM_CLOSE_FIREFOX, "Ctrl+Alt+Shift+F"},
     {HOTKEY_MAIN, ALL_THREE, 'W', IDM_OPEN_MAIN, "Ctrl+Alt+Shift+W"},
 };
 
-const HotkeyBinding kMainOnly[] = {
+const HotkeyBinding MAIN_ONLY_HOTKEYS[] = {
     {HOTKEY_MAIN, MOD_ALT | MOD_SHIFT, 'W', IDM_OPEN_MAIN, "Alt+Shift+W"},
 };
 
@@ -26,11 +26,11 @@ const HotkeyBinding kMainOnly[] = {
 const HotkeyBinding* hotkeysOfMode(int hotkeyMode, int* count) {
     switch (hotkeyMode) {
     case 0:
-        *count = sizeof kStandard / sizeof kStandard[0];
-        return kStandard;
+        *count = sizeof STANDARD_HOTKEYS / sizeof STANDARD_HOTKEYS[0];
+        return STANDARD_HOTKEYS;
     case 1:
-        *count = sizeof kMainOnly / sizeof kMainOnly[0];
-        return kMainOnly;
+        *count = sizeof MAIN_ONLY_HOTKEYS / sizeof MAIN_ONLY_HOTKEYS[0];
+        return MAIN_ONLY_HOTKEYS;
     default:
         *count = 0;
         return nullptr;

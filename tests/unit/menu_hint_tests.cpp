@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "shell/Hotkeys.h"
+#include "shell/HotkeyTable.h"
 #include "shell/Messages.h"
 #include "tests/support/TestSupport.h"
 

@@ -4,12 +4,12 @@
 #include "framework/UiLanguage.h"
 #include "resources/resource.h"
 #include "shell/C_Application.h"
-#include "shell/Hotkeys.h"
+#include "shell/HotkeyTable.h"
 #include "shell/Messages.h"
 
 namespace {
 
-const char kTrayTip[] = "VarnelTray";
+const char TRAY_TIP[] = "VarnelTray";
 
 NOTIFYICONDATAA iconRecord(HWND window) {
     NOTIFYICONDATAA data = {};
@@ -28,7 +28,7 @@ int C_Application::addTrayIcon() {
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAY_NOTIFY;
     data.hIcon = icon;
-    lstrcpynA(data.szTip, kTrayTip, sizeof data.szTip);
+    lstrcpynA(data.szTip, TRAY_TIP, sizeof data.szTip);
     Shell_NotifyIconA(NIM_ADD, &data);
     return 1;
 }

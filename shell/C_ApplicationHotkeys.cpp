@@ -1,9 +1,9 @@
-#include "shell/Hotkeys.h"
+#include "shell/C_Application.h"
 
 #include <cstring>
 
 #include "settings/Settings.h"
-#include "shell/C_Application.h"
+#include "shell/HotkeyTable.h"
 #include "shell/Messages.h"
 
 int C_Application::registerHotkeys() {
