@@ -387,7 +387,8 @@ int main() {
     closingRows(sweep);
     residentRows();
     sweepMemoryRows(sweep, selection);
-    sizeRow("Varnel.exe", 100);
+    // Most of Varnel.exe is its icons, one image for each size of display scaling.
+    sizeRow("Varnel.exe", sizeof(void*) == 8 ? 190 : 170);
     sizeRow("Quillon.exe", 40);
     return 0;
 }
