@@ -159,6 +159,8 @@ void C_MainDialog::adoptDialogFont(HWND dialog) {
     InvalidateRect(getDlgItem(IDC_HELP_LINK), nullptr, TRUE);
 }
 
+// The pin's icon goes with its state (showPinIcon) and is set once per opening: under Wine,
+// giving the button a second image at each opening made the process grow.
 void C_MainDialog::showIcons(HWND dialog) {
     HICON former[ICON_COUNT] = {};
     UINT dpi = dpiOfWindow(dialog);
