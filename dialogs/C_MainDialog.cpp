@@ -4,6 +4,7 @@
 
 #include "dialogs/C_CTRL_HYPERLINK.h"
 #include "dialogs/MainLayout.h"
+#include "framework/Dpi.h"
 #include "framework/UiLanguage.h"
 #include "resources/resource.h"
 #include "settings/TargetFile.h"
@@ -15,6 +16,20 @@ const UINT_PTR COUNT_TIMER = 300;
 const UINT COUNT_PERIOD = 2000;
 const UINT_PTR KEY_TIMER = 301;
 const UINT KEY_PERIOD = 100;
+
+// To the dialog itself, once the dialog manager has scaled the template's controls and font
+// for a new DPI.
+const UINT WM_LAYOUT_FOR_DPI = WM_APP + 1;
+
+struct IconUse {
+    int id;
+    int sizeMetric;
+};
+// By the index in C_MainDialog::icons.
+const IconUse ICON_USES[] = {
+    {IDI_VARNEL, SM_CXSMICON}, {IDI_VARNEL, SM_CXICON},   {IDI_PIN_OFF, SM_CXSMICON},
+    {IDI_PIN_ON, SM_CXSMICON}, {IDI_EXPAND, SM_CXSMICON}, {IDI_COLLAPSE, SM_CXSMICON},
+};
 
 const int LABEL_SIZE = 32;
 const int TITLE_SIZE = 200;
@@ -28,6 +43,11 @@ int otherCount(int i) { return IDC_OTHER_COUNT0 + 2 * i; }
 
 int C_MainDialog::firstTickPending = 1;
 
+C_MainDialog::~C_MainDialog() {
+    for (HICON icon : icons)
+        if (icon) DestroyIcon(icon);
+}
+
 INT_PTR C_MainDialog::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_INITDIALOG:
@@ -39,6 +59,16 @@ INT_PTR C_MainDialog::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
     case WM_TIMER:
         if (wParam == COUNT_TIMER) refreshCounts(dialog);
         if (wParam == KEY_TIMER) onKeyTimer(dialog);
+        break;
+    case WM_DPICHANGED: {
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        PostMessageA(dialog, WM_LAYOUT_FOR_DPI, 0, 0);
+        break;
+    }
+    case WM_LAYOUT_FOR_DPI:
+        layOutForDpi(dialog);
         break;
     case HLM_NOTIFY:
         if (lParam == IDC_HELP_LINK && application->showWelcomeDialog(dialog)) {
@@ -88,14 +118,11 @@ void C_MainDialog::onKeyTimer(HWND dialog) {
 
 void C_MainDialog::initMainDialog(HWND dialog) {
     Settings& s = application->settings;
-    HINSTANCE instance = application->instanceHandle;
-    HICON small = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_VARNEL), IMAGE_ICON, 16, 16, LR_SHARED));
-    sendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-    sendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconA(instance, MAKEINTRESOURCEA(IDI_VARNEL))));
-
+    places.record(dialog);
+    places.placeAt(dpiOfWindow(dialog));
+    showIcons(dialog);
     setDlgItemText(IDC_FONT_SOURCE, "");
-    HFONT dialogFont = reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_FONT_SOURCE, WM_GETFONT, 0, 0));
-    application->hyperlinkClass.createFont(dialogFont);
+    adoptDialogFont(dialog);
     SendDlgItemMessageA(dialog, IDC_HELP_LINK, HLM_FIXEDRIGHT, 0, 0);
     SendDlgItemMessageA(dialog, IDC_HELP_LINK, HLM_NOTIFY, reinterpret_cast<WPARAM>(dialog), IDC_HELP_LINK);
 
@@ -124,6 +151,43 @@ void C_MainDialog::initMainDialog(HWND dialog) {
 
     SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(dialog);
+}
+
+// The link draws with an underlined copy of the dialog's font, which is made for the dialog's DPI.
+void C_MainDialog::adoptDialogFont(HWND dialog) {
+    HFONT dialogFont = reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_FONT_SOURCE, WM_GETFONT, 0, 0));
+    application->hyperlinkClass.createFont(dialogFont);
+    InvalidateRect(getDlgItem(IDC_HELP_LINK), nullptr, TRUE);
+}
+
+// The pin's icon goes with its state (showPinIcon) and is set once per opening: under Wine,
+// giving the button a second image at each opening made the process grow.
+void C_MainDialog::showIcons(HWND dialog) {
+    HICON former[ICON_COUNT] = {};
+    UINT dpi = dpiOfWindow(dialog);
+    if (dpi != iconDpi) {
+        for (int i = 0; i < ICON_COUNT; ++i) {
+            former[i] = icons[i];
+            icons[i] = loadIconForDpi(application->instanceHandle, ICON_USES[i].id, ICON_USES[i].sizeMetric, dpi);
+        }
+        iconDpi = dpi;
+    }
+    sendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons[SMALL_ICON]));
+    sendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons[BIG_ICON]));
+    SendDlgItemMessageA(dialog, IDC_EXPAND, STM_SETICON, reinterpret_cast<WPARAM>(icons[EXPAND_ICON]), 0);
+    SendDlgItemMessageA(dialog, IDC_COLLAPSE, STM_SETICON, reinterpret_cast<WPARAM>(icons[COLLAPSE_ICON]), 0);
+    for (HICON icon : former)
+        if (icon) DestroyIcon(icon);
+}
+
+// Another monitor: the dialog manager has made the font for the new DPI; the controls go to
+// their places at that DPI, and the link's font, the icons and the layout's figures follow.
+void C_MainDialog::layOutForDpi(HWND dialog) {
+    places.placeAt(dpiOfWindow(dialog));
+    adoptDialogFont(dialog);
+    showIcons(dialog);
+    showPinIcon(getCheck(IDC_PIN_BUTTON) == BST_CHECKED);
+    setExpanded(dialog, application->sweep.dialogExpanded);
 }
 
 void C_MainDialog::placeAtSavedPosition(HWND dialog) {
@@ -196,7 +260,11 @@ void C_MainDialog::applyOnTop(HWND) {
     int on = getCheck(IDC_PIN_BUTTON) == BST_CHECKED;
     application->settings.showOnTop = on;
     setTopmost(on);
-    HICON icon = LoadIconA(application->instanceHandle, MAKEINTRESOURCEA(on ? IDI_PIN_ON : IDI_PIN_OFF));
+    showPinIcon(on);
+}
+
+void C_MainDialog::showPinIcon(int on) {
+    HICON icon = icons[on ? PIN_ON_ICON : PIN_OFF_ICON];
     SendDlgItemMessageA(hwnd, IDC_PIN_BUTTON, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/CMDialog.h"
+#include "framework/ControlPlaces.h"
 
 class C_Application;
 
@@ -8,6 +9,7 @@ class C_Application;
 // is held), the pin, the expanded layout with the user-defined targets, and the help link.
 class C_MainDialog : public CMDialog {
 public:
+    ~C_MainDialog();
     void setApplication(C_Application& app) { application = &app; }
     INT_PTR dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -25,9 +27,19 @@ private:
     void setButtonLabel(int id, int stringId);
     void placeAtSavedPosition(HWND dialog);
     void showTargetControls(int show);
+    void adoptDialogFont(HWND dialog);
+    void showIcons(HWND dialog);
+    void showPinIcon(int on);
+    void layOutForDpi(HWND dialog);
 
     C_Application* application = nullptr;
     int ctrlLabelsShown = 0;
+    ControlPlaces places;
+    // The dialog's own icons at the DPI of its last layout, kept from one opening to the next.
+    // Loaded again for another DPI; the former ones go once the controls show the new ones.
+    enum { SMALL_ICON, BIG_ICON, PIN_OFF_ICON, PIN_ON_ICON, EXPAND_ICON, COLLAPSE_ICON, ICON_COUNT };
+    HICON icons[ICON_COUNT] = {};
+    UINT iconDpi = 0;
     // Only the first opening of a run gets the extra bring-to-front at its first key tick.
     static int firstTickPending;
 };

@@ -1,5 +1,6 @@
 #include "dialogs/MainLayout.h"
 
+#include "framework/Dpi.h"
 #include "framework/UiLanguage.h"
 #include "resources/resource.h"
 
@@ -9,6 +10,23 @@ namespace {
 const MainLayout DESIGNED_LAYOUT = {
     {195, 150}, {195, 70}, {12, 164}, {12, 84}, {288, 84}, {312, 185}, {312, 105},
 };
+
+SIZE scaled(SIZE size, UINT dpi) { return {scaleToDpi(size.cx, dpi), scaleToDpi(size.cy, dpi)}; }
+
+POINT scaled(POINT point, UINT dpi) { return {scaleToDpi(point.x, dpi), scaleToDpi(point.y, dpi)}; }
+
+// Figures in 96-DPI pixels, at that DPI.
+MainLayout scaledLayout(const MainLayout& layout, UINT dpi) {
+    MainLayout out = {};
+    out.groupExpanded = scaled(layout.groupExpanded, dpi);
+    out.groupCollapsed = scaled(layout.groupCollapsed, dpi);
+    out.keepTopmostExpanded = scaled(layout.keepTopmostExpanded, dpi);
+    out.keepTopmostCollapsed = scaled(layout.keepTopmostCollapsed, dpi);
+    out.toggleIcon = scaled(layout.toggleIcon, dpi);
+    out.clientExpanded = scaled(layout.clientExpanded, dpi);
+    out.clientCollapsed = scaled(layout.clientCollapsed, dpi);
+    return out;
+}
 
 // The English template's spacing, in dialog units: group box to buttons, last row to the group
 // box's bottom, group box to the check box below it, and the dialog's right and bottom margins.
@@ -61,6 +79,7 @@ MainLayout layoutFromTemplate(HWND dialog) {
 }  // namespace
 
 MainLayout mainLayoutFor(HWND dialog) {
+    // The English figures come from the controls, which already stand where this DPI puts them.
     if (!japaneseFace()) return layoutFromTemplate(dialog);
-    return DESIGNED_LAYOUT;
+    return scaledLayout(DESIGNED_LAYOUT, dpiOfWindow(dialog));
 }

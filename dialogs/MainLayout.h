@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-// Where the main dialog's moving parts go in its two layouts, in the dialog's client pixels.
+// Where the main dialog's moving parts go in its two layouts, in the dialog's client pixels at
+// its DPI.
 // The controls keep the size the template gives them; only these figures are set by code.
 struct MainLayout {
     SIZE groupExpanded;          // target group box 1021, at the template's corner

@@ -1,5 +1,7 @@
 #include "framework/Ceditwindow.h"
 
+#include "framework/Dpi.h"
+
 HINSTANCE Ceditwindow::getInstance() const {
     return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
 }
@@ -77,12 +79,12 @@ BOOL Ceditwindow::resize(int width, int height) {
     return SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
 }
 
-// The extended style is left out of the frame computation, so a WS_EX_CLIENTEDGE window
-// comes out by its edge too small.
+// The frame is the one of the window's DPI. The extended style is left out of the frame
+// computation, so a WS_EX_CLIENTEDGE window comes out by its edge too small.
 void Ceditwindow::setClientSize(int width, int height) {
     RECT outer = {0, 0, width, height};
-    AdjustWindowRect(&outer, static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)),
-                     GetMenu(hwnd) ? TRUE : FALSE);
+    adjustWindowRectForDpi(&outer, static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)),
+                           GetMenu(hwnd) ? TRUE : FALSE, dpiOfWindow(hwnd));
     resize(outer.right - outer.left, outer.bottom - outer.top);
 }
 

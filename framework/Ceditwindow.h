@@ -34,6 +34,7 @@ public:
     BOOL moveTo(int x, int y);
     BOOL moveBy(int dx, int dy);
     BOOL resize(int width, int height);
+    // Client pixels at the window's DPI.
     void setClientSize(int width, int height);
     int clientWidth() const;
     int clientHeight() const;

@@ -3,13 +3,17 @@
 
 Usage: make-images.py [output-folder]   (default: resources/ beside this script's folder)
 
-Everything is drawn in the 16 colours of the standard VGA palette and written as 4-bit
-images: icons as BITMAPINFOHEADER images with an AND mask (transparent background),
-bitmaps as uncompressed BMP files. The output is byte-for-byte reproducible.
+Icons hold one image for each size that Windows asks for at 100% to 200% display scaling,
+in 32-bit colour with alpha: BITMAPINFOHEADER images with an AND mask, and the 256-pixel
+image as PNG. They are drawn from shapes at each size, with edges on whole pixels where the
+shape allows. The bitmaps are drawn in the 16 colours of the standard VGA palette and
+written as uncompressed 4-bit BMP files. The output is byte-for-byte reproducible.
 """
+import math
 import os
 import struct
 import sys
+import zlib
 
 # The standard 16-colour palette, (red, green, blue).
 PALETTE = [
@@ -70,11 +74,7 @@ class Canvas:
 
     def bar(self, x0, y0, x1, y1, half_width, colour):
         """A straight bar between two points (pixel-corner coordinates)."""
-        dx, dy = x1 - x0, y1 - y0
-        length = (dx * dx + dy * dy) ** 0.5
-        nx, ny = -dy / length * half_width, dx / length * half_width
-        self.polygon([(x0 + nx, y0 + ny), (x1 + nx, y1 + ny),
-                      (x1 - nx, y1 - ny), (x0 - nx, y0 - ny)], colour)
+        self.polygon(bar_outline(x0, y0, x1, y1, half_width), colour)
 
     def art(self, x, y, rows):
         """Paints a pixel-art drawing with its top-left corner at (x, y)."""
@@ -89,6 +89,14 @@ class Canvas:
             for dx, colour in enumerate(row):
                 if colour is not None:
                     self.set(x + dx, y + dy, colour)
+
+
+def bar_outline(x0, y0, x1, y1, half_width):
+    """The four corners of a straight bar between two points."""
+    dx, dy = x1 - x0, y1 - y0
+    length = (dx * dx + dy * dy) ** 0.5
+    nx, ny = -dy / length * half_width, dx / length * half_width
+    return [(x0 + nx, y0 + ny), (x1 + nx, y1 + ny), (x1 - nx, y1 - ny), (x0 - nx, y0 - ny)]
 
 
 def _inside(points, px, py):
@@ -117,43 +125,10 @@ def _pixel_rows(canvas):
     for row in reversed(canvas.px):
         line = bytearray(stride)
         for x, colour in enumerate(row):
-            # Transparent pixels are black in the colour image, so the AND mask leaves the
-            # screen untouched there.
             value = 0 if colour is None else colour
             line[x // 2] |= value << 4 if x % 2 == 0 else value
         out += line
     return bytes(out)
-
-
-def _mask_rows(canvas):
-    stride = (canvas.width + 31) // 32 * 4
-    out = bytearray()
-    for row in reversed(canvas.px):
-        line = bytearray(stride)
-        for x, colour in enumerate(row):
-            if colour is None:
-                line[x // 8] |= 0x80 >> (x % 8)
-        out += line
-    return bytes(out)
-
-
-def _icon_image(canvas):
-    pixels, mask = _pixel_rows(canvas), _mask_rows(canvas)
-    # An icon's header gives twice the height: the colour image and the mask, one above the other.
-    header = struct.pack('<IiiHHIIiiII', 40, canvas.width, canvas.height * 2, 1, 4, 0,
-                         len(pixels) + len(mask), 0, 0, 16, 0)
-    return header + _palette_bytes() + pixels + mask
-
-
-def ico_bytes(canvases):
-    images = [_icon_image(c) for c in canvases]
-    out = struct.pack('<HHH', 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    for canvas, image in zip(canvases, images):
-        out += struct.pack('<BBBBHHII', canvas.width % 256, canvas.height % 256, 16, 0, 1, 4,
-                           len(image), offset)
-        offset += len(image)
-    return out + b''.join(images)
 
 
 def bmp_bytes(canvas):
@@ -165,6 +140,116 @@ def bmp_bytes(canvas):
     info = struct.pack('<IiiHHIIiiII', 40, canvas.width, canvas.height, 1, 4, 0, len(pixels),
                        2835, 2835, 16, 0)
     return file_header + info + _palette_bytes() + pixels
+
+
+# ---------------------------------------------------------------------------------------
+# 32-bit images
+
+class RgbaCanvas:
+    """Shapes painted at `ss` x `ss` samples per pixel; a pixel's colour and alpha are the
+    average of its samples. Colours are (red, green, blue, alpha); None is transparent."""
+
+    def __init__(self, size, ss):
+        self.size, self.ss = size, ss
+        self.samples = [[None] * (size * ss) for _ in range(size * ss)]
+
+    def polygon(self, points, colour):
+        """Fills the samples whose centre lies inside the polygon (pixel units, even-odd)."""
+        ss, n = self.ss, self.size * self.ss
+        pts = [(x * ss, y * ss) for x, y in points]
+        ys = [p[1] for p in pts]
+        for y in range(max(0, int(min(ys))), min(n, int(max(ys)) + 1)):
+            centre = y + 0.5
+            crossings = []
+            for (xi, yi), (xj, yj) in zip(pts, pts[-1:] + pts[:-1]):
+                if (yi > centre) != (yj > centre):
+                    crossings.append((xj - xi) * (centre - yi) / (yj - yi) + xi)
+            crossings.sort()
+            row = self.samples[y]
+            for a, b in zip(crossings[0::2], crossings[1::2]):
+                start, end = max(0, math.ceil(a - 0.5)), min(n, math.ceil(b - 0.5))
+                if end > start:
+                    row[start:end] = [colour] * (end - start)
+
+    def rect(self, x0, y0, x1, y1, colour):
+        """The rectangle from (x0, y0) to (x1, y1), the far corner excluded."""
+        self.polygon([(x0, y0), (x1, y0), (x1, y1), (x0, y1)], colour)
+
+    def bar(self, x0, y0, x1, y1, half_width, colour):
+        self.polygon(bar_outline(x0, y0, x1, y1, half_width), colour)
+
+    def outlined(self, points, half_width, fill, line):
+        """A polygon filled, then stroked along its edges, with square joints."""
+        self.polygon(points, fill)
+        for (x0, y0), (x1, y1) in zip(points, points[1:] + points[:1]):
+            self.bar(x0, y0, x1, y1, half_width, line)
+        for x, y in points:
+            self.rect(x - half_width, y - half_width, x + half_width, y + half_width, line)
+
+    def pixels(self):
+        """The rows of (red, green, blue, alpha), top row first."""
+        ss, out = self.ss, []
+        for y in range(self.size):
+            band = self.samples[y * ss:(y + 1) * ss]
+            line = []
+            for x in range(self.size):
+                r = g = b = a = 0
+                for row in band:
+                    for c in row[x * ss:(x + 1) * ss]:
+                        if c is not None:
+                            r, g, b, a = r + c[0] * c[3], g + c[1] * c[3], b + c[2] * c[3], a + c[3]
+                line.append((0, 0, 0, 0) if a == 0 else
+                            (round(r / a), round(g / a), round(b / a), round(a / (ss * ss))))
+            out.append(line)
+        return out
+
+
+def _rgba_icon_image(pixels):
+    size = len(pixels)
+    colour = b''.join(struct.pack('<BBBB', b, g, r, a) for row in reversed(pixels) for r, g, b, a in row)
+    stride = (size + 31) // 32 * 4
+    mask = bytearray()
+    for row in reversed(pixels):
+        line = bytearray(stride)
+        for x, (_, _, _, a) in enumerate(row):
+            if a == 0:
+                line[x // 8] |= 0x80 >> (x % 8)
+        mask += line
+    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, len(colour) + len(mask), 0, 0, 0, 0)
+    return header + colour + bytes(mask)
+
+
+def png_bytes(pixels):
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    size = len(pixels)
+    raw = b''.join(b'\0' + bytes(v for px in row for v in px) for row in pixels)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0))
+            + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+
+
+# Images this large are stored as PNG.
+PNG_SIZE = 256
+
+
+def rgba_ico_bytes(images):
+    """An icon file from rows of (red, green, blue, alpha), one image per size."""
+    data = [png_bytes(p) if len(p) >= PNG_SIZE else _rgba_icon_image(p) for p in images]
+    out = struct.pack('<HHH', 0, 1, len(data))
+    offset = 6 + 16 * len(data)
+    for pixels, image in zip(images, data):
+        out += struct.pack('<BBBBHHII', len(pixels) % 256, len(pixels) % 256, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return out + b''.join(data)
+
+
+def rgb(index, alpha=255):
+    return PALETTE[index] + (alpha,)
+
+
+def samples_per_pixel(size):
+    """16 pixels are drawn unsmoothed, so the small icon stays crisp."""
+    return 1 if size <= 16 else 2 if size >= PNG_SIZE else 4
 
 
 # ---------------------------------------------------------------------------------------
@@ -208,8 +293,8 @@ MOUSE_POINTER_SMALL = [
 ]
 
 
-def program_icon(size):
-    """A window struck through with a red cross, and a mouse pointer clicking on it."""
+def program_icon_4bit(size):
+    """The program icon in the 16 colours, for the notification-area picture."""
     c = Canvas(size, size)
     if size == 32:
         left, top, right, bottom, title = 1, 2, 25, 24, 5
@@ -230,6 +315,41 @@ def program_icon(size):
     c.bar(x1, y0, x0, y1, half, RED)
     c.art(at[0], at[1], pointer)
     return c
+
+
+# The mouse pointer's outline through the centres of its edge pixels, in pixels of the
+# 16- and the 32-pixel design.
+POINTER_SMALL = [(0.5, 0.5), (6.5, 6.5), (6.5, 7.5), (4.5, 7.5), (5.5, 9.5), (5.5, 10.5),
+                 (4.5, 11.5), (3.5, 10.5), (2.5, 8.5), (0.5, 10.5)]
+POINTER_LARGE = [(0.5, 0.5), (11.5, 11.5), (7.5, 11.5), (7.5, 13.5), (9.5, 17.5), (8.5, 18.5),
+                 (7.5, 18.5), (6.5, 17.5), (4.5, 12.5), (0.5, 16.5)]
+
+# Two designs: below 32 pixels, the 16-pixel one (a larger pointer), else the 32-pixel one.
+# Window (left, top, right, bottom, title height), cross (x0, y0, x1, y1, half width),
+# pointer (outline, left, top), in pixels of the design.
+PROGRAM_SMALL = ((0, 1, 13, 13, 3), (2.5, 5.0, 10.5, 11.0, 1.1), (POINTER_SMALL, 8, 4))
+PROGRAM_LARGE = ((1, 2, 26, 25, 6), (6.0, 11.0, 21.0, 22.0, 1.9), (POINTER_LARGE, 18, 12))
+
+CROSS_RED = (0xE0, 0x10, 0x10, 0xFF)
+SHADOW = (0, 0, 0, 0x60)
+
+
+def program_icon(size):
+    """A window struck through with a red cross, and a mouse pointer clicking on it."""
+    design, (window, cross, (pointer, px, py)) = (16, PROGRAM_SMALL) if size < 32 else (32, PROGRAM_LARGE)
+    unit = size / design
+    line = max(1, round(unit))
+    c = RgbaCanvas(size, samples_per_pixel(size))
+    left, top, right, bottom, title = (round(v * unit) for v in window)
+    c.rect(left + line, top + line, right + line, bottom + line, SHADOW)
+    c.rect(left, top, right, bottom, rgb(BLACK))
+    c.rect(left + line, top + line, right - line, bottom - line, rgb(WHITE))
+    c.rect(left + line, top + line, right - line, top + title, rgb(NAVY))
+    x0, y0, x1, y1, half = (v * unit for v in cross)
+    c.bar(x0, y0, x1, y1, half, CROSS_RED)
+    c.bar(x1, y0, x0, y1, half, CROSS_RED)
+    c.outlined([((px + x) * unit, (py + y) * unit) for x, y in pointer], line / 2, rgb(WHITE), rgb(BLACK))
+    return c.pixels()
 
 
 # The pins are drawn in a 10 x 10 box at the centre of the icon: a push-like button of
@@ -254,22 +374,28 @@ def _rotate_clockwise(rows):
 
 
 def pin_icon(size, pinned):
-    c = Canvas(size, size)
+    """The pin drawing enlarged with the icon (1.5 times at 24 pixels), every drawing pixel a
+    block of whole pixels."""
     rows = PIN_STUCK_IN if pinned else _rotate_clockwise(PIN_STUCK_IN)
-    offset = (size - 10) // 2
-    c.art(offset, offset, rows)
-    return c
+    c = RgbaCanvas(size, 1)
+    scale = size / 16
+    offset = (size - 10 * scale) / 2
+    for y, row in enumerate(rows):
+        for x, ch in enumerate(row):
+            if ch != '.':
+                edge = [round(offset + v * scale) for v in (x, y, x + 1, y + 1)]
+                c.rect(*edge, rgb(ART_COLOURS[ch]))
+    return c.pixels()
 
 
-def triangle_icon(down):
-    """A bold triangle, 11 pixels wide, in a 16 x 16 icon."""
-    c = Canvas(16, 16)
-    for i in range(6):
-        y = 5 + i if down else 10 - i
-        c.fill_rect(2 + i, y, 12 - i, y, BLACK if i == 0 or i == 5 else NAVY)
-        c.set(2 + i, y, BLACK)
-        c.set(12 - i, y, BLACK)
-    return c
+def triangle_icon(size, down):
+    """A bold triangle, 11 pixels wide at 16 pixels, outlined."""
+    unit = size / 16
+    top, bottom = (5, 11) if down else (11, 5)
+    points = [(2 * unit, top * unit), (13 * unit, top * unit), (7.5 * unit, bottom * unit)]
+    c = RgbaCanvas(size, samples_per_pixel(size))
+    c.outlined(points, max(1, round(unit)) / 2, rgb(NAVY), rgb(BLACK))
+    return c.pixels()
 
 
 SPEAKER = [
@@ -343,7 +469,7 @@ def tray_bitmap():
     c.blit(_as_canvas(SPEAKER), tray_left + 4, icon_top + 2)
     c.blit(_as_canvas(NETWORK), tray_left + 22, icon_top + 3)
     varnel_left = tray_left + 40
-    c.blit(program_icon(16), varnel_left, icon_top)
+    c.blit(program_icon_4bit(16), varnel_left, icon_top)
     draw_text(c, 101, 25, "12:00")
     # The arrow, straight down at Varnel's icon.
     mid = varnel_left + 8
@@ -368,14 +494,20 @@ def rule_bitmap():
     return c
 
 
+# The small and large icon sizes at 100%, 125%, 150% and 200% scaling, and Explorer's largest.
+PROGRAM_ICON_SIZES = [16, 20, 24, 32, 40, 48, 256]
+# The dialog's small icons at 100%, 150% and 200%; other scalings take the nearest.
+CONTROL_ICON_SIZES = [16, 24, 32]
+
+
 def build():
     """Every output file, by name, with its content."""
     return {
-        'varnel.ico': ico_bytes([program_icon(32), program_icon(16)]),
-        'pin_off.ico': ico_bytes([pin_icon(32, False), pin_icon(16, False)]),
-        'pin_on.ico': ico_bytes([pin_icon(32, True), pin_icon(16, True)]),
-        'expand.ico': ico_bytes([triangle_icon(True)]),
-        'collapse.ico': ico_bytes([triangle_icon(False)]),
+        'varnel.ico': rgba_ico_bytes([program_icon(size) for size in PROGRAM_ICON_SIZES]),
+        'pin_off.ico': rgba_ico_bytes([pin_icon(size, False) for size in CONTROL_ICON_SIZES]),
+        'pin_on.ico': rgba_ico_bytes([pin_icon(size, True) for size in CONTROL_ICON_SIZES]),
+        'expand.ico': rgba_ico_bytes([triangle_icon(size, True) for size in CONTROL_ICON_SIZES]),
+        'collapse.ico': rgba_ico_bytes([triangle_icon(size, False) for size in CONTROL_ICON_SIZES]),
         'tray.bmp': bmp_bytes(tray_bitmap()),
         'rule.bmp': bmp_bytes(rule_bitmap()),
     }

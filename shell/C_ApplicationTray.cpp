@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "framework/Dpi.h"
 #include "framework/UiLanguage.h"
 #include "resources/resource.h"
 #include "shell/C_Application.h"
@@ -21,8 +22,9 @@ NOTIFYICONDATAA iconRecord(HWND window) {
 
 }  // namespace
 
+// The notification area draws at the system's DPI and keeps a copy of the icon.
 int C_Application::addTrayIcon() {
-    HICON icon = LoadIconA(instanceHandle, MAKEINTRESOURCEA(IDI_VARNEL));
+    HICON icon = loadIconForDpi(instanceHandle, IDI_VARNEL, SM_CXSMICON, systemDpi());
     if (!icon) return 0;
     NOTIFYICONDATAA data = iconRecord(residentWindow.getHwnd());
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -30,6 +32,7 @@ int C_Application::addTrayIcon() {
     data.hIcon = icon;
     lstrcpynA(data.szTip, TRAY_TIP, sizeof data.szTip);
     Shell_NotifyIconA(NIM_ADD, &data);
+    DestroyIcon(icon);
     return 1;
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Checks the icons and bitmaps in resources/: their formats and sizes, the transparent
-corners of the icons, and that scripts/make-images.py still produces exactly these files.
+"""Checks the icons and bitmaps in resources/: their formats and sizes (every icon size in
+32-bit colour with alpha, the largest as PNG), the transparent corners of the icons, and that
+scripts/make-images.py still produces exactly these files.
 
 Usage: check-images.py   (exit code 0 when everything holds; the faults are printed)
 """
@@ -9,17 +10,18 @@ import struct
 import subprocess
 import sys
 import tempfile
+import zlib
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..')
 RESOURCES = os.path.join(ROOT, 'resources')
 
 # File: sizes of its images, in order.
 ICONS = {
-    'varnel.ico': [32, 16],
-    'pin_off.ico': [32, 16],
-    'pin_on.ico': [32, 16],
-    'expand.ico': [16],
-    'collapse.ico': [16],
+    'varnel.ico': [16, 20, 24, 32, 40, 48, 256],
+    'pin_off.ico': [16, 24, 32],
+    'pin_on.ico': [16, 24, 32],
+    'expand.ico': [16, 24, 32],
+    'collapse.ico': [16, 24, 32],
 }
 BITMAPS = {'tray.bmp': (134, 43), 'rule.bmp': (407, 2)}
 
@@ -40,25 +42,47 @@ def check_icon(name, sizes):
     for i, size in enumerate(sizes):
         w, h, colours, _, planes, bits, length, offset = struct.unpack_from('<BBBBHHII', data, 6 + 16 * i)
         where = f'{name} image {i}'
-        check((w, h) == (size, size), f'{where}: directory says {w}x{h}, wanted {size}')
-        check(offset + length <= len(data), f'{where}: runs past the end of the file')
-        hsize, hw, hh, hplanes, hbits, compression = struct.unpack_from('<IiiHHI', data, offset)
-        check((hsize, hw, hh, hplanes, compression) == (40, size, 2 * size, 1, 0),
-              f'{where}: BITMAPINFOHEADER {hsize} {hw}x{hh} planes {hplanes} compression {compression}')
-        check(hbits == bits and hbits in (4, 8, 32), f'{where}: bit counts {bits} and {hbits}')
-        palette = 4 * (1 << hbits) if hbits <= 8 else 0
-        xor_stride = (size * hbits + 31) // 32 * 4
-        and_stride = (size + 31) // 32 * 4
-        if not check(length == 40 + palette + (xor_stride + and_stride) * size,
-                     f'{where}: length {length} does not hold the colour image and the AND mask'):
+        check((w, h) == (size % 256, size % 256), f'{where}: directory says {w}x{h}, wanted {size}')
+        check(bits == 32, f'{where}: {bits} bits, wanted 32')
+        if not check(offset + length <= len(data), f'{where}: runs past the end of the file'):
             continue
-        mask = data[offset + 40 + palette + xor_stride * size:offset + length]
+        image = data[offset:offset + length]
+        alpha = png_alpha(image, where) if size >= 256 else bitmap_alpha(image, size, where)
+        if alpha is None:
+            continue
         # The four corners must be transparent, so the icon sits on any background.
-        for row in (0, size - 1):
-            line = mask[row * and_stride:(row + 1) * and_stride]
-            check(line[0] & 0x80 and line[(size - 1) // 8] & (0x80 >> ((size - 1) % 8)),
-                  f'{where}: a corner of row {row} is not transparent')
-        check(any(b != 0xFF for b in mask), f'{where}: the image is fully transparent')
+        check(all(alpha[y][x] == 0 for y in (0, size - 1) for x in (0, size - 1)), f'{where}: a corner is not transparent')
+        check(any(a == 255 for row in alpha for a in row), f'{where}: no opaque pixel')
+
+
+def bitmap_alpha(image, size, where):
+    """The alpha rows of a BITMAPINFOHEADER image, top row first; None when malformed. The AND
+    mask must mark exactly the fully transparent pixels."""
+    hsize, hw, hh, hplanes, hbits, compression = struct.unpack_from('<IiiHHI', image, 0)
+    and_stride = (size + 31) // 32 * 4
+    if not check((hsize, hw, hh, hplanes, hbits, compression) == (40, size, 2 * size, 1, 32, 0)
+                 and len(image) == 40 + (4 * size + and_stride) * size,
+                 f'{where}: BITMAPINFOHEADER {hsize} {hw}x{hh} bits {hbits} compression {compression}, length {len(image)}'):
+        return None
+    rows = [[image[40 + (y * size + x) * 4 + 3] for x in range(size)] for y in range(size)]
+    mask = image[40 + 4 * size * size:]
+    for y, row in enumerate(rows):
+        bits = mask[y * and_stride:(y + 1) * and_stride]
+        marked = [bool(bits[x // 8] & (0x80 >> (x % 8))) for x in range(size)]
+        check(marked == [a == 0 for a in row], f'{where}: the AND mask of row {y} does not follow the alpha')
+    return rows[::-1]
+
+
+def png_alpha(image, where):
+    """The alpha rows of an 8-bit RGBA PNG without filters (as make-images.py writes it)."""
+    if not check(image[:8] == b'\x89PNG\r\n\x1a\n', f'{where}: not a PNG'):
+        return None
+    width, height, depth, kind = struct.unpack_from('>IIBB', image, 16)
+    if not check((width, height, depth, kind) == (256, 256, 8, 6), f'{where}: PNG {width}x{height} depth {depth} type {kind}'):
+        return None
+    raw = zlib.decompress(image[41:image.index(b'IEND') - 8])
+    stride = 1 + 4 * width
+    return [[raw[y * stride + 1 + 4 * x + 3] for x in range(width)] for y in range(height)]
 
 
 def check_bitmap(name, size):
