@@ -57,7 +57,7 @@ INT_PTR C_MainDialog::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
         onCommand(dialog, LOWORD(wParam));
         break;
     case WM_TIMER:
-        if (wParam == COUNT_TIMER) refreshCounts(dialog);
+        if (wParam == COUNT_TIMER) refreshCounts();
         if (wParam == KEY_TIMER) onKeyTimer(dialog);
         break;
     case WM_DPICHANGED: {
@@ -92,7 +92,7 @@ void C_MainDialog::onCommand(HWND dialog, int id) {
         EndDialog(dialog, 0);
         break;
     case IDC_PIN_BUTTON:
-        applyOnTop(dialog);
+        applyOnTop();
         break;
     case IDC_EDIT_TARGETS:
         editTargetFile();
@@ -113,7 +113,7 @@ void C_MainDialog::onKeyTimer(HWND dialog) {
         firstTickPending = 0;
         if (application->settings.showOnTop) SetForegroundWindow(dialog);
     }
-    updateButtonLabels(dialog);
+    updateButtonLabels();
 }
 
 void C_MainDialog::initMainDialog(HWND dialog) {
@@ -122,9 +122,9 @@ void C_MainDialog::initMainDialog(HWND dialog) {
     places.placeAt(dpiOfWindow(dialog));
     showIcons(dialog);
     setDlgItemText(IDC_FONT_SOURCE, "");
-    adoptDialogFont(dialog);
-    SendDlgItemMessageA(dialog, IDC_HELP_LINK, HLM_FIXEDRIGHT, 0, 0);
-    SendDlgItemMessageA(dialog, IDC_HELP_LINK, HLM_NOTIFY, reinterpret_cast<WPARAM>(dialog), IDC_HELP_LINK);
+    adoptDialogFont();
+    sendDlgItemMessage(IDC_HELP_LINK, HLM_FIXEDRIGHT, 0, 0);
+    sendDlgItemMessage(IDC_HELP_LINK, HLM_NOTIFY, reinterpret_cast<WPARAM>(dialog), IDC_HELP_LINK);
 
     placeAtSavedPosition(dialog);
     setExpanded(dialog, s.fullSize);
@@ -142,20 +142,20 @@ void C_MainDialog::initMainDialog(HWND dialog) {
         setDlgItemText(otherCheck(i), application->sweep.sweepSelection.otherTargets[i].name);
 
     if (s.showOnTop) setCheck(IDC_PIN_BUTTON, 1);
-    applyOnTop(dialog);
+    applyOnTop();
 
     ctrlLabelsShown = 0;
     setTimer(COUNT_TIMER, COUNT_PERIOD, nullptr);
     setTimer(KEY_TIMER, KEY_PERIOD, nullptr);
-    refreshCounts(dialog);
+    refreshCounts();
 
     SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(dialog);
 }
 
 // The link draws with an underlined copy of the dialog's font, which is made for the dialog's DPI.
-void C_MainDialog::adoptDialogFont(HWND dialog) {
-    HFONT dialogFont = reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_FONT_SOURCE, WM_GETFONT, 0, 0));
+void C_MainDialog::adoptDialogFont() {
+    HFONT dialogFont = reinterpret_cast<HFONT>(sendDlgItemMessage(IDC_FONT_SOURCE, WM_GETFONT, 0, 0));
     application->hyperlinkClass.createFont(dialogFont);
     InvalidateRect(getDlgItem(IDC_HELP_LINK), nullptr, TRUE);
 }
@@ -174,8 +174,8 @@ void C_MainDialog::showIcons(HWND dialog) {
     }
     sendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons[SMALL_ICON]));
     sendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons[BIG_ICON]));
-    SendDlgItemMessageA(dialog, IDC_EXPAND, STM_SETICON, reinterpret_cast<WPARAM>(icons[EXPAND_ICON]), 0);
-    SendDlgItemMessageA(dialog, IDC_COLLAPSE, STM_SETICON, reinterpret_cast<WPARAM>(icons[COLLAPSE_ICON]), 0);
+    sendDlgItemMessage(IDC_EXPAND, STM_SETICON, reinterpret_cast<WPARAM>(icons[EXPAND_ICON]), 0);
+    sendDlgItemMessage(IDC_COLLAPSE, STM_SETICON, reinterpret_cast<WPARAM>(icons[COLLAPSE_ICON]), 0);
     for (HICON icon : former)
         if (icon) DestroyIcon(icon);
 }
@@ -184,7 +184,7 @@ void C_MainDialog::showIcons(HWND dialog) {
 // their places at that DPI, and the link's font, the icons and the layout's figures follow.
 void C_MainDialog::layOutForDpi(HWND dialog) {
     places.placeAt(dpiOfWindow(dialog));
-    adoptDialogFont(dialog);
+    adoptDialogFont();
     showIcons(dialog);
     showPinIcon(getCheck(IDC_PIN_BUTTON) == BST_CHECKED);
     setExpanded(dialog, application->sweep.dialogExpanded);
@@ -248,7 +248,7 @@ void C_MainDialog::setButtonLabel(int id, int stringId) {
     setDlgItemText(id, label);
 }
 
-void C_MainDialog::updateButtonLabels(HWND) {
+void C_MainDialog::updateButtonLabels() {
     bool down = ctrlDown();
     if (down == (ctrlLabelsShown != 0)) return;
     setButtonLabel(IDC_RUN, down ? IDS_MINIMISE_ALL : IDS_CLOSE_ALL);
@@ -256,7 +256,7 @@ void C_MainDialog::updateButtonLabels(HWND) {
     ctrlLabelsShown = down ? 1 : 0;
 }
 
-void C_MainDialog::applyOnTop(HWND) {
+void C_MainDialog::applyOnTop() {
     int on = getCheck(IDC_PIN_BUTTON) == BST_CHECKED;
     application->settings.showOnTop = on;
     setTopmost(on);
@@ -265,7 +265,7 @@ void C_MainDialog::applyOnTop(HWND) {
 
 void C_MainDialog::showPinIcon(int on) {
     HICON icon = icons[on ? PIN_ON_ICON : PIN_OFF_ICON];
-    SendDlgItemMessageA(hwnd, IDC_PIN_BUTTON, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    sendDlgItemMessage(IDC_PIN_BUTTON, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
 }
 
 void C_MainDialog::showCount(int id, unsigned count) {
@@ -274,7 +274,7 @@ void C_MainDialog::showCount(int id, unsigned count) {
     setDlgItemText(id, text);
 }
 
-void C_MainDialog::refreshCounts(HWND) {
+void C_MainDialog::refreshCounts() {
     SweepState& sweep = application->sweep;
     TargetSelection everything = sweep.sweepSelection;
     everything.targetExplorer = everything.targetChromium = everything.targetFirefox = 1;

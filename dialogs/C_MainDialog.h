@@ -16,9 +16,9 @@ public:
     void initMainDialog(HWND dialog);
     void finishMainDialog(HWND dialog, int run);
     void setExpanded(HWND dialog, int on);
-    void updateButtonLabels(HWND dialog);
-    void applyOnTop(HWND dialog);
-    void refreshCounts(HWND dialog);
+    void updateButtonLabels();
+    void applyOnTop();
+    void refreshCounts();
 
 private:
     void onCommand(HWND dialog, int id);
@@ -27,7 +27,7 @@ private:
     void setButtonLabel(int id, int stringId);
     void placeAtSavedPosition(HWND dialog);
     void showTargetControls(int show);
-    void adoptDialogFont(HWND dialog);
+    void adoptDialogFont();
     void showIcons(HWND dialog);
     void showPinIcon(int on);
     void layOutForDpi(HWND dialog);

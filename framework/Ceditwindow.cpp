@@ -41,6 +41,10 @@ LRESULT Ceditwindow::sendMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return SendMessageA(hwnd, msg, wParam, lParam);
 }
 
+LRESULT Ceditwindow::sendDlgItemMessage(int id, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return SendDlgItemMessageA(hwnd, id, msg, wParam, lParam);
+}
+
 BOOL Ceditwindow::postMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return PostMessageA(hwnd, msg, wParam, lParam);
 }

@@ -23,6 +23,7 @@ public:
     void setCheck(int id, int on);
 
     LRESULT sendMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT sendDlgItemMessage(int id, UINT msg, WPARAM wParam, LPARAM lParam);
     BOOL postMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     BOOL setText(const char* text);
     BOOL show(int command);
