@@ -102,7 +102,8 @@ void showError(LONG code) {
 
 void readCurrentValue() {
     HKEY key;
-    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, RUN_KEY, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key);
+    LONG result =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, RUN_KEY, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key);
     if (result != ERROR_SUCCESS) {
         showError(result);
     } else {
@@ -140,7 +141,8 @@ void setAutorun() {
 
 void removeAutorun() {
     HKEY key;
-    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, RUN_KEY, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key);
+    LONG result =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, RUN_KEY, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key);
     if (result != ERROR_SUCCESS) {
         showError(result);
         return;

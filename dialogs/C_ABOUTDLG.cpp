@@ -23,7 +23,7 @@ const int FOLDER_SIZE = 260;
 
 void formatBuildDate(const char* compilerDate, char* out, int size) {
     static const char MONTH_NAMES[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     int month = 0;
     for (int m = 0; m < 12 && !month; ++m)
         if (strncmp(compilerDate, MONTH_NAMES[m], 3) == 0) month = m + 1;
@@ -35,8 +35,8 @@ INT_PTR C_ABOUTDLG::dialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
         char date[16];
         formatBuildDate(__DATE__, date, sizeof date);
         char line[VERSION_LINE_SIZE];
-        snprintf(line, sizeof line, "Varnel  Version %d.%d%s   %s   %s", VERSION_MAJOR, VERSION_MINOR,
-                 VERSION_SUFFIX, MAKER_NOTICE, date);
+        snprintf(line, sizeof line, "Varnel  Version %d.%d%s   %s   %s", VERSION_MAJOR,
+                 VERSION_MINOR, VERSION_SUFFIX, MAKER_NOTICE, date);
         setDlgItemText(IDC_VERSION, line);
         setCheck(IDC_NON_RESIDENT, application->settings.nonResident);
         setCheck(application->settings.hotkeyMode == 0 ? IDC_MODE_STANDARD : IDC_MODE_MAIN_ONLY, 1);

@@ -59,8 +59,8 @@ void paint(HWND control, const HLinkState& state) {
     GetClientRect(control, &area);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(control, &ps);
-    HGDIOBJ oldFont = C_CTRL_HYPERLINK::linkFont ? SelectObject(dc, C_CTRL_HYPERLINK::linkFont)
-                                                 : nullptr;
+    HGDIOBJ oldFont =
+        C_CTRL_HYPERLINK::linkFont ? SelectObject(dc, C_CTRL_HYPERLINK::linkFont) : nullptr;
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 255));
 
@@ -122,7 +122,7 @@ void C_CTRL_HYPERLINK::createFont(HFONT font) {
 
 // WM_SETFONT is left to the default: the control always draws with linkFont.
 LRESULT CALLBACK C_CTRL_HYPERLINK::windowProc(HWND control, UINT msg, WPARAM wParam,
-                                             LPARAM lParam) {
+                                              LPARAM lParam) {
     if (msg == WM_DESTROY || msg == WM_NCDESTROY) {
         releaseState(control);
         return DefWindowProcA(control, msg, wParam, lParam);

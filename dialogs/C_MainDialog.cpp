@@ -62,8 +62,9 @@ INT_PTR C_MainDialog::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
         break;
     case WM_DPICHANGED: {
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(dialog, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         PostMessageA(dialog, WM_LAYOUT_FOR_DPI, 0, 0);
         break;
     }
@@ -155,7 +156,8 @@ void C_MainDialog::initMainDialog(HWND dialog) {
 
 // The link draws with an underlined copy of the dialog's font, which is made for the dialog's DPI.
 void C_MainDialog::adoptDialogFont() {
-    HFONT dialogFont = reinterpret_cast<HFONT>(sendDlgItemMessage(IDC_FONT_SOURCE, WM_GETFONT, 0, 0));
+    HFONT dialogFont =
+        reinterpret_cast<HFONT>(sendDlgItemMessage(IDC_FONT_SOURCE, WM_GETFONT, 0, 0));
     application->hyperlinkClass.createFont(dialogFont);
     InvalidateRect(getDlgItem(IDC_HELP_LINK), nullptr, TRUE);
 }
@@ -168,14 +170,16 @@ void C_MainDialog::showIcons(HWND dialog) {
     if (dpi != iconDpi) {
         for (int i = 0; i < ICON_COUNT; ++i) {
             former[i] = icons[i];
-            icons[i] = loadIconForDpi(application->instanceHandle, ICON_USES[i].id, ICON_USES[i].sizeMetric, dpi);
+            icons[i] = loadIconForDpi(application->instanceHandle, ICON_USES[i].id,
+                                      ICON_USES[i].sizeMetric, dpi);
         }
         iconDpi = dpi;
     }
     sendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons[SMALL_ICON]));
     sendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons[BIG_ICON]));
     sendDlgItemMessage(IDC_EXPAND, STM_SETICON, reinterpret_cast<WPARAM>(icons[EXPAND_ICON]), 0);
-    sendDlgItemMessage(IDC_COLLAPSE, STM_SETICON, reinterpret_cast<WPARAM>(icons[COLLAPSE_ICON]), 0);
+    sendDlgItemMessage(IDC_COLLAPSE, STM_SETICON, reinterpret_cast<WPARAM>(icons[COLLAPSE_ICON]),
+                       0);
     for (HICON icon : former)
         if (icon) DestroyIcon(icon);
 }
@@ -194,7 +198,8 @@ void C_MainDialog::placeAtSavedPosition(HWND dialog) {
     const Settings& s = application->settings;
     RECT desktop;
     GetWindowRect(GetDesktopWindow(), &desktop);
-    if (s.dialogLeft >= 0 && s.dialogTop >= 0 && s.dialogLeft < desktop.right && s.dialogTop < desktop.bottom)
+    if (s.dialogLeft >= 0 && s.dialogTop >= 0 && s.dialogLeft < desktop.right &&
+        s.dialogTop < desktop.bottom)
         MoveWindow(dialog, s.dialogLeft, s.dialogTop, 10, 10, FALSE);
 }
 
@@ -219,22 +224,24 @@ void C_MainDialog::setExpanded(HWND dialog, int on) {
     const MainLayout layout = mainLayoutFor(dialog);
     const UINT place = SWP_NOSIZE | SWP_NOZORDER;
     if (on) {
-        SetWindowPos(group, nullptr, corner.x, corner.y, layout.groupExpanded.cx, layout.groupExpanded.cy,
-                     SWP_NOZORDER | SWP_NOREDRAW);
+        SetWindowPos(group, nullptr, corner.x, corner.y, layout.groupExpanded.cx,
+                     layout.groupExpanded.cy, SWP_NOZORDER | SWP_NOREDRAW);
         SetWindowPos(getDlgItem(IDC_KEEP_TOPMOST), nullptr, layout.keepTopmostExpanded.x,
                      layout.keepTopmostExpanded.y, 0, 0, place);
-        SetWindowPos(getDlgItem(IDC_COLLAPSE), nullptr, layout.toggleIcon.x, layout.toggleIcon.y, 0, 0, place);
+        SetWindowPos(getDlgItem(IDC_COLLAPSE), nullptr, layout.toggleIcon.x, layout.toggleIcon.y, 0,
+                     0, place);
         setClientSize(layout.clientExpanded.cx, layout.clientExpanded.cy);
         showTargetControls(1);
         ShowWindow(getDlgItem(IDC_COLLAPSE), SW_SHOW);
         ShowWindow(getDlgItem(IDC_EXPAND), SW_HIDE);
     } else {
         showTargetControls(0);
-        SetWindowPos(group, nullptr, corner.x, corner.y, layout.groupCollapsed.cx, layout.groupCollapsed.cy,
-                     SWP_NOZORDER | SWP_NOREDRAW);
+        SetWindowPos(group, nullptr, corner.x, corner.y, layout.groupCollapsed.cx,
+                     layout.groupCollapsed.cy, SWP_NOZORDER | SWP_NOREDRAW);
         SetWindowPos(getDlgItem(IDC_KEEP_TOPMOST), nullptr, layout.keepTopmostCollapsed.x,
                      layout.keepTopmostCollapsed.y, 0, 0, place);
-        SetWindowPos(getDlgItem(IDC_EXPAND), nullptr, layout.toggleIcon.x, layout.toggleIcon.y, 0, 0, place);
+        SetWindowPos(getDlgItem(IDC_EXPAND), nullptr, layout.toggleIcon.x, layout.toggleIcon.y, 0,
+                     0, place);
         setClientSize(layout.clientCollapsed.cx, layout.clientCollapsed.cy);
         ShowWindow(getDlgItem(IDC_EXPAND), SW_SHOW);
         ShowWindow(getDlgItem(IDC_COLLAPSE), SW_HIDE);

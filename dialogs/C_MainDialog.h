@@ -37,7 +37,15 @@ private:
     ControlPlaces places;
     // The dialog's own icons at the DPI of its last layout, kept from one opening to the next.
     // Loaded again for another DPI; the former ones go once the controls show the new ones.
-    enum { SMALL_ICON, BIG_ICON, PIN_OFF_ICON, PIN_ON_ICON, EXPAND_ICON, COLLAPSE_ICON, ICON_COUNT };
+    enum {
+        SMALL_ICON,
+        BIG_ICON,
+        PIN_OFF_ICON,
+        PIN_ON_ICON,
+        EXPAND_ICON,
+        COLLAPSE_ICON,
+        ICON_COUNT
+    };
     HICON icons[ICON_COUNT] = {};
     UINT iconDpi = 0;
     // Only the first opening of a run gets the extra bring-to-front at its first key tick.

@@ -70,9 +70,12 @@ MainLayout layoutFromTemplate(HWND dialog) {
     layout.groupCollapsed = {groupWidth, placeOf(dialog, IDC_FIREFOX).bottom + gap.cy - group.top};
     layout.keepTopmostExpanded = {keep.left, group.top + layout.groupExpanded.cy + checkGap};
     layout.keepTopmostCollapsed = {keep.left, group.top + layout.groupCollapsed.cy + checkGap};
-    layout.toggleIcon = {run.right - iconSize, layout.keepTopmostCollapsed.y + (keepHeight - iconSize) / 2};
-    layout.clientExpanded = {run.right + margin.cx, layout.keepTopmostExpanded.y + keepHeight + margin.cy};
-    layout.clientCollapsed = {layout.clientExpanded.cx, layout.keepTopmostCollapsed.y + keepHeight + margin.cy};
+    layout.toggleIcon = {run.right - iconSize,
+                         layout.keepTopmostCollapsed.y + (keepHeight - iconSize) / 2};
+    layout.clientExpanded = {run.right + margin.cx,
+                             layout.keepTopmostExpanded.y + keepHeight + margin.cy};
+    layout.clientCollapsed = {layout.clientExpanded.cx,
+                              layout.keepTopmostCollapsed.y + keepHeight + margin.cy};
     return layout;
 }
 

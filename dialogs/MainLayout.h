@@ -6,11 +6,11 @@
 // its DPI.
 // The controls keep the size the template gives them; only these figures are set by code.
 struct MainLayout {
-    SIZE groupExpanded;          // target group box 1021, at the template's corner
+    SIZE groupExpanded;  // target group box 1021, at the template's corner
     SIZE groupCollapsed;
-    POINT keepTopmostExpanded;   // check box 1003
+    POINT keepTopmostExpanded;  // check box 1003
     POINT keepTopmostCollapsed;
-    POINT toggleIcon;            // the expand (1024) or collapse (1025) icon that is shown
+    POINT toggleIcon;  // the expand (1024) or collapse (1025) icon that is shown
     SIZE clientExpanded;
     SIZE clientCollapsed;
 };

@@ -11,7 +11,8 @@ INT_PTR CMDialog::runModal(HINSTANCE instance, int templateId, HWND parent, LPAR
 INT_PTR CMDialog::runModalByName(HINSTANCE instance, const char* templateName, HWND parent) {
     LPCDLGTEMPLATEA dialogTemplate = loadUiDialog(instance, templateName);
     if (!dialogTemplate) return -1;
-    return DialogBoxIndirectParamA(instance, dialogTemplate, parent, staticModalProc, reinterpret_cast<LPARAM>(this));
+    return DialogBoxIndirectParamA(instance, dialogTemplate, parent, staticModalProc,
+                                   reinterpret_cast<LPARAM>(this));
 }
 
 // Only the command id counts; the notification code is not looked at.

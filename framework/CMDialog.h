@@ -2,8 +2,8 @@
 
 #include "framework/Ceditwindow.h"
 
-// A modal dialog from a resource template of the face's language, bound to its object at WM_INITDIALOG. The dialog
-// manager always gets FALSE back, so no message counts as handled.
+// A modal dialog from a resource template of the face's language, bound to its object at
+// WM_INITDIALOG. The dialog manager always gets FALSE back, so no message counts as handled.
 class CMDialog : public Ceditwindow {
 public:
     // The value given to EndDialog, or -1 when the dialog cannot be created.

@@ -16,8 +16,7 @@ public:
     // Destroys the dialog on IDOK and IDCANCEL.
     virtual INT_PTR dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 
-    static INT_PTR CALLBACK staticModelessProc(HWND dialog, UINT msg, WPARAM wParam,
-                                               LPARAM lParam);
+    static INT_PTR CALLBACK staticModelessProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
     LPARAM initParameter = 0;

@@ -43,8 +43,9 @@ void ControlPlaces::record(HWND dialog) {
         RECT r;
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-        places[count++] = {child, {MulDiv(r.left, at96.cx, now.cx), MulDiv(r.top, at96.cy, now.cy),
-                                   MulDiv(r.right, at96.cx, now.cx), MulDiv(r.bottom, at96.cy, now.cy)}};
+        places[count++] = {child,
+                           {MulDiv(r.left, at96.cx, now.cx), MulDiv(r.top, at96.cy, now.cy),
+                            MulDiv(r.right, at96.cx, now.cx), MulDiv(r.bottom, at96.cy, now.cy)}};
     }
 }
 

@@ -1,7 +1,6 @@
 #include "framework/Cwindow.h"
 
-Cwindow::Cwindow()
-    : bufferDC(nullptr), bufferBitmap(nullptr), bufferWidth(0), bufferHeight(0) {
+Cwindow::Cwindow() : bufferDC(nullptr), bufferBitmap(nullptr), bufferWidth(0), bufferHeight(0) {
     className[0] = 0;
 }
 

@@ -25,13 +25,15 @@ UINT screenDpi() {
 }  // namespace
 
 UINT dpiOfWindow(HWND window) {
-    static const GetDpiForWindowProc forWindow = user32Function<GetDpiForWindowProc>("GetDpiForWindow");
+    static const GetDpiForWindowProc forWindow =
+        user32Function<GetDpiForWindowProc>("GetDpiForWindow");
     UINT dpi = forWindow ? forWindow(window) : 0;
     return dpi ? dpi : screenDpi();
 }
 
 UINT systemDpi() {
-    static const GetDpiForSystemProc forSystem = user32Function<GetDpiForSystemProc>("GetDpiForSystem");
+    static const GetDpiForSystemProc forSystem =
+        user32Function<GetDpiForSystemProc>("GetDpiForSystem");
     return forSystem ? forSystem() : screenDpi();
 }
 
@@ -54,5 +56,6 @@ BOOL adjustWindowRectForDpi(RECT* rect, DWORD style, BOOL menu, UINT dpi) {
 
 HICON loadIconForDpi(HINSTANCE instance, int id, int sizeMetric, UINT dpi) {
     int size = systemMetricForDpi(sizeMetric, dpi);
-    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+    return static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
 }

@@ -11,11 +11,11 @@
 #define IDR_MANIFEST 1
 
 // String table
-#define IDS_RUNNING 2       // dialog title while a sweep runs
-#define IDS_CLOSE_ALL 3     // run button, Ctrl up
-#define IDS_CANCEL 4        // cancel button, Ctrl up
-#define IDS_SETTINGS_ONLY 5 // cancel button, Ctrl held
-#define IDS_MINIMISE_ALL 6  // run button, Ctrl held
+#define IDS_RUNNING 2        // dialog title while a sweep runs
+#define IDS_CLOSE_ALL 3      // run button, Ctrl up
+#define IDS_CANCEL 4         // cancel button, Ctrl up
+#define IDS_SETTINGS_ONLY 5  // cancel button, Ctrl held
+#define IDS_MINIMISE_ALL 6   // run button, Ctrl held
 
 // Icons
 #define IDI_VARNEL 101
@@ -37,12 +37,12 @@
 #define IDR_TRAY_MENU 106
 
 // Main dialog (IDD_MAIN)
-#define IDC_RUN 1 // the same value as IDOK, so Enter runs the sweep
+#define IDC_RUN 1  // the same value as IDOK, so Enter runs the sweep
 #define IDC_EXPLORER 1000
 #define IDC_CHROMIUM 1001
 #define IDC_FIREFOX 1002
 #define IDC_KEEP_TOPMOST 1003
-#define IDC_FONT_SOURCE 1004 // emptied static; the link font is made from its font
+#define IDC_FONT_SOURCE 1004  // emptied static; the link font is made from its font
 #define IDC_PIN_BUTTON 1005
 #define IDC_COUNT_EXPLORER 1006
 #define IDC_COUNT_CHROMIUM 1007

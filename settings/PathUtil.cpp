@@ -62,9 +62,11 @@ char* C_PathUtil::makeModuleFilePath(char* buffer, int size, const char* fileNam
     return buffer;
 }
 
-char* C_PathUtil::makeSpecialFolderPath(char* buffer, int size, int csidl, const char* relativePath) {
+char* C_PathUtil::makeSpecialFolderPath(char* buffer, int size, int csidl,
+                                        const char* relativePath) {
     char folder[MAX_PATH] = {};
-    if (size <= 0 || !SHGetSpecialFolderPathA(nullptr, folder, csidl, TRUE) || !folder[0]) return nullptr;
+    if (size <= 0 || !SHGetSpecialFolderPathA(nullptr, folder, csidl, TRUE) || !folder[0])
+        return nullptr;
     lstrcpynA(buffer, folder, size);
     if (lstrlenA(buffer) != lstrlenA(folder) || !appendPathPart(buffer, size, relativePath)) {
         buffer[0] = 0;

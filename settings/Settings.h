@@ -5,12 +5,7 @@
 
 enum { OTHER_TARGET_COUNT = 5 };
 
-enum {
-    OTHER_NAME_SIZE = 128,
-    OTHER_SPEC_SIZE = 32,
-    OTHER_CLASS_SIZE = 128,
-    OTHER_TEXT_SIZE = 256
-};
+enum { OTHER_NAME_SIZE = 128, OTHER_SPEC_SIZE = 32, OTHER_CLASS_SIZE = 128, OTHER_TEXT_SIZE = 256 };
 
 // One user-defined target: texts from target.ini (ANSI, each ending in a zero within its
 // width), the switch from the settings file. "-" in spec, className or text sets no condition.
@@ -46,8 +41,9 @@ enum { WAIT_TIME_MIN = 0, WAIT_TIME_MAX = 200 };
 
 // The pause after each acted-on window, kept within 0..200 ms whatever a file says.
 inline int clampWaitTime(int milliseconds) {
-    return milliseconds < WAIT_TIME_MIN ? WAIT_TIME_MIN
-         : milliseconds > WAIT_TIME_MAX ? WAIT_TIME_MAX : milliseconds;
+    return milliseconds < WAIT_TIME_MIN   ? WAIT_TIME_MIN
+           : milliseconds > WAIT_TIME_MAX ? WAIT_TIME_MAX
+                                          : milliseconds;
 }
 
 // The initial values, equal to the defaults of the settings file; every text empty.

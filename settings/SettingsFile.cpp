@@ -72,13 +72,16 @@ struct Writer {
     }
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 // The file that load reads: the application-data file when it exists as a file, else
 // vrnl.ini beside the program (the first start's source), existing or not.
 void settingsFileToRead(char* path) {
     C_PathUtil util;
-    if (util.makeSpecialFolderPath(path, SETTINGS_PATH_SIZE, CSIDL_APPDATA, SETTINGS_RELATIVE_PATH) &&
+    if (util.makeSpecialFolderPath(path, SETTINGS_PATH_SIZE, CSIDL_APPDATA,
+                                   SETTINGS_RELATIVE_PATH) &&
         fileExists(path, 0))
         return;
     util.makeModuleFilePath(path, SETTINGS_PATH_SIZE, FALLBACK_FILE_NAME);
@@ -92,7 +95,8 @@ void settingsFileToWrite(char* path) {
         CreateDirectoryA(path, nullptr);
         if (util.makeSpecialFolderPath(path, SETTINGS_PATH_SIZE, CSIDL_APPDATA, "Lumo\\Varnel"))
             CreateDirectoryA(path, nullptr);
-        if (util.makeSpecialFolderPath(path, SETTINGS_PATH_SIZE, CSIDL_APPDATA, SETTINGS_RELATIVE_PATH))
+        if (util.makeSpecialFolderPath(path, SETTINGS_PATH_SIZE, CSIDL_APPDATA,
+                                       SETTINGS_RELATIVE_PATH))
             return;
     }
     util.makeModuleFilePath(path, SETTINGS_PATH_SIZE, FALLBACK_FILE_NAME);
@@ -106,7 +110,8 @@ bool replaceFile(const char* from, const char* to) {
     for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
         if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
         DWORD error = GetLastError();
-        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION && error != ERROR_ACCESS_DENIED)
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION &&
+            error != ERROR_ACCESS_DENIED)
             return false;
         Sleep(PAUSE_MS);
     }
@@ -124,7 +129,8 @@ int parseInteger(const char* text) {
     long long value = 0;
     for (; *text >= '0' && *text <= '9'; ++text) {
         value = value * 10 + (*text - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
     }
     if (negative) value = -value;
     if (value > INT_MAX) value = INT_MAX;

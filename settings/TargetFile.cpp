@@ -24,7 +24,8 @@ int loadOtherTarget(int index, OtherTarget& record) {
     snprintf(section, sizeof section, "TARGET%02d", index);
     GetPrivateProfileStringA(section, "NAME", "-", record.name, sizeof record.name, path);
     GetPrivateProfileStringA(section, "SPEC", "-", record.spec, sizeof record.spec, path);
-    GetPrivateProfileStringA(section, "CLASS", "-", record.className, sizeof record.className, path);
+    GetPrivateProfileStringA(section, "CLASS", "-", record.className, sizeof record.className,
+                             path);
     GetPrivateProfileStringA(section, "TEXT", "-", record.text, sizeof record.text, path);
     return 1;
 }

@@ -107,7 +107,8 @@ int C_Application::reloadTargets() {
     return 1;
 }
 
-int C_Application::runSweep(int countOnly, int spareFirst, int minimise, const TargetSelection& selection) {
+int C_Application::runSweep(int countOnly, int spareFirst, int minimise,
+                            const TargetSelection& selection) {
     return sweep.runSweep(countOnly, spareFirst, minimise, selection);
 }
 

@@ -57,7 +57,8 @@ void C_Application::showTrayMenu() {
     HMENU menu = loadUiMenu(residentWindow.getInstance(), MAKEINTRESOURCEA(IDR_TRAY_MENU));
     if (!menu) return;
     HMENU popup = GetSubMenu(menu, 0);
-    prepareTrayMenu(popup, settings.keepTopmost, settings.hotkeyMode, heldHotkeys, sweep.canRestoreMinimised());
+    prepareTrayMenu(popup, settings.keepTopmost, settings.hotkeyMode, heldHotkeys,
+                    sweep.canRestoreMinimised());
     SetForegroundWindow(window);
     TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, window, nullptr);
     // Lets the menu close properly when the user clicks elsewhere.

@@ -37,7 +37,8 @@ const HotkeyBinding* hotkeysOfMode(int hotkeyMode, int* count) {
     }
 }
 
-void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned heldHotkeys, int canRestore) {
+void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned heldHotkeys,
+                     int canRestore) {
     if (keepTopmost) {
         MENUITEMINFOA item = {};
         item.cbSize = sizeof item;
@@ -62,4 +63,3 @@ void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned held
         SetMenuItemInfoA(popup, keys[i].menuCommand, FALSE, &item);
     }
 }
-

@@ -18,4 +18,5 @@ const HotkeyBinding* hotkeysOfMode(int hotkeyMode, int* count);
 // keep-topmost item, the restore item greyed unless canRestore, and after their items' texts
 // the hotkeys of the mode that are really held (bit n of heldHotkeys for id n), right-aligned
 // after a tab; a key another program holds gets no hint.
-void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned heldHotkeys, int canRestore);
+void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned heldHotkeys,
+                     int canRestore);

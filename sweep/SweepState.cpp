@@ -19,7 +19,8 @@ typedef BOOL(WINAPI* ShowFunction)(HWND, int);
 // ShowWindow on another thread's window waits for that thread to answer, so a program that has
 // stopped pumping would hang us; those windows are shown asynchronously instead.
 ShowFunction showWithoutWaiting(HWND window) {
-    return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId() ? ShowWindow : ShowWindowAsync;
+    return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId() ? ShowWindow
+                                                                             : ShowWindowAsync;
 }
 
 }  // namespace
@@ -32,7 +33,8 @@ SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog)
     memset(minimisedWindows, 0, sizeof minimisedWindows);
 }
 
-int SweepState::runSweep(int countOnly, int spareFirst, int minimise, const TargetSelection& selection) {
+int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
+                         const TargetSelection& selection) {
     sweepCountOnly = countOnly;
     sweepSpareNext = spareFirst;
     sweepMinimise = minimise;

@@ -38,7 +38,9 @@ void readProcessImagePath(HWND window, char* path, DWORD size) {
     CloseHandle(process);
 }
 
-int matchExplorer(VisitedWindow& window) { return strcmp(window.className(), "CabinetWClass") == 0; }
+int matchExplorer(VisitedWindow& window) {
+    return strcmp(window.className(), "CabinetWClass") == 0;
+}
 
 int matchChromium(VisitedWindow& window) {
     if (strcmp(window.className(), "Chrome_WidgetWin_1") != 0) return 0;
@@ -51,7 +53,8 @@ int matchChromium(VisitedWindow& window) {
 
 int matchFirefox(VisitedWindow& window) {
     const char* className = window.className();
-    if (strcmp(className, "MozillaUIWindowClass") != 0 && strcmp(className, "MozillaWindowClass") != 0)
+    if (strcmp(className, "MozillaUIWindowClass") != 0 &&
+        strcmp(className, "MozillaWindowClass") != 0)
         return 0;
     return contains(window.title(), "Firefox");
 }
@@ -76,7 +79,8 @@ int matchOtherTarget(VisitedWindow& window, const OtherTarget& target, HWND ownD
     int anyText = strcmp(target.text, "-") == 0;
     int anySpec = strcmp(target.spec, "-") == 0;
     if (anyClass && anyText && anySpec) return 0;
-    // Cheapest tests first: the selector keyword and the class, then the window queries, then the title.
+    // Cheapest tests first: the selector keyword and the class, then the window queries, then the
+    // title.
     if (!anySpec && strcmp(target.spec, "%allwindow") != 0) return 0;
     if (!anyClass && strcmp(window.className(), target.className) != 0) return 0;
     if (!anySpec && !isOrdinaryWindow(window.window())) return 0;

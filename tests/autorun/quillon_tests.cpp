@@ -54,8 +54,7 @@ HKEY openRunKey() {
 void setRunValue(const std::wstring& name, DWORD type, const void* data, DWORD bytes) {
     HKEY key = openRunKey();
     ASSERT_TRUE(key);
-    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key, name.c_str(), 0, type,
-                                            static_cast<const BYTE*>(data), bytes));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes));
     RegCloseKey(key);
 }
 
@@ -82,8 +81,8 @@ RunValue readRunValue(const std::wstring& name) {
     HKEY key = openRunKey();
     value.bytes = sizeof data - 2;
     ZeroMemory(data, sizeof data);
-    value.exists = RegQueryValueExW(key, name.c_str(), nullptr, &value.type,
-                                    reinterpret_cast<BYTE*>(data), &value.bytes) == ERROR_SUCCESS;
+    value.exists = RegQueryValueExW(key, name.c_str(), nullptr, &value.type, reinterpret_cast<BYTE*>(data),
+                                    &value.bytes) == ERROR_SUCCESS;
     RegCloseKey(key);
     value.text = data;
     return value;
@@ -107,13 +106,12 @@ protected:
         removeTestValues();
     }
     void removeTestValues() {
-        for (const std::wstring& name : {TEST_VALUE, std::wstring(L"1"), LONGEST_VALUE})
-            deleteRunValue(name);
+        for (const std::wstring& name : {TEST_VALUE, std::wstring(L"1"), LONGEST_VALUE}) deleteRunValue(name);
     }
 
     void writeIni(const std::string& key, const std::string& name, const std::string& file) {
-        ASSERT_TRUE(test::writeFile(folder.file("Quillon.ini"), "[AUTORUN]\r\nKEY=" + key +
-                                    "\r\nNAME=" + name + "\r\nFILE=" + file + "\r\n"));
+        ASSERT_TRUE(test::writeFile(folder.file("Quillon.ini"),
+                                    "[AUTORUN]\r\nKEY=" + key + "\r\nNAME=" + name + "\r\nFILE=" + file + "\r\n"));
     }
     void start() { ASSERT_TRUE(quillon.start(folder.file("Quillon.exe"), "", folder.path())); }
 
@@ -137,9 +135,7 @@ protected:
         ASSERT_TRUE(quillon.wait(20000, &code));
         EXPECT_EQ(0u, code);
     }
-    std::wstring quotedBesideQuillon(const std::string& file) {
-        return L"\"" + widen(folder.path() + file) + L"\"";
-    }
+    std::wstring quotedBesideQuillon(const std::string& file) { return L"\"" + widen(folder.path() + file) + L"\""; }
 
     test::TempDir folder;
     test::Process quillon;
@@ -168,7 +164,10 @@ TEST_F(QUILLON_SUITE, CurrentValueFollowsTheLabelAndCancelOrCloseKeepsIt) {
         HWND box = waitForBox(CAPTION);
         ASSERT_TRUE(box);
         EXPECT_EQ(question(L"Test Program", old), boxText(box));
-        if (message == WM_CLOSE) PostMessageW(box, WM_CLOSE, 0, 0); else press(box, IDCANCEL);
+        if (message == WM_CLOSE)
+            PostMessageW(box, WM_CLOSE, 0, 0);
+        else
+            press(box, IDCANCEL);
         expectEndsWithZero();
         EXPECT_EQ(old, readRunValue(TEST_VALUE).text);
     }
@@ -205,10 +204,8 @@ TEST_F(QUILLON_SUITE, NoRemovesValueAndConfirms) {
 
 TEST_F(QUILLON_SUITE, NoWithoutValueReportsTheSystemErrorAndEnds) {
     wchar_t* systemText = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
-                       FORMAT_MESSAGE_FROM_SYSTEM,
-                   nullptr, ERROR_FILE_NOT_FOUND, 0x400, reinterpret_cast<wchar_t*>(&systemText),
-                   0, nullptr);
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
+                   ERROR_FILE_NOT_FOUND, 0x400, reinterpret_cast<wchar_t*>(&systemText), 0, nullptr);
     const std::wstring expected = systemText && *systemText ? systemText : L"Error 2";
     LocalFree(systemText);
 

@@ -46,8 +46,8 @@ TEST_F(QuillonResources, VersionNamesProductFileAndMaker) {
     ASSERT_GT(version.size(), sizeof(VS_FIXEDFILEINFO));
     // The strings are UTF-16, each key followed by its value.
     std::wstring all(reinterpret_cast<const wchar_t*>(version.data()), version.size() / 2);
-    for (const wchar_t* pair : {L"ProductName", L"Varnel", L"FileDescription", L"Quillon",
-                                L"CompanyName", L"Lumo", L"FileVersion", L"2.7.0.0"}) {
+    for (const wchar_t* pair : {L"ProductName", L"Varnel", L"FileDescription", L"Quillon", L"CompanyName", L"Lumo",
+                                L"FileVersion", L"2.7.0.0"}) {
         EXPECT_NE(std::wstring::npos, all.find(pair)) << pair;
     }
     const VS_FIXEDFILEINFO* fixed = nullptr;

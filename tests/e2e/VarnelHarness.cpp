@@ -69,9 +69,7 @@ int VarnelRun::exitThroughMenu() {
 
 bool VarnelRun::waitExit(DWORD timeoutMs, DWORD* code) { return process.wait(timeoutMs, code); }
 
-HWND VarnelRun::findDialog(const wchar_t* caption) const {
-    return test::findDialog(process.id(), caption);
-}
+HWND VarnelRun::findDialog(const wchar_t* caption) const { return test::findDialog(process.id(), caption); }
 
 HWND VarnelRun::waitDialog(const wchar_t* caption, DWORD timeoutMs) const {
     HWND found = nullptr;

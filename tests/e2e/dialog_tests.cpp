@@ -43,8 +43,8 @@ bool gone(HWND window) {
 
 void setText(HWND dialog, int id, const char* text) {
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 2000, &ignored);
+    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                        &ignored);
 }
 
 // Clicks a radio button or an unticked check box and waits until the dialog shows it on.

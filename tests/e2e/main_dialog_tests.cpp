@@ -95,7 +95,8 @@ RECT itemRect(HWND dialog, HWND item) {
 }
 
 bool inside(const RECT& inner, const RECT& outer) {
-    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right && inner.bottom <= outer.bottom;
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
 }
 
 // The designed client size, scaled; every visible control in the client area; the rows of
@@ -111,7 +112,8 @@ void expectWholeLayout(HWND dialog, int dpi, SIZE designed) {
         int id = GetDlgCtrlID(item);
         RECT r = itemRect(dialog, item);
         EXPECT_TRUE(inside(r, client)) << dpi << " dpi: control " << id << " reaches " << r.right << "," << r.bottom;
-        bool row = (id >= EXPLORER && id <= FIREFOX) || (id >= COUNT_EXPLORER && id <= COUNT_FIREFOX) || (id >= OTHER0 && id < EDIT);
+        bool row = (id >= EXPLORER && id <= FIREFOX) || (id >= COUNT_EXPLORER && id <= COUNT_FIREFOX) ||
+                   (id >= OTHER0 && id < EDIT);
         // Wine's stand-in for the dialog font is taller than the designed one: the last row
         // reaches the group's bottom line even at 96 DPI, so a row counts by its middle.
         RECT middle = {r.left, (r.top + r.bottom) / 2, r.right, (r.top + r.bottom) / 2};
@@ -239,7 +241,8 @@ TEST(MainDialog, SavedPositionHonouredOrIgnored) {
     } cases[] = {{"100", "80", true}, {"-5", "80", false}, {"100", "-1", false}, {"99999", "80", false}};
     for (const Case& c : cases) {
         VarnelRun varnel;
-        varnel.writeSettings(std::string("[RECT]\r\nLEFT=") + c.left + "\r\nTOP=" + c.top + "\r\n[SETTINGS]\r\nRUNNEXT=false\r\n");
+        varnel.writeSettings(std::string("[RECT]\r\nLEFT=") + c.left + "\r\nTOP=" + c.top +
+                             "\r\n[SETTINGS]\r\nRUNNEXT=false\r\n");
         ASSERT_TRUE(varnel.start());
         HWND dialog = varnel.openMainDialog();
         ASSERT_NE(nullptr, dialog);
@@ -263,7 +266,8 @@ TEST(MainDialog, TargetsAreReadAgainAtEveryOpening) {
     TargetWindows targets;
     ASSERT_TRUE(targets.start({{"NotepadLike", "memo"}}));
     VarnelRun varnel;
-    varnel.writeSettings("[OPTIONS]\r\nFULLSIZE=true\r\n[TARGET]\r\nAP01=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    varnel.writeSettings(
+        "[OPTIONS]\r\nFULLSIZE=true\r\n[TARGET]\r\nAP01=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     varnel.writeTargets("[TARGET01]\r\nNAME=Before\r\n");
     ASSERT_TRUE(varnel.start());
     HWND dialog = varnel.openMainDialog();

@@ -12,7 +12,6 @@ namespace {
 
 const UINT ALL_THREE = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
 
-
 TEST(Resident, StartsWithTrayWindowAndExitsCleanly) {
     VarnelRun varnel;
     ASSERT_TRUE(varnel.start());
@@ -69,8 +68,8 @@ TEST(Resident, TrayIconReturnsWhenTheTaskbarIsRecreated) {
 
 TEST(Resident, HotkeyClosesExactlyItsKind) {
     TargetWindows targets;
-    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder 1"}, {"CabinetWClass", "folder 2"},
-                               {"MozillaWindowClass", "Mozilla Firefox"}}));
+    ASSERT_TRUE(targets.start(
+        {{"CabinetWClass", "folder 1"}, {"CabinetWClass", "folder 2"}, {"MozillaWindowClass", "Mozilla Firefox"}}));
     VarnelRun varnel;
     varnel.writeSettings("[TARGET]\r\nNN=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     ASSERT_TRUE(varnel.start());
@@ -119,13 +118,14 @@ TEST(Resident, HotkeyModes) {
 
 TEST(Resident, MenuSweeps) {
     TargetWindows targets;
-    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"}, {"MozillaWindowClass", "Firefox"},
-                               {"CabinetWClass", "second folder"}}));
+    ASSERT_TRUE(targets.start(
+        {{"CabinetWClass", "folder"}, {"MozillaWindowClass", "Firefox"}, {"CabinetWClass", "second folder"}}));
     TargetWindows chrome;
     ASSERT_TRUE(chrome.start({{"Chrome_WidgetWin_1", "Chrome"}}, "chrome.exe"));
     VarnelRun varnel;
     // Explorer off, Firefox on in the settings: the single-kind commands ignore them.
-    varnel.writeSettings("[TARGET]\r\nEX=false\r\nNN=true\r\n[HOTKEY]\r\nMODE=1\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    varnel.writeSettings(
+        "[TARGET]\r\nEX=false\r\nNN=true\r\n[HOTKEY]\r\nMODE=1\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     ASSERT_TRUE(varnel.start());
 
     varnel.command(40003);  // minimise all: Firefox only
@@ -144,8 +144,8 @@ TEST(Resident, MenuSweeps) {
 
 TEST(Resident, RestoreUndoesTheLastMinimiseOnly) {
     TargetWindows targets;
-    ASSERT_TRUE(targets.start({{"CabinetWClass", "front"}, {"CabinetWClass", "middle"},
-                               {"CabinetWClass", "back"}, {"Notepad", "by hand"}}));
+    ASSERT_TRUE(targets.start(
+        {{"CabinetWClass", "front"}, {"CabinetWClass", "middle"}, {"CabinetWClass", "back"}, {"Notepad", "by hand"}}));
     HWND front = targets.window(0), back = targets.window(2), byHand = targets.window(3);
     for (int i = 2; i >= 0; --i)
         SetWindowPos(targets.window(i), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -238,4 +238,3 @@ TEST(Resident, NonResidentShowsTheDialogOnceAndSaves) {
 }
 
 }  // namespace
-

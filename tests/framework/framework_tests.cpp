@@ -75,8 +75,7 @@ TEST_F(FrameworkWindow, BindsAtCreateAndNotBefore) {
     EXPECT_EQ(static_cast<UINT>(WM_CREATE), window.seen.front());
     EXPECT_FALSE(contains(window.seen, WM_NCCREATE));
     EXPECT_EQ(handle, window.handleAtCreate);
-    EXPECT_EQ(static_cast<Cwindow*>(&window),
-              reinterpret_cast<Cwindow*>(GetWindowLongPtrA(handle, GWLP_USERDATA)));
+    EXPECT_EQ(static_cast<Cwindow*>(&window), reinterpret_cast<Cwindow*>(GetWindowLongPtrA(handle, GWLP_USERDATA)));
 
     SendMessageA(handle, WM_USER + 7, 0, 0);
     EXPECT_EQ(static_cast<UINT>(WM_USER + 7), window.seen.back());
@@ -110,8 +109,7 @@ TEST(FrameworkRegistration, StyleZeroMeansRedrawOnResize) {
     std::string defaultName = freshClassName();
     std::string styledName = freshClassName();
     ASSERT_EQ(0, byDefault.registerClass(instance(), defaultName.c_str(), nullptr, nullptr, 0));
-    ASSERT_EQ(0, withStyle.registerClass(instance(), styledName.c_str(), nullptr, nullptr,
-                                         CS_DBLCLKS));
+    ASSERT_EQ(0, withStyle.registerClass(instance(), styledName.c_str(), nullptr, nullptr, CS_DBLCLKS));
     WNDCLASSEXA info = {};
     info.cbSize = sizeof info;
     ASSERT_TRUE(GetClassInfoExA(instance(), defaultName.c_str(), &info));
@@ -242,8 +240,8 @@ TEST_F(FrameworkWindow, BackBufferPaintsTheWindow) {
 // The background brush that the dialog manager hands back for the dialog.
 LRESULT askBrush(HWND dialog) {
     HDC dc = GetDC(dialog);
-    LRESULT answer = SendMessageA(dialog, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
-                                  reinterpret_cast<LPARAM>(dialog));
+    LRESULT answer =
+        SendMessageA(dialog, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dialog));
     ReleaseDC(dialog, dc);
     return answer;
 }

@@ -59,9 +59,7 @@ protected:
     static C_CTRL_HYPERLINK linkClass;
     static int firstRegistration;
 
-    static void SetUpTestSuite() {
-        firstRegistration = linkClass.registerClass(instance(), "LumoHLinkClass");
-    }
+    static void SetUpTestSuite() { firstRegistration = linkClass.registerClass(instance(), "LumoHLinkClass"); }
 
     HWND owner = nullptr;
     HWND link = nullptr;
@@ -197,8 +195,7 @@ TEST_F(Hyperlink, ClickWithNotifyTargetTellsTheOwnerOnly) {
     SetWindowTextA(link, ("Run\t" + opened).c_str());
     click();
     EXPECT_EQ(1, notice.count);
-    EXPECT_TRUE(test::waitUntil([&] { return test::fileExistsPlain(folder.file("opened.txt")); },
-                                20000));
+    EXPECT_TRUE(test::waitUntil([&] { return test::fileExistsPlain(folder.file("opened.txt")); }, 20000));
     EXPECT_FALSE(test::fileExistsPlain(folder.file("skipped.txt")));
 }
 
@@ -207,8 +204,7 @@ TEST_F(Hyperlink, ClickOpensTheTextAfterTheFirstTab) {
     std::string script = markerScript(folder, "opened");
     SetWindowTextA(link, ("Run\t" + script).c_str());
     click();
-    EXPECT_TRUE(test::waitUntil([&] { return test::fileExistsPlain(folder.file("opened.txt")); },
-                                20000));
+    EXPECT_TRUE(test::waitUntil([&] { return test::fileExistsPlain(folder.file("opened.txt")); }, 20000));
 }
 
 // A real press elsewhere and release over the control: the control does not capture, so the

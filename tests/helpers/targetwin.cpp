@@ -58,9 +58,7 @@ LRESULT CALLBACK targetProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         if (wParam == SIZE_MINIMIZED) logEvent(window, "minimize");
         break;
-    case WM_SHOWWINDOW:
-        logEvent(window, wParam ? "show" : "hide");
-        break;
+    case WM_SHOWWINDOW: logEvent(window, wParam ? "show" : "hide"); break;
     case WM_DESTROY:
         logEvent(window, "destroy");
         RemovePropA(window, "keepOpen");
@@ -99,9 +97,9 @@ int main(int argc, char** argv) {
             const char* flags = argv[i + 6];
             i += 6;
             registerTargetClass(className);
-            HWND window = CreateWindowExA(0, className.c_str(), title.c_str(), style & ~WS_VISIBLE,
-                                          40 + offset, 40 + offset, width, height, nullptr, nullptr,
-                                          GetModuleHandleA(nullptr), nullptr);
+            HWND window =
+                CreateWindowExA(0, className.c_str(), title.c_str(), style & ~WS_VISIBLE, 40 + offset, 40 + offset,
+                                width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
             offset += 8;
             if (!window) return 2;
             ++openWindows;

@@ -27,8 +27,8 @@ TEST(Package, UnpackedProgramsRunAsShipped) {
     e2e::click(welcome, REGISTRAR);
     // Quillon's question, in a process of its own.
     HWND question = nullptr;
-    ASSERT_TRUE(test::waitUntil([&] { return (question = FindWindowW(L"#32770", L"自動起動を設定")) != nullptr; },
-                                20000));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return (question = FindWindowW(L"#32770", L"自動起動を設定")) != nullptr; }, 20000));
     // The name comes from the Quillon.ini beside it.
     EXPECT_NE(std::wstring::npos, e2e::itemText(question, 0xFFFF).find(L"Varnelを自動起動しますか"));
     DWORD quillonId = 0;

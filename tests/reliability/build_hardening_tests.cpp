@@ -35,17 +35,15 @@ struct Image {
     }
 
     bool is64() const { return optional64 != nullptr; }
-    WORD dllCharacteristics() const {
-        return is64() ? optional64->DllCharacteristics : optional32->DllCharacteristics;
-    }
+    WORD dllCharacteristics() const { return is64() ? optional64->DllCharacteristics : optional32->DllCharacteristics; }
     const IMAGE_DATA_DIRECTORY& directory(int entry) const {
         return is64() ? optional64->DataDirectory[entry] : optional32->DataDirectory[entry];
     }
 
     // The file offset of a relative virtual address, or 0 outside every section.
     size_t offsetOf(DWORD rva) const {
-        auto* section = reinterpret_cast<const IMAGE_SECTION_HEADER*>(
-            reinterpret_cast<const char*>(file + 1) + file->SizeOfOptionalHeader);
+        auto* section = reinterpret_cast<const IMAGE_SECTION_HEADER*>(reinterpret_cast<const char*>(file + 1) +
+                                                                      file->SizeOfOptionalHeader);
         for (WORD i = 0; i < file->NumberOfSections; ++i, ++section) {
             DWORD size = std::max(section->Misc.VirtualSize, section->SizeOfRawData);
             if (rva >= section->VirtualAddress && rva < section->VirtualAddress + size)
@@ -63,7 +61,8 @@ struct Image {
             size_t name = offsetOf(entry->Name);
             if (!name || name >= bytes.size()) break;
             std::string library(bytes.c_str() + name);
-            std::transform(library.begin(), library.end(), library.begin(), [](unsigned char c) { return std::tolower(c); });
+            std::transform(library.begin(), library.end(), library.begin(),
+                           [](unsigned char c) { return std::tolower(c); });
             names.push_back(library);
         }
         return names;
@@ -90,8 +89,8 @@ TEST(Hardening, BothProgramsAreRelocatableAndNonExecutableData) {
 TEST(Hardening, QuillonImportsOnlySystemLibraries) {
     Image image(test::binFolder() + "Quillon.exe");
     ASSERT_NE(nullptr, image.file);
-    const std::vector<std::string> system = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll",
-                                             "ntdll.dll", "shell32.dll", "gdi32.dll"};
+    const std::vector<std::string> system = {"kernel32.dll", "user32.dll",  "advapi32.dll", "msvcrt.dll",
+                                             "ntdll.dll",    "shell32.dll", "gdi32.dll"};
     std::vector<std::string> libraries = image.importedLibraries();
     ASSERT_FALSE(libraries.empty());
     for (const std::string& library : libraries)

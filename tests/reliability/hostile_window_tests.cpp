@@ -94,8 +94,10 @@ TEST_F(Hostile, NamesAndTitlesAtTheirLimits) {
 
 TEST_F(Hostile, AProgramThatStopsAnsweringNeverBlocksASweep) {
     test::TargetWindows hung;
-    ASSERT_TRUE(hung.start({{"CabinetWClass", "hung folder 1"}, {"CabinetWClass", "hung folder 2"},
-                            {"MozillaWindowClass", "hung Firefox"}, {"HungClass", "hung other"},
+    ASSERT_TRUE(hung.start({{"CabinetWClass", "hung folder 1"},
+                            {"CabinetWClass", "hung folder 2"},
+                            {"MozillaWindowClass", "hung Firefox"},
+                            {"HungClass", "hung other"},
                             {"HungIcon", "hung icon", false, WS_OVERLAPPEDWINDOW | WS_MINIMIZE}},
                            "targetwin.exe", true));
     selection.targetExplorer = 1;

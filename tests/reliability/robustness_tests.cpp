@@ -40,12 +40,17 @@ KeyValues parseIni(const std::string& text) {
 KeyValues savedRecord(int i) {
     const char* on = i == 0 ? "true" : "false";
     const char* off = i == 0 ? "false" : "true";
-    KeyValues v = {{"TARGET/EX", off},         {"TARGET/IE", on},          {"TARGET/NN", on},
-                   {"OPTIONS/TOPMOST", off},   {"OPTIONS/KEEP1ST", on},    {"OPTIONS/FULLSIZE", on},
+    KeyValues v = {{"TARGET/EX", off},
+                   {"TARGET/IE", on},
+                   {"TARGET/NN", on},
+                   {"OPTIONS/TOPMOST", off},
+                   {"OPTIONS/KEEP1ST", on},
+                   {"OPTIONS/FULLSIZE", on},
                    {"RECT/LEFT", std::to_string(1000 + i)},
                    {"RECT/TOP", std::to_string(2000 + i)},
                    {"HOTKEY/MODE", std::to_string(1 - i)},
-                   {"SETTINGS/NOBACK", on},    {"SETTINGS/WAITTIME", std::to_string(10 + i)},
+                   {"SETTINGS/NOBACK", on},
+                   {"SETTINGS/WAITTIME", std::to_string(10 + i)},
                    {"SETTINGS/RUNNEXT", "false"}};
     for (int k = 0; k < OTHER_TARGET_COUNT; ++k) v["TARGET/AP0" + std::to_string(k)] = on;
     return v;
@@ -92,7 +97,8 @@ TEST(KillDuringSave, FileIsAlwaysOneWholeRecord) {
         }
         KeyValues found = parseIni(test::readFile(file));
         ASSERT_TRUE(found == records[0] || found == records[1])
-            << "kill " << kill << " left a file that is neither record:\n" << test::readFile(file);
+            << "kill " << kill << " left a file that is neither record:\n"
+            << test::readFile(file);
         ++survived;
     }
     printf("kills survived with a whole settings file: %d of %d\n", survived, KILLS);
@@ -116,7 +122,8 @@ public:
             case 0: text += bytes(pick(64)); break;
             case 1: text += std::string(10000, static_cast<char>('A' + pick(26))); break;
             case 2: text += "[" + oneOf(sections); break;  // no closing bracket
-            case 3: case 4: text += "[" + oneOf(sections) + "]"; break;
+            case 3:
+            case 4: text += "[" + oneOf(sections) + "]"; break;
             case 5: text += oneOf(keys) + " " + value(); break;  // no "="
             default: text += oneOf(keys) + "=" + value(); break;
             }
@@ -176,8 +183,9 @@ TEST_F(Fuzzed, SettingsFilesLoadIntoValidFields) {
     CreateDirectoryA((test::appDataFolder() + "\\Lumo\\Varnel").c_str(), nullptr);
     IniGenerator generate(1);
     const std::vector<std::string> sections = {"TARGET", "OPTIONS", "RECT", "HOTKEY", "SETTINGS", "target", ""};
-    const std::vector<std::string> keys = {"EX", "IE", "NN", "AP00", "AP04", "TOPMOST", "KEEP1ST", "FULLSIZE",
-                                           "LEFT", "TOP", "MODE", "NOBACK", "WAITTIME", "RUNNEXT", "ex", ""};
+    const std::vector<std::string> keys = {"EX",       "IE",       "NN",   "AP00", "AP04", "TOPMOST",
+                                           "KEEP1ST",  "FULLSIZE", "LEFT", "TOP",  "MODE", "NOBACK",
+                                           "WAITTIME", "RUNNEXT",  "ex",   ""};
     for (int n = 0; n < FILES; ++n) {
         ASSERT_TRUE(test::writeFile(test::appDataSettingsFile(), generate.file(sections, keys)));
         Settings s;
@@ -186,8 +194,8 @@ TEST_F(Fuzzed, SettingsFilesLoadIntoValidFields) {
         SCOPED_TRACE("file " + std::to_string(n));
         ASSERT_TRUE(welcome == 0 || welcome == 1);
         const TargetSelection& t = s.selection;
-        for (int flag : {s.showOnTop, t.targetExplorer, t.targetChromium, t.targetFirefox, s.keepTopmost,
-                         s.fullSize, s.nonResident})
+        for (int flag : {s.showOnTop, t.targetExplorer, t.targetChromium, t.targetFirefox, s.keepTopmost, s.fullSize,
+                         s.nonResident})
             ASSERT_TRUE(flag == 0 || flag == 1);
         for (const OtherTarget& o : t.otherTargets) ASSERT_TRUE(o.enabled == 0 || o.enabled == 1);
         ASSERT_GE(s.waitTime, WAIT_TIME_MIN);
@@ -199,8 +207,8 @@ TEST_F(Fuzzed, SettingsFilesLoadIntoValidFields) {
 TEST_F(Fuzzed, TargetFilesLoadIntoTerminatedTexts) {
     const int FILES = 1500;
     IniGenerator generate(2);
-    const std::vector<std::string> sections = {"TARGET00", "TARGET01", "TARGET02", "TARGET03", "TARGET04",
-                                               "TARGET05", "TARGET0", ""};
+    const std::vector<std::string> sections = {"TARGET00", "TARGET01", "TARGET02", "TARGET03",
+                                               "TARGET04", "TARGET05", "TARGET0",  ""};
     const std::vector<std::string> keys = {"NAME", "SPEC", "CLASS", "TEXT", "name", ""};
     std::string path = test::binFolder() + "target.ini";
     for (int n = 0; n < FILES; ++n) {

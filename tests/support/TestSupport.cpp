@@ -116,8 +116,7 @@ Process::~Process() {
     if (info.hThread) CloseHandle(info.hThread);
 }
 
-bool Process::start(const std::string& exe, const std::string& arguments,
-                    const std::string& workingFolder) {
+bool Process::start(const std::string& exe, const std::string& arguments, const std::string& workingFolder) {
     std::string commandLine = "\"" + exe + "\"";
     if (!arguments.empty()) commandLine += " " + arguments;
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
@@ -125,13 +124,10 @@ bool Process::start(const std::string& exe, const std::string& arguments,
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     return CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
-                          &info) != 0;
+                          workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info) != 0;
 }
 
-bool Process::running() const {
-    return info.hProcess && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
-}
+bool Process::running() const { return info.hProcess && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT; }
 
 bool Process::wait(DWORD timeoutMs, DWORD* exitCode) {
     if (!info.hProcess) return false;
@@ -163,8 +159,7 @@ static std::string hexBytes(const std::string& text) {
 
 TargetWindows::~TargetWindows() { stop(); }
 
-bool TargetWindows::start(const std::vector<TargetWindowSpec>& windows, const std::string& exe,
-                          bool hang) {
+bool TargetWindows::start(const std::vector<TargetWindowSpec>& windows, const std::string& exe, bool hang) {
     char base[MAX_PATH] = {};
     GetTempPathA(sizeof base, base);
     static unsigned counter = 0;
@@ -179,15 +174,14 @@ bool TargetWindows::start(const std::vector<TargetWindowSpec>& windows, const st
     args << "/log " << logPath;
     if (hang) args << " /hang";
     for (const TargetWindowSpec& w : windows) {
-        args << " /w " << hexBytes(w.className) << " " << (w.title.empty() ? "-" : hexBytes(w.title))
-             << " " << std::hex << w.style << std::dec << " " << w.width << " " << w.height << " "
-             << (w.visible ? 1 : 0) << (w.keepOpen ? 1 : 0);
+        args << " /w " << hexBytes(w.className) << " " << (w.title.empty() ? "-" : hexBytes(w.title)) << " " << std::hex
+             << w.style << std::dec << " " << w.width << " " << w.height << " " << (w.visible ? 1 : 0)
+             << (w.keepOpen ? 1 : 0);
     }
     std::string path = exe.find(':') == std::string::npos ? binFolder() + exe : exe;
     if (!process.start(path, args.str())) return false;
 
-    bool ready = waitUntil([&] { return readFile(logPath).find("ready\n") != std::string::npos; },
-                           10000);
+    bool ready = waitUntil([&] { return readFile(logPath).find("ready\n") != std::string::npos; }, 10000);
     if (!ready) return false;
     std::istringstream log(readFile(logPath));
     std::string word;

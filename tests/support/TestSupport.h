@@ -53,8 +53,7 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    bool start(const std::string& exe, const std::string& arguments = "",
-               const std::string& workingFolder = "");
+    bool start(const std::string& exe, const std::string& arguments = "", const std::string& workingFolder = "");
     bool running() const;
     // Waits for the end; returns false on timeout. exitCode receives the code.
     bool wait(DWORD timeoutMs, DWORD* exitCode = nullptr);
@@ -72,12 +71,12 @@ bool copyFile(const std::string& from, const std::string& to);
 // One window for targetwin.exe to make.
 struct TargetWindowSpec {
     std::string className;
-    std::string title;           // ANSI bytes in the system code page
+    std::string title;  // ANSI bytes in the system code page
     bool visible = true;
     DWORD style = WS_OVERLAPPEDWINDOW;
     int width = 200;
     int height = 120;
-    bool keepOpen = false;       // count SC_CLOSE but do not close
+    bool keepOpen = false;  // count SC_CLOSE but do not close
 };
 
 // A targetwin.exe process (or a copy of it under another name, such as chrome.exe) with its

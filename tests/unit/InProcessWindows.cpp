@@ -28,16 +28,16 @@ LRESULT CALLBACK recordingProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
 
 InProcessWindows::~InProcessWindows() { destroyAll(); }
 
-HWND InProcessWindows::make(const char* className, const char* title, bool visible, DWORD style,
-                            bool keepOpen, int width, int height) {
+HWND InProcessWindows::make(const char* className, const char* title, bool visible, DWORD style, bool keepOpen,
+                            int width, int height) {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = recordingProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = className;
     RegisterClassA(&wc);
     recording = false;
-    HWND window = CreateWindowExA(0, className, title, style & ~WS_VISIBLE, 10, 10, width, height,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(0, className, title, style & ~WS_VISIBLE, 10, 10, width, height, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
     if (visible) ShowWindow(window, SW_SHOWNOACTIVATE);
     test::pumpMessages();
     if (keepOpen) keptOpen.insert(window);

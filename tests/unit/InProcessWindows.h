@@ -18,9 +18,8 @@ class InProcessWindows {
 public:
     ~InProcessWindows();
     // keepOpen: SC_CLOSE is recorded but the window stays, so a second close can be seen.
-    HWND make(const char* className, const char* title, bool visible = true,
-              DWORD style = WS_OVERLAPPEDWINDOW, bool keepOpen = true, int width = 160,
-              int height = 100);
+    HWND make(const char* className, const char* title, bool visible = true, DWORD style = WS_OVERLAPPEDWINDOW,
+              bool keepOpen = true, int width = 160, int height = 100);
     // Puts the windows into this stacking order, the first in front.
     void stack(const std::vector<HWND>& frontToBack);
     // Delivers the posted commands and returns the events, in order.

@@ -33,7 +33,8 @@ protected:
     HMENU popup = nullptr;
 };
 
-const unsigned ALL_HELD = (1u << HOTKEY_MAIN) | (1u << HOTKEY_EXPLORER) | (1u << HOTKEY_CHROMIUM) | (1u << HOTKEY_FIREFOX);
+const unsigned ALL_HELD =
+    (1u << HOTKEY_MAIN) | (1u << HOTKEY_EXPLORER) | (1u << HOTKEY_CHROMIUM) | (1u << HOTKEY_FIREFOX);
 
 TEST_F(TrayMenuResource, StandardModeNamesTheHeldKeysOnly) {
     prepareTrayMenu(popup, 0, 0, ALL_HELD & ~(1u << HOTKEY_CHROMIUM), 0);

@@ -181,8 +181,8 @@ TEST_F(SettingsFiles, SaveWaitsForAReaderToLetGo) {
     setInitialSettings(s);
     saveSettings(s);
     std::string file = test::appDataSettingsFile();
-    HANDLE reader = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE reader =
+        CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
     std::thread letGo([reader] {
         Sleep(100);  // the other program's read, not a wait for a result
@@ -209,9 +209,10 @@ TEST_F(SettingsFiles, TargetIniSectionsAndCuts) {
     std::string longName(200, 'n'), longSpec(40, 's'), longClass(150, 'c'), longText(300, 't');
     test::writeFile(besideProgram("target.ini"),
                     "[TARGET00]\r\nNAME=Notes only\r\n"
-                    "[TARGET01]\r\nNAME=" + longName + "\r\nSPEC=" + longSpec + "\r\nCLASS=" + longClass +
-                    "\r\nTEXT=" + longText + "\r\n"
-                    "[TARGET05]\r\nNAME=sixth\r\n[TARGET5]\r\nNAME=no zero\r\n[TARGET04]\r\nCLASS=Notepad\r\n");
+                    "[TARGET01]\r\nNAME=" +
+                        longName + "\r\nSPEC=" + longSpec + "\r\nCLASS=" + longClass + "\r\nTEXT=" + longText +
+                        "\r\n"
+                        "[TARGET05]\r\nNAME=sixth\r\n[TARGET5]\r\nNAME=no zero\r\n[TARGET04]\r\nCLASS=Notepad\r\n");
     loadOtherTarget(0, t);
     EXPECT_STREQ("Notes only", t.name);
     EXPECT_STREQ("-", t.className);
@@ -275,7 +276,8 @@ TEST(PathUtil, FileExistsTellsFilesFromFolders) {
 
 TEST(PathUtil, SpecialFolderPathAppendsTheRelativePath) {
     char path[310];
-    ASSERT_NE(nullptr, C_PathUtil().makeSpecialFolderPath(path, sizeof path, CSIDL_APPDATA, "Lumo\\Varnel\\default.ini"));
+    ASSERT_NE(nullptr,
+              C_PathUtil().makeSpecialFolderPath(path, sizeof path, CSIDL_APPDATA, "Lumo\\Varnel\\default.ini"));
     EXPECT_EQ(test::appDataSettingsFile(), path);
     char small[12];
     EXPECT_EQ(nullptr, C_PathUtil().makeSpecialFolderPath(small, sizeof small, CSIDL_APPDATA, "Lumo"));

@@ -12,8 +12,7 @@
 
 namespace {
 
-void setTarget(OtherTarget& target, const char* spec, const char* className, const char* text,
-               int enabled = 1) {
+void setTarget(OtherTarget& target, const char* spec, const char* className, const char* text, int enabled = 1) {
     strcpy(target.name, "test");
     strcpy(target.spec, spec);
     strcpy(target.className, className);
@@ -149,7 +148,8 @@ TEST_F(Sweep, MinimiseRemembersTheFrontMostWindowsOnly) {
     close();
     countOnly();
     ASSERT_EQ(MINIMISED_RECORD_SIZE, sweep.minimisedCount) << "close and count sweeps leave it alone";
-    EXPECT_TRUE(std::equal(sweep.minimisedWindows, sweep.minimisedWindows + MINIMISED_RECORD_SIZE, frontToBack.begin()));
+    EXPECT_TRUE(
+        std::equal(sweep.minimisedWindows, sweep.minimisedWindows + MINIMISED_RECORD_SIZE, frontToBack.begin()));
     for (HWND window : frontToBack) DestroyWindow(window);
 }
 

@@ -21,8 +21,7 @@ std::vector<std::string> profileValues;
 size_t nextValue;
 }  // namespace
 
-DWORD GetPrivateProfileStringA(const char*, const char*, const char* fallback, char* value, DWORD size,
-                               const char*) {
+DWORD GetPrivateProfileStringA(const char*, const char*, const char* fallback, char* value, DWORD size, const char*) {
     const std::string text = profileValues.empty() ? fallback : profileValues[nextValue++ % profileValues.size()];
     size_t length = text.size() < size - 1 ? text.size() : size - 1;
     memcpy(value, text.data(), length);

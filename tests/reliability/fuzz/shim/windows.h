@@ -26,8 +26,8 @@ enum : DWORD { FILE_ATTRIBUTE_NORMAL = 0x80 };
 enum : LONG { WS_BORDER = 0x00800000, WS_SYSMENU = 0x00080000 };
 enum { GWL_STYLE = -16 };
 
-DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* fallback, char* value,
-                               DWORD size, const char* path);
+DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* fallback, char* value, DWORD size,
+                               const char* path);
 BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value, const char* path);
 BOOL CreateDirectoryA(const char* path, void* security);
 BOOL DeleteFileA(const char* path);
