@@ -222,30 +222,24 @@ void C_MainDialog::setExpanded(HWND dialog, int on) {
     ShowWindow(group, SW_HIDE);
 
     const MainLayout layout = mainLayoutFor(dialog);
+    const SIZE groupSize = on ? layout.groupExpanded : layout.groupCollapsed;
+    const POINT keepTopmost = on ? layout.keepTopmostExpanded : layout.keepTopmostCollapsed;
+    const SIZE client = on ? layout.clientExpanded : layout.clientCollapsed;
+    // The icon that is shown offers the other layout.
+    const HWND shownIcon = getDlgItem(on ? IDC_COLLAPSE : IDC_EXPAND);
+    const HWND hiddenIcon = getDlgItem(on ? IDC_EXPAND : IDC_COLLAPSE);
     const UINT place = SWP_NOSIZE | SWP_NOZORDER;
-    if (on) {
-        SetWindowPos(group, nullptr, corner.x, corner.y, layout.groupExpanded.cx,
-                     layout.groupExpanded.cy, SWP_NOZORDER | SWP_NOREDRAW);
-        SetWindowPos(getDlgItem(IDC_KEEP_TOPMOST), nullptr, layout.keepTopmostExpanded.x,
-                     layout.keepTopmostExpanded.y, 0, 0, place);
-        SetWindowPos(getDlgItem(IDC_COLLAPSE), nullptr, layout.toggleIcon.x, layout.toggleIcon.y, 0,
-                     0, place);
-        setClientSize(layout.clientExpanded.cx, layout.clientExpanded.cy);
-        showTargetControls(1);
-        ShowWindow(getDlgItem(IDC_COLLAPSE), SW_SHOW);
-        ShowWindow(getDlgItem(IDC_EXPAND), SW_HIDE);
-    } else {
-        showTargetControls(0);
-        SetWindowPos(group, nullptr, corner.x, corner.y, layout.groupCollapsed.cx,
-                     layout.groupCollapsed.cy, SWP_NOZORDER | SWP_NOREDRAW);
-        SetWindowPos(getDlgItem(IDC_KEEP_TOPMOST), nullptr, layout.keepTopmostCollapsed.x,
-                     layout.keepTopmostCollapsed.y, 0, 0, place);
-        SetWindowPos(getDlgItem(IDC_EXPAND), nullptr, layout.toggleIcon.x, layout.toggleIcon.y, 0,
-                     0, place);
-        setClientSize(layout.clientCollapsed.cx, layout.clientCollapsed.cy);
-        ShowWindow(getDlgItem(IDC_EXPAND), SW_SHOW);
-        ShowWindow(getDlgItem(IDC_COLLAPSE), SW_HIDE);
-    }
+
+    // The target rows go before the window shrinks and come back once it has grown.
+    if (!on) showTargetControls(0);
+    SetWindowPos(group, nullptr, corner.x, corner.y, groupSize.cx, groupSize.cy,
+                 SWP_NOZORDER | SWP_NOREDRAW);
+    SetWindowPos(getDlgItem(IDC_KEEP_TOPMOST), nullptr, keepTopmost.x, keepTopmost.y, 0, 0, place);
+    SetWindowPos(shownIcon, nullptr, layout.toggleIcon.x, layout.toggleIcon.y, 0, 0, place);
+    setClientSize(client.cx, client.cy);
+    if (on) showTargetControls(1);
+    ShowWindow(shownIcon, SW_SHOW);
+    ShowWindow(hiddenIcon, SW_HIDE);
     ShowWindow(group, SW_SHOW);
 }
 

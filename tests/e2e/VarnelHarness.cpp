@@ -112,6 +112,18 @@ SIZE clientSize(HWND window) {
     return {r.right - r.left, r.bottom - r.top};
 }
 
+RECT placeIn(HWND dialog, HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
 bool trayIconShown(HWND resident) {
     NOTIFYICONDATAA data = {};
     data.cbSize = sizeof data;

@@ -60,6 +60,9 @@ std::wstring itemText(HWND dialog, int id);
 void click(HWND dialog, int id);
 bool isChecked(HWND dialog, int id);
 SIZE clientSize(HWND window);
+// A control's rectangle in its dialog's client coordinates, and whether one lies within another.
+RECT placeIn(HWND dialog, HWND control);
+bool inside(const RECT& inner, const RECT& outer);
 // Whether the shell holds Varnel's tray icon (id 1 of the resident window): a modification
 // that changes nothing succeeds only for an icon that exists.
 bool trayIconShown(HWND resident);

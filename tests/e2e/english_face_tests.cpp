@@ -6,7 +6,9 @@
 #include "tests/e2e/VarnelHarness.h"
 
 using e2e::VarnelRun;
+using e2e::inside;
 using e2e::itemText;
+using e2e::placeIn;
 
 namespace {
 
@@ -42,18 +44,6 @@ bool textFits(HWND control, const std::wstring& text, int indent) {
     DeleteObject(SelectObject(dc, old));
     ReleaseDC(nullptr, dc);
     return need.right <= own.right - indent && need.bottom <= own.bottom + 2;
-}
-
-RECT placeIn(HWND dialog, HWND control) {
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-bool inside(const RECT& inner, const RECT& outer) {
-    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-           inner.bottom <= outer.bottom;
 }
 
 bool plainEnglish(const std::wstring& text) {

@@ -3,7 +3,9 @@
 #include "tests/e2e/VarnelHarness.h"
 
 using e2e::VarnelRun;
+using e2e::inside;
 using e2e::itemText;
+using e2e::placeIn;
 using test::TargetWindows;
 
 namespace {
@@ -87,18 +89,6 @@ struct DisplayScaling {
     }
 };
 
-RECT itemRect(HWND dialog, HWND item) {
-    RECT r;
-    GetWindowRect(item, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-bool inside(const RECT& inner, const RECT& outer) {
-    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-           inner.bottom <= outer.bottom;
-}
-
 // The designed client size, scaled; every visible control in the client area; the rows of
 // kinds, with their counts, in the group box.
 void expectWholeLayout(HWND dialog, int dpi, SIZE designed) {
@@ -106,11 +96,11 @@ void expectWholeLayout(HWND dialog, int dpi, SIZE designed) {
     EXPECT_EQ(MulDiv(designed.cx, dpi, 96), size.cx) << dpi;
     EXPECT_EQ(MulDiv(designed.cy, dpi, 96), size.cy) << dpi;
     RECT client = {0, 0, size.cx, size.cy};
-    RECT group = itemRect(dialog, GetDlgItem(dialog, 1021));
+    RECT group = placeIn(dialog, GetDlgItem(dialog, 1021));
     for (HWND item = GetWindow(dialog, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
         if (!IsWindowVisible(item)) continue;
         int id = GetDlgCtrlID(item);
-        RECT r = itemRect(dialog, item);
+        RECT r = placeIn(dialog, item);
         EXPECT_TRUE(inside(r, client)) << dpi << " dpi: control " << id << " reaches " << r.right << "," << r.bottom;
         bool row = (id >= EXPLORER && id <= FIREFOX) || (id >= COUNT_EXPLORER && id <= COUNT_FIREFOX) ||
                    (id >= OTHER0 && id < EDIT);
