@@ -14,6 +14,7 @@ namespace {
 
 const char SETTINGS_RELATIVE_PATH[] = "Lumo\\Varnel\\default.ini";
 const char FALLBACK_FILE_NAME[] = "vrnl.ini";
+const DWORD COPY_CHUNK_SIZE = 4096;
 
 // One pass over every key of the file, in the file's order, shared by load and save so that
 // the two can never disagree about sections, keys or defaults.
@@ -118,6 +119,27 @@ bool replaceFile(const char* from, const char* to) {
     return false;
 }
 
+// The current file's bytes into a new, plain file: a read-only original must not make a copy
+// that can be neither written nor deleted. CopyFileA would do, but under Wine each call leaves
+// the process a little larger, and a save follows every closing of the main dialog.
+bool copyContents(const char* from, const char* to) {
+    HANDLE source = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (source == INVALID_HANDLE_VALUE) return false;
+    HANDLE target =
+        CreateFileA(to, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool ok = target != INVALID_HANDLE_VALUE;
+    char chunk[COPY_CHUNK_SIZE];
+    DWORD read = 0;
+    while (ok && ReadFile(source, chunk, sizeof chunk, &read, nullptr) && read > 0) {
+        DWORD written = 0;
+        ok = WriteFile(target, chunk, read, &written, nullptr) && written == read;
+    }
+    if (target != INVALID_HANDLE_VALUE) CloseHandle(target);
+    CloseHandle(source);
+    return ok;
+}
+
 }  // namespace
 
 int parseSwitch(const char* text) { return strcmp(text, "true") == 0 ? 1 : 0; }
@@ -157,9 +179,8 @@ int saveSettings(const Settings& settings) {
     char temporary[SETTINGS_PATH_SIZE + 8];
     snprintf(temporary, sizeof temporary, "%s.tmp", path);
     DeleteFileA(temporary);
-    // Without a file yet the copy fails and the keys go into a new one. A read-only original
-    // must not make a copy that can be neither written nor deleted.
-    if (CopyFileA(path, temporary, FALSE)) SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL);
+    // Without a file yet the copy fails and the keys go into a new one.
+    if (!copyContents(path, temporary)) DeleteFileA(temporary);
 
     Settings copy = settings;
     int showWelcome = 0;

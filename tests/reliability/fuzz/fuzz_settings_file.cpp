@@ -32,8 +32,10 @@ BOOL WritePrivateProfileStringA(const char*, const char*, const char*, const cha
 BOOL CreateDirectoryA(const char*, void*) { return TRUE; }
 BOOL DeleteFileA(const char*) { return TRUE; }
 BOOL MoveFileExA(const char*, const char*, DWORD) { return TRUE; }
-BOOL CopyFileA(const char*, const char*, BOOL) { return TRUE; }
-BOOL SetFileAttributesA(const char*, DWORD) { return TRUE; }
+HANDLE CreateFileA(const char*, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) { return INVALID_HANDLE_VALUE; }
+BOOL ReadFile(HANDLE, void*, DWORD, DWORD*, void*) { return FALSE; }
+BOOL WriteFile(HANDLE, const void*, DWORD, DWORD*, void*) { return FALSE; }
+BOOL CloseHandle(HANDLE) { return TRUE; }
 DWORD GetLastError() { return 0; }
 void Sleep(DWORD) {}
 

@@ -23,6 +23,9 @@ enum : DWORD { PROCESS_QUERY_LIMITED_INFORMATION = 0x1000 };
 enum : DWORD { MOVEFILE_REPLACE_EXISTING = 1, MOVEFILE_WRITE_THROUGH = 8 };
 enum : DWORD { ERROR_ACCESS_DENIED = 5, ERROR_SHARING_VIOLATION = 32, ERROR_LOCK_VIOLATION = 33 };
 enum : DWORD { FILE_ATTRIBUTE_NORMAL = 0x80 };
+enum : DWORD { GENERIC_READ = 0x80000000u, GENERIC_WRITE = 0x40000000u, FILE_SHARE_READ = 1, FILE_SHARE_WRITE = 2 };
+enum : DWORD { CREATE_ALWAYS = 2, OPEN_EXISTING = 3 };
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(-1))
 enum : LONG { WS_BORDER = 0x00800000, WS_SYSMENU = 0x00080000 };
 enum { GWL_STYLE = -16 };
 
@@ -32,8 +35,10 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
 BOOL CreateDirectoryA(const char* path, void* security);
 BOOL DeleteFileA(const char* path);
 BOOL MoveFileExA(const char* from, const char* to, DWORD flags);
-BOOL CopyFileA(const char* from, const char* to, BOOL failIfExists);
-BOOL SetFileAttributesA(const char* path, DWORD attributes);
+HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void* security, DWORD disposition, DWORD flags,
+                   HANDLE templateFile);
+BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read, void* overlapped);
+BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written, void* overlapped);
 DWORD GetLastError();
 void Sleep(DWORD milliseconds);
 
