@@ -226,8 +226,8 @@ void C_MainDialog::setExpanded(HWND dialog, int on) {
     const POINT keepTopmost = on ? layout.keepTopmostExpanded : layout.keepTopmostCollapsed;
     const SIZE client = on ? layout.clientExpanded : layout.clientCollapsed;
     // The icon that is shown offers the other layout.
-    const HWND shownIcon = getDlgItem(on ? IDC_COLLAPSE : IDC_EXPAND);
-    const HWND hiddenIcon = getDlgItem(on ? IDC_EXPAND : IDC_COLLAPSE);
+    HWND shownIcon = getDlgItem(on ? IDC_COLLAPSE : IDC_EXPAND);
+    HWND hiddenIcon = getDlgItem(on ? IDC_EXPAND : IDC_COLLAPSE);
     const UINT place = SWP_NOSIZE | SWP_NOZORDER;
 
     // The target rows go before the window shrinks and come back once it has grown.
