@@ -6,7 +6,6 @@
 # on the display, Wine would wait for one at every hide and destroy of a top-level window.
 set -eu
 : "${WINEPREFIX:?}" "${WINEARCH:?}" "${VARNEL_WINE:?}"
-wine() { "$VARNEL_WINE" "$@"; }
 
 [ -f "$WINEPREFIX/.varnel-ready-4" ] && exit 0
 mkdir -p "$(dirname "$WINEPREFIX")"
@@ -14,14 +13,14 @@ exec 9>"$WINEPREFIX.lock"
 flock 9
 [ -f "$WINEPREFIX/.varnel-ready-4" ] && exit 0
 
-DISPLAY= wine wineboot -i >/dev/null 2>&1 || true
+DISPLAY= "$VARNEL_WINE" wineboot -i >/dev/null 2>&1 || true
 wineserver -w
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1280x1024 /f >/dev/null 2>&1
+"$VARNEL_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+"$VARNEL_WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+"$VARNEL_WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1280x1024 /f >/dev/null 2>&1
 # The dialogs' face is not installed here: draw it with the proportional IPA Gothic, whose
 # metrics are close, rather than Wine's fixed-width fallback. The name converts from UTF-8.
-LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 "$VARNEL_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
   /v 'ＭＳ Ｐゴシック' /t REG_SZ /d 'IPAPGothic' /f >/dev/null 2>&1
 # Caption buttons are drawn with Marlett, which Wine does not find on its own here.
 if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
