@@ -19,8 +19,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     wc.hInstance = instance;
     wc.lpszClassName = "MinimalTray";
     RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, "MinimalTray", "MinimalTray", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(0, "MinimalTray", "MinimalTray", WS_OVERLAPPED, 0, 0, 0, 0,
+                                  nullptr, nullptr, instance, nullptr);
 
     NOTIFYICONDATAA icon = {};
     icon.cbSize = sizeof icon;

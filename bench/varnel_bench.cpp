@@ -40,9 +40,10 @@ double secondsOf(F f) {
     return double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
 }
 
-void printRow(const char* item, const char* what, const std::string& value, const std::string& floor,
-              const std::string& ratio, const char* goal) {
-    printf("| %s | %s | %s | %s | %s | %s |\n", item, what, value.c_str(), floor.c_str(), ratio.c_str(), goal);
+void printRow(const char* item, const char* what, const std::string& value,
+              const std::string& floor, const std::string& ratio, const char* goal) {
+    printf("| %s | %s | %s | %s | %s | %s |\n", item, what, value.c_str(), floor.c_str(),
+           ratio.c_str(), goal);
 }
 
 std::string format(const char* pattern, double value) {
@@ -54,7 +55,8 @@ std::string format(const char* pattern, double value) {
 // Many helper processes with their windows; the Edge/Chrome windows in a chrome.exe of their own.
 class Desktop {
 public:
-    bool add(const std::vector<test::TargetWindowSpec>& specs, const std::string& exe = "targetwin.exe") {
+    bool add(const std::vector<test::TargetWindowSpec>& specs,
+             const std::string& exe = "targetwin.exe") {
         for (size_t first = 0; first < specs.size(); first += WINDOWS_PER_HELPER) {
             size_t last = std::min(specs.size(), first + WINDOWS_PER_HELPER);
             helpers.emplace_back(new test::TargetWindows);
@@ -68,7 +70,8 @@ public:
     // stays unchanged for a few polls.
     void settle() const {
         for (const auto& helper : helpers) {
-            HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, helper->processId());
+            HANDLE process =
+                OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, helper->processId());
             if (!process) continue;
             ULONGLONG last = ~0ull;
             int quiet = 0;
@@ -124,14 +127,37 @@ bool makeMixedDesktop(Desktop& desktop, int n) {
     std::vector<test::TargetWindowSpec> plain, chrome;
     for (int i = 0; i < n; ++i) {
         switch (i % 50) {
-        case 0: case 25: chrome.push_back(hidden("Chrome_WidgetWin_1", "New Tab - Google Chrome")); break;
-        case 1: plain.push_back(hidden("Chrome_WidgetWin_1", "Visual Studio Code")); break;
-        case 2: case 27: plain.push_back(hidden("Chrome_WidgetWin_1", "")); break;
-        case 3: case 28: plain.push_back(hidden("CabinetWClass", "Documents")); break;
-        case 4: plain.push_back(hidden("MozillaWindowClass", "Start Page - Mozilla Firefox")); break;
-        case 5: case 30: case 40: plain.push_back(hidden("Notepad", "memo.txt - Notepad")); break;
-        case 6: case 31: plain.push_back(hidden("SunAwtFrame", i % 100 < 50 ? "Eclipse IDE" : "NetBeans")); break;
-        default: plain.push_back(hidden(otherClasses[i % otherKinds][0], otherClasses[i % otherKinds][1])); break;
+        case 0:
+        case 25:
+            chrome.push_back(hidden("Chrome_WidgetWin_1", "New Tab - Google Chrome"));
+            break;
+        case 1:
+            plain.push_back(hidden("Chrome_WidgetWin_1", "Visual Studio Code"));
+            break;
+        case 2:
+        case 27:
+            plain.push_back(hidden("Chrome_WidgetWin_1", ""));
+            break;
+        case 3:
+        case 28:
+            plain.push_back(hidden("CabinetWClass", "Documents"));
+            break;
+        case 4:
+            plain.push_back(hidden("MozillaWindowClass", "Start Page - Mozilla Firefox"));
+            break;
+        case 5:
+        case 30:
+        case 40:
+            plain.push_back(hidden("Notepad", "memo.txt - Notepad"));
+            break;
+        case 6:
+        case 31:
+            plain.push_back(hidden("SunAwtFrame", i % 100 < 50 ? "Eclipse IDE" : "NetBeans"));
+            break;
+        default:
+            plain.push_back(
+                hidden(otherClasses[i % otherKinds][0], otherClasses[i % otherKinds][1]));
+            break;
         }
     }
     return desktop.add(plain) && desktop.add(chrome, "chrome.exe");
@@ -148,8 +174,10 @@ TargetSelection benchSelection() {
         lstrcpynA(target.className, "-", sizeof target.className);
         lstrcpynA(target.text, "-", sizeof target.text);
     }
-    lstrcpynA(selection.otherTargets[0].className, "Notepad", sizeof selection.otherTargets[0].className);
-    lstrcpynA(selection.otherTargets[1].className, "SunAwtFrame", sizeof selection.otherTargets[1].className);
+    lstrcpynA(selection.otherTargets[0].className, "Notepad",
+              sizeof selection.otherTargets[0].className);
+    lstrcpynA(selection.otherTargets[1].className, "SunAwtFrame",
+              sizeof selection.otherTargets[1].className);
     lstrcpynA(selection.otherTargets[1].text, "!Eclipse", sizeof selection.otherTargets[1].text);
     return selection;
 }
@@ -186,9 +214,15 @@ Pair measurePair(int inner, S sweep, F floor, After after) {
         double s = 0, f = 0;
         for (int half = 0; half < 2; ++half) {
             if ((half == 0) == (r % 2 == 0)) {
-                s = secondsOf([&] { for (int i = 0; i < inner; ++i) sweep(); }) / inner;
+                s = secondsOf([&] {
+                        for (int i = 0; i < inner; ++i) sweep();
+                    }) /
+                    inner;
             } else {
-                f = secondsOf([&] { for (int i = 0; i < inner; ++i) floor(); }) / inner;
+                f = secondsOf([&] {
+                        for (int i = 0; i < inner; ++i) floor();
+                    }) /
+                    inner;
             }
             after();
         }
@@ -211,12 +245,16 @@ void countOnlyRows(SweepState& sweep, const TargetSelection& selection) {
         int inner = std::max(1, 3000 / n);
         Pair pair = measurePair(
             inner, [&] { sweep.runSweep(1, 0, 0, selection); },
-            [] { unsigned visited = 0; EnumWindows(classFloorProc, reinterpret_cast<LPARAM>(&visited)); },
+            [] {
+                unsigned visited = 0;
+                EnumWindows(classFloorProc, reinterpret_cast<LPARAM>(&visited));
+            },
             [] {});
         char item[64];
         snprintf(item, sizeof item, "1 count-only sweep, N=%d (%u top-level)", n, windows);
         printRow(item, "time per window", format("%.2f us", pair.sweep * 1e6 / windows),
-                 format("%.2f us", pair.floor * 1e6 / windows), format("%.2f", pair.ratio), "<= 1.2");
+                 format("%.2f us", pair.floor * 1e6 / windows), format("%.2f", pair.ratio),
+                 "<= 1.2");
         fflush(stdout);
     }
 }
@@ -241,7 +279,8 @@ void closingRows(SweepState& sweep) {
         char item[64];
         snprintf(item, sizeof item, "2 closing sweep, N=%d (%u top-level)", n, windows);
         printRow(item, "time per window", format("%.2f us", pair.sweep * 1e6 / windows),
-                 format("%.2f us", pair.floor * 1e6 / windows), format("%.2f", pair.ratio), "<= 1.2");
+                 format("%.2f us", pair.floor * 1e6 / windows), format("%.2f", pair.ratio),
+                 "<= 1.2");
         fflush(stdout);
     }
 }
@@ -267,7 +306,8 @@ Footprint footprintOf(HANDLE process) {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
     K32GetProcessMemoryInfo(process, &counters, sizeof counters);
-    return {privateKbOf(process), counters.WorkingSetSize / 1024.0, static_cast<double>(test::handleCountOf(GetProcessId(process)))};
+    return {privateKbOf(process), counters.WorkingSetSize / 1024.0,
+            static_cast<double>(test::handleCountOf(GetProcessId(process)))};
 }
 
 // The median of REPEATS readings a little apart, so that one reading during a page-in does
@@ -287,10 +327,14 @@ Footprint settledFootprint(HANDLE process) {
 void footprintRows(const Footprint& f, const char* when, const Footprint* base, const char* goal) {
     char item[96];
     snprintf(item, sizeof item, "3 Varnel.exe %s", when);
-    auto ratio = [&](double value, double of) { return base ? format("%.2f", value / of) : std::string("-"); };
-    printRow(item, "private bytes", format("%.0f KB", f.privateKb), base ? format("%.0f KB", base->privateKb) : "-",
+    auto ratio = [&](double value, double of) {
+        return base ? format("%.2f", value / of) : std::string("-");
+    };
+    printRow(item, "private bytes", format("%.0f KB", f.privateKb),
+             base ? format("%.0f KB", base->privateKb) : "-",
              ratio(f.privateKb, base ? base->privateKb : 1), goal);
-    printRow(item, "working set", format("%.0f KB", f.workingSetKb), base ? format("%.0f KB", base->workingSetKb) : "-",
+    printRow(item, "working set", format("%.0f KB", f.workingSetKb),
+             base ? format("%.0f KB", base->workingSetKb) : "-",
              ratio(f.workingSetKb, base ? base->workingSetKb : 1), goal);
     printRow(item, "handles", format("%.0f", f.handles), base ? format("%.0f", base->handles) : "-",
              ratio(f.handles, base ? base->handles : 1), goal);
@@ -303,7 +347,8 @@ HANDLE openForQuery(DWORD processId) {
 void residentRows() {
     test::Process minimal;
     if (!minimal.start(test::binFolder() + "minimal_tray.exe") ||
-        !test::waitUntil([] { return FindWindowA("MinimalTray", "MinimalTray") != nullptr; }, 10000)) {
+        !test::waitUntil([] { return FindWindowA("MinimalTray", "MinimalTray") != nullptr; },
+                         10000)) {
         fprintf(stderr, "minimal_tray.exe did not start\n");
         return;
     }
@@ -340,8 +385,8 @@ void residentRows() {
     snprintf(when, sizeof when, "after %d more dialog openings", openings);
     footprintRows(afterDialogs, when, &warm, "no growth");
     printRow("3 minimal_tray.exe", "private / working set / handles",
-             format("%.0f KB", floor.privateKb) + " / " + format("%.0f KB", floor.workingSetKb) + " / " +
-                 format("%.0f", floor.handles),
+             format("%.0f KB", floor.privateKb) + " / " + format("%.0f KB", floor.workingSetKb) +
+                 " / " + format("%.0f", floor.handles),
              "-", "-", "reference");
 }
 
@@ -356,10 +401,11 @@ void sweepMemoryRows(SweepState& sweep, const TargetSelection& selection) {
     for (int i = 0; i < 1000; ++i) sweep.runSweep(1, 0, 0, selection);
     Footprint after = footprintOf(self);
     printRow("3 1,000 count-only sweeps over 100 windows (benchmark process)", "private bytes",
-             format("%+.0f KB", after.privateKb - before.privateKb), format("%.0f KB", before.privateKb), "-",
-             "no growth");
+             format("%+.0f KB", after.privateKb - before.privateKb),
+             format("%.0f KB", before.privateKb), "-", "no growth");
     printRow("3 1,000 count-only sweeps over 100 windows (benchmark process)", "handles",
-             format("%+.0f", after.handles - before.handles), format("%.0f", before.handles), "-", "no growth");
+             format("%+.0f", after.handles - before.handles), format("%.0f", before.handles), "-",
+             "no growth");
 }
 
 void sizeRow(const char* name, double limitKb) {
