@@ -8,9 +8,12 @@ ARCHES := win32 x64
 toolchain_win32 := mingw-i686
 toolchain_x64 := mingw-x86_64
 
-# The C++ sources that the formatter keeps in the style of .clang-format: product and tests.
-FORMATTED := $(shell find framework settings sweep dialogs shell autorun resources tests \
+# The C++ sources that the formatter keeps in the style of .clang-format: product, tests and
+# benchmark.
+FORMATTED := $(shell find framework settings sweep dialogs shell autorun resources tests bench \
                -name '*.cpp' -o -name '*.h' | sort)
+# The shell scripts that shellcheck keeps clean (.shellcheckrc).
+SCRIPTS := .ci/run $(shell find scripts tests -name '*.sh' -o -name '*.sh.in' | sort)
 
 .PHONY: all deps build demo test format format-check lint package bench clean
 
@@ -30,9 +33,11 @@ build: deps $(foreach arch,$(ARCHES),$(BUILD)/$(arch)/CMakeCache.txt)
 demo: build
 	scripts/demo.sh $(BUILD)
 
-# Checks the formatting and the static analysis, then builds both architectures and runs the
-# whole suite of each one the machine can run.
+# Checks the formatting and the static analysis, then builds both architectures, checks how
+# each build starts Wine (on any machine, with stubs), and runs the whole suite of each
+# architecture the machine can run.
 test: format-check lint build
+	tests/scripts/wine-start-tests.sh $(BUILD)
 	scripts/run-tests.sh $(BUILD)
 
 # Rewrites the C++ sources in the style of .clang-format.
@@ -43,8 +48,10 @@ format: deps
 format-check: deps
 	clang-format --dry-run -Werror $(FORMATTED)
 
-# clang-tidy over the product code through the x64 build's compile database (.clang-tidy).
+# shellcheck over the scripts, then clang-tidy over the product code through the x64 build's
+# compile database (.clang-tidy).
 lint: $(BUILD)/x64/CMakeCache.txt
+	shellcheck $(SCRIPTS)
 	scripts/lint.sh $(BUILD) $(JOBS)
 
 # The release ZIPs, $(BUILD)/<arch>/Varnel-<version>-<arch>.zip.
