@@ -13,6 +13,7 @@ build="$(cd "${1:-build}/$run_arch" && pwd)" || exit 1
 bin="$build/bin"
 demo="$build/demo"
 
+# shellcheck source=/dev/null # generated into each build folder by CMake
 . "$build/wine-env.sh"
 # Japanese unless VARNEL_TEST_LANG names another locale, as for the tests.
 export LANG="${VARNEL_TEST_LANG:-ja_JP.UTF-8}"
@@ -46,7 +47,7 @@ for f in "$bin/Varnel.exe" "$bin/Quillon.exe" "$bin/Quillon.ini" "$root/package/
   cp "$f" "$demo/" || fail "missing $f (run make build first)"
 done
 for f in targetwin.exe varnelctl.exe; do [ -f "$bin/$f" ] || fail "missing $bin/$f (build with VARNEL_TESTS=ON)"; done
-cd "$demo"
+cd "$demo" || fail "cannot enter $demo"
 wineserver -p
 
 # The show starts from known settings; a user on a real display gets the first-start welcome.
@@ -91,6 +92,7 @@ ctl hotkey-explorer || fail "Ctrl+Alt+Shift+E did not close the folder windows"
 windows_of MozillaWindowClass 1 || fail "the Firefox window should still be open"
 
 ctl exit || fail "no resident window to exit"
+# shellcheck disable=SC2016 # expanded by eval at each poll, not here
 poll 100 eval '! kill -0 "$varnel" 2>/dev/null' || fail "Varnel did not exit"
 echo "Varnel is running fine under Wine: the main dialog opened on its second start,"
 echo "2 Explorer windows closed by Ctrl+Alt+Shift+E (Firefox and Notepad left open),"

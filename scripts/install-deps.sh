@@ -2,8 +2,8 @@
 # Takes a fresh Debian 12 machine (as root) to a working build-and-test environment:
 # MinGW-w64 for i686 and x86_64, 64-bit Wine, and 32-bit Wine where this machine can execute
 # 32-bit programs; Xvfb, the Japanese and English locales, a Japanese font, GoogleTest sources,
-# CMake, and clang-format and clang-tidy for `make format` and `make lint`. Quick and silent
-# when everything is already there.
+# CMake, and clang-format, clang-tidy and shellcheck for `make format` and `make lint`. Quick
+# and silent when everything is already there.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/machine.sh"
@@ -13,7 +13,7 @@ packages=(
   g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine64 xvfb x11-utils imagemagick
   locales fonts-ipafont-gothic fonts-wine zip unzip python3
-  clang libclang-rt-14-dev clang-format clang-tidy
+  clang libclang-rt-14-dev clang-format clang-tidy shellcheck
 )
 # wine32 comes from the i386 architecture, which is worth adding only where i386 runs.
 with_i386=0

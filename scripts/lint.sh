@@ -21,6 +21,7 @@ done < <(echo | "$compiler" -xc++ -E -v - 2>&1 |
          sed -n '/#include <...> search starts here:/,/End of search list/s/^ //p' | grep '/c++')
 
 # One clang-tidy per file, $jobs at a time; a file's report is printed only when it has findings.
+# shellcheck disable=SC2016 # the inner bash expands $out and $@, once per file
 find framework settings sweep dialogs shell autorun -name '*.cpp' | sort |
   xargs -P "$jobs" -n 1 bash -c \
     'out=$(clang-tidy "$@" 2>&1) || { printf "%s\n" "$out" | grep -v "warnings generated\.$"; exit 1; }' \

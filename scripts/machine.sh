@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced: what this Linux machine can run. Some machines refuse every 32-bit x86 program
 # ("Exec format error"), so 32-bit Wine cannot start there; 64-bit Wine always can.
 # VARNEL_SKIP_WIN32=1 makes any machine act as one of those.

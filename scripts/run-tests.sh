@@ -21,7 +21,8 @@ for arch in x64 win32; do
   (
     cd "$builds/$arch" || exit 1
     . "$here/wine-session.sh"
-    ctest --output-on-failure --timeout 300 ${CTEST_ARGS:-}
+    read -ra ctest_args <<<"${CTEST_ARGS:-}"
+    ctest --output-on-failure --timeout 300 "${ctest_args[@]}"
     rc=$?
     end_wine_session
     exit $rc

@@ -13,7 +13,7 @@ exec 9>"$WINEPREFIX.lock"
 flock 9
 [ -f "$WINEPREFIX/.varnel-ready-4" ] && exit 0
 
-DISPLAY= "$VARNEL_WINE" wineboot -i >/dev/null 2>&1 || true
+DISPLAY='' "$VARNEL_WINE" wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 "$VARNEL_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 "$VARNEL_WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1

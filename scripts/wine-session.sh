@@ -1,8 +1,11 @@
+# shellcheck shell=bash
 # Sourced by the scripts that run programs of a build folder under Wine for a while (tests,
 # benchmark, demo): the build's own prefix and loader, a display ($DISPLAY or a private Xvfb),
 # one persistent wineserver, and end_wine_session to stop what was started. Expects $here (this
 # folder) and the build folder as the current folder.
 
+: "${here:?}"
+# shellcheck source=/dev/null # generated into each build folder by CMake
 . ./wine-env.sh
 "$here/wine-prefix.sh" || exit 1
 

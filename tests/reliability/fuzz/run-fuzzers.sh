@@ -8,6 +8,7 @@ compiler="$(command -v clang++ || command -v clang++-14 || true)"
 [ -n "$compiler" ] || { echo "clang++ not found: fuzzers skipped"; exit 77; }
 mkdir -p "$out"
 
+# shellcheck disable=SC2054 # the commas belong to one -fsanitize list
 flags=(-std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
        -I"$here/shim" -I"$root")
 declare -A sources=(
