@@ -89,17 +89,12 @@ struct DisplayScaling {
     }
 };
 
-template <typename Proc>
-Proc user32Function(const char* name) {
-    return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
-}
-
 // A length that this test sees in a window of Varnel's, in that window's own pixels. Under Wine
 // every program keeps the system DPI of its own start, and this one started at 96: it sees a
 // system-aware window of a program started at another DPI rescaled. On Windows the session
 // has one system DPI, and the factor is 1.
 int inOwnPixels(HWND window, int seen) {
-    static const auto forWindow = user32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    static const auto forWindow = test::user32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
     HDC screen = GetDC(nullptr);
     int viewDpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
@@ -109,9 +104,10 @@ int inOwnPixels(HWND window, int seen) {
 
 // What the window was made with, whatever Varnel's manifest asked for.
 bool perMonitorV1(HWND window) {
-    static const auto contextOf = user32Function<DPI_AWARENESS_CONTEXT(WINAPI*)(HWND)>("GetWindowDpiAwarenessContext");
-    static const auto equal =
-        user32Function<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT)>("AreDpiAwarenessContextsEqual");
+    static const auto contextOf =
+        test::user32Function<DPI_AWARENESS_CONTEXT(WINAPI*)(HWND)>("GetWindowDpiAwarenessContext");
+    static const auto equal = test::user32Function<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT)>(
+        "AreDpiAwarenessContextsEqual");
     return contextOf && equal(contextOf(window), DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
 }
 
