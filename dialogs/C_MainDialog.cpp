@@ -6,6 +6,7 @@
 #include "dialogs/MainLayout.h"
 #include "framework/Dpi.h"
 #include "framework/UiLanguage.h"
+#include "framework/WorkArea.h"
 #include "resources/resource.h"
 #include "settings/TargetFile.h"
 #include "shell/C_Application.h"
@@ -30,6 +31,9 @@ const IconUse ICON_USES[] = {
     {IDI_VARNEL, SM_CXSMICON}, {IDI_VARNEL, SM_CXICON},   {IDI_PIN_OFF, SM_CXSMICON},
     {IDI_PIN_ON, SM_CXSMICON}, {IDI_EXPAND, SM_CXSMICON}, {IDI_COLLAPSE, SM_CXSMICON},
 };
+
+// The settings' LEFT and TOP until the dialog has been closed once.
+const int NO_SAVED_POSITION = -1;
 
 const int LABEL_SIZE = 32;
 const int TITLE_SIZE = 200;
@@ -127,8 +131,8 @@ void C_MainDialog::initMainDialog(HWND dialog) {
     sendDlgItemMessage(IDC_HELP_LINK, HLM_FIXEDRIGHT, 0, 0);
     sendDlgItemMessage(IDC_HELP_LINK, HLM_NOTIFY, reinterpret_cast<WPARAM>(dialog), IDC_HELP_LINK);
 
-    placeAtSavedPosition(dialog);
     setExpanded(dialog, s.fullSize);
+    placeAtSavedPosition(dialog);
 
     const TargetSelection& t = s.selection;
     if (t.targetExplorer) setCheck(IDC_EXPLORER, 1);
@@ -194,13 +198,22 @@ void C_MainDialog::layOutForDpi(HWND dialog) {
     setExpanded(dialog, application->sweep.dialogExpanded);
 }
 
+// Where it was left, on whichever monitor; centred on the primary one when there is no saved
+// place or when it lies on no monitor's work area any more.
 void C_MainDialog::placeAtSavedPosition(HWND dialog) {
     const Settings& s = application->settings;
-    RECT desktop;
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    if (s.dialogLeft >= 0 && s.dialogTop >= 0 && s.dialogLeft < desktop.right &&
-        s.dialogTop < desktop.bottom)
-        MoveWindow(dialog, s.dialogLeft, s.dialogTop, 10, 10, FALSE);
+    const POINT saved = {s.dialogLeft, s.dialogTop};
+    bool none = saved.x == NO_SAVED_POSITION && saved.y == NO_SAVED_POSITION;
+    if (none || !onSomeWorkArea(saved)) {
+        centerIn(primaryWorkArea());
+        return;
+    }
+    moveTo(saved.x, saved.y);
+    // A dialog that came onto a monitor of another scaling took the size and place that the
+    // system suggested for it; on that monitor now, it goes back to the saved corner.
+    RECT placed;
+    GetWindowRect(dialog, &placed);
+    if (placed.left != saved.x || placed.top != saved.y) moveTo(saved.x, saved.y);
 }
 
 void C_MainDialog::showTargetControls(int show) {

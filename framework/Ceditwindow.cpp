@@ -104,14 +104,17 @@ int Ceditwindow::clientHeight() const {
     return client.bottom - client.top;
 }
 
-// The desktop window's rectangle starts at (0, 0), so the vertical centre is half its height.
 BOOL Ceditwindow::centerOnDesktop() {
-    RECT own;
     RECT desk;
-    GetWindowRect(hwnd, &own);
     GetWindowRect(GetDesktopWindow(), &desk);
-    int x = (desk.left + desk.right) / 2 - (own.right - own.left) / 2;
-    int y = (desk.bottom - desk.top) / 2 - (own.bottom - own.top) / 2;
+    return centerIn(desk);
+}
+
+BOOL Ceditwindow::centerIn(const RECT& area) {
+    RECT own;
+    GetWindowRect(hwnd, &own);
+    int x = (area.left + area.right) / 2 - (own.right - own.left) / 2;
+    int y = (area.top + area.bottom) / 2 - (own.bottom - own.top) / 2;
     return moveTo(x, y);
 }
 

@@ -40,6 +40,7 @@ public:
     int clientWidth() const;
     int clientHeight() const;
     BOOL centerOnDesktop();
+    BOOL centerIn(const RECT& area);
 
     int appendText(int id, const char* text);
     int deleteLine(int id, int line);

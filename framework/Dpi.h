@@ -8,10 +8,25 @@
 // The DPI that the program's pixel figures are drawn for (100%).
 const UINT DESIGN_DPI = 96;
 
-// The DPI of the monitor that the window is on.
+// How the system scales a program's windows. Only with per-monitor v2 does the dialog manager
+// make fonts and frames for each monitor's DPI; v1 leaves them at the system's DPI.
+enum DpiAwareness { DPI_UNAWARE, DPI_SYSTEM_AWARE, DPI_PER_MONITOR_V1, DPI_PER_MONITOR_V2 };
+
+// What the window was made with, whatever the manifest asked for: older Windows and the
+// user's compatibility settings can give less.
+DpiAwareness dpiAwarenessOf(HWND window);
+// Start-up, before the first window. Where the thread got per-monitor v1, its windows take v2
+// where this Windows has it, or else system awareness, which the system scales whole.
+void settleDpiAwareness();
+
+// The DPI that the window is laid out at: its monitor's with per-monitor v2, the system's
+// otherwise (96 for an unaware program).
 UINT dpiOfWindow(HWND window);
-// The DPI that the whole desktop (and the notification area) is drawn at.
+// The DPI that the whole desktop is drawn at for this program, fixed while it runs.
 UINT systemDpi();
+// The DPI that the taskbar's notification area draws at now. Unlike the system's DPI of a
+// running program, it follows a change of the scaling.
+UINT notificationAreaDpi();
 // A length in 96-DPI pixels, at that DPI.
 int scaleToDpi(int pixels, UINT dpi);
 int systemMetricForDpi(int index, UINT dpi);

@@ -2,6 +2,7 @@
 
 #include "dialogs/C_ABOUTDLG.h"
 #include "dialogs/C_SETTINGDLG.h"
+#include "framework/Dpi.h"
 #include "resources/resource.h"
 #include "settings/SettingsFile.h"
 #include "settings/TargetFile.h"
@@ -22,11 +23,12 @@ const DWORD FIND_INSTANCE_STEP = 50;
 
 C_Application::C_Application()
     : instanceHandle(nullptr), mainDialogOpen(0), hotkeysRegistered(0), heldHotkeys(0),
-      sweep(settings, mainDialog) {
+      trayIconDpi(0), sweep(settings, mainDialog) {
     setInitialSettings(settings);
 }
 
 int C_Application::run(HINSTANCE instance) {
+    settleDpiAwareness();
     instanceHandle = instance;
     mainDialog.setApplication(*this);
     hyperlinkClass.registerClass(instance, LINK_CLASS);

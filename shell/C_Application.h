@@ -36,6 +36,8 @@ public:
     int onTaskbarCreated();
     int addTrayIcon();
     void removeTrayIcon();
+    // The display scaling may have changed: the icon follows the notification area's size.
+    void followTrayScaling();
 
     int showWelcomeDialog(HWND owner);
     int showSettingsDialog(HWND owner);
@@ -45,6 +47,8 @@ public:
     int hotkeysRegistered;
     // Bit n set: hotkey id n was really registered (the menu shows only those).
     unsigned heldHotkeys;
+    // The DPI that the shown tray icon was loaded for; 0 while none is shown.
+    UINT trayIconDpi;
     // Members are built in this order: sweep keeps references to settings and mainDialog, so
     // those two come before it.
     Settings settings;
@@ -57,4 +61,5 @@ private:
     int becomeResident();
     HWND findRunningInstance() const;
     void showTrayMenu();
+    int showTrayIcon(DWORD command);
 };

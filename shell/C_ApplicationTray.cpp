@@ -22,27 +22,42 @@ NOTIFYICONDATAA iconRecord(HWND window) {
 
 }  // namespace
 
-// The notification area draws at the system's DPI and keeps a copy of the icon.
-int C_Application::addTrayIcon() {
-    HICON icon = loadIconForDpi(instanceHandle, IDI_VARNEL, SM_CXSMICON, systemDpi());
+// The notification area keeps a copy of the icon, made at the size that it draws at now.
+int C_Application::showTrayIcon(DWORD command) {
+    UINT dpi = notificationAreaDpi();
+    HICON icon = loadIconForDpi(instanceHandle, IDI_VARNEL, SM_CXSMICON, dpi);
     if (!icon) return 0;
     NOTIFYICONDATAA data = iconRecord(residentWindow.getHwnd());
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAY_NOTIFY;
     data.hIcon = icon;
     lstrcpynA(data.szTip, TRAY_TIP, sizeof data.szTip);
-    Shell_NotifyIconA(NIM_ADD, &data);
+    BOOL shown = Shell_NotifyIconA(command, &data);
     DestroyIcon(icon);
+    if (shown) trayIconDpi = dpi;
+    return 1;
+}
+
+int C_Application::addTrayIcon() {
+    trayIconDpi = 0;
+    if (!showTrayIcon(NIM_ADD)) return 0;
+    // A taskbar that announces itself while it still holds the icon takes it at today's size.
+    if (!trayIconDpi) showTrayIcon(NIM_MODIFY);
     return 1;
 }
 
 void C_Application::removeTrayIcon() {
     NOTIFYICONDATAA data = iconRecord(residentWindow.getHwnd());
     Shell_NotifyIconA(NIM_DELETE, &data);
+    trayIconDpi = 0;
 }
 
 // Explorer restarted: its new taskbar knows no icons until they are added again.
 int C_Application::onTaskbarCreated() { return addTrayIcon(); }
+
+void C_Application::followTrayScaling() {
+    if (trayIconDpi && notificationAreaDpi() != trayIconDpi) showTrayIcon(NIM_MODIFY);
+}
 
 int C_Application::onTrayNotify(UINT mouseMessage) {
     if (mouseMessage == WM_LBUTTONDOWN) openMainDialog();

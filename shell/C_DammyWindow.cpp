@@ -33,6 +33,13 @@ LRESULT C_DammyWindow::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_QUERYENDSESSION:
         return TRUE;
+    case WM_DPICHANGED:
+    case WM_SETTINGCHANGE:
+    case WM_DISPLAYCHANGE:
+        // A change of scaling comes as one of these, depending on the Windows and on whether
+        // the taskbar's monitor is the one that changed.
+        application->followTrayScaling();
+        break;
     case WM_ENDSESSION:
         // Log-off or shutdown ends the process without WM_DESTROY: keep what changed since
         // the last save.

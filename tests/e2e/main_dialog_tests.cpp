@@ -89,12 +89,34 @@ struct DisplayScaling {
     }
 };
 
+// A length that this test sees in a window of Varnel's, in that window's own pixels. Under Wine
+// every program keeps the system DPI of its own start, and this one started at 96: it sees a
+// system-aware window of a program started at another DPI rescaled. On Windows the session
+// has one system DPI, and the factor is 1.
+int inOwnPixels(HWND window, int seen) {
+    static const auto forWindow = test::user32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    HDC screen = GetDC(nullptr);
+    int viewDpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    UINT windowDpi = forWindow ? forWindow(window) : 0;
+    return windowDpi ? MulDiv(seen, static_cast<int>(windowDpi), viewDpi) : seen;
+}
+
+// What the window was made with, whatever Varnel's manifest asked for.
+bool perMonitorV1(HWND window) {
+    static const auto contextOf =
+        test::user32Function<DPI_AWARENESS_CONTEXT(WINAPI*)(HWND)>("GetWindowDpiAwarenessContext");
+    static const auto equal = test::user32Function<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT)>(
+        "AreDpiAwarenessContextsEqual");
+    return contextOf && equal(contextOf(window), DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+}
+
 // The designed client size, scaled; every visible control in the client area; the rows of
 // kinds, with their counts, in the group box.
 void expectWholeLayout(HWND dialog, int dpi, SIZE designed) {
     SIZE size = e2e::clientSize(dialog);
-    EXPECT_EQ(MulDiv(designed.cx, dpi, 96), size.cx) << dpi;
-    EXPECT_EQ(MulDiv(designed.cy, dpi, 96), size.cy) << dpi;
+    EXPECT_NEAR(MulDiv(designed.cx, dpi, 96), inOwnPixels(dialog, size.cx), 1) << dpi;
+    EXPECT_NEAR(MulDiv(designed.cy, dpi, 96), inOwnPixels(dialog, size.cy), 1) << dpi;
     RECT client = {0, 0, size.cx, size.cy};
     RECT group = placeIn(dialog, GetDlgItem(dialog, 1021));
     for (HWND item = GetWindow(dialog, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
@@ -122,9 +144,11 @@ TEST(MainDialog, WholeAndScaledAtEveryDisplayScaling) {
         ASSERT_TRUE(varnel.start());
         HWND dialog = varnel.openMainDialog();
         ASSERT_NE(nullptr, dialog);
+        // Per-monitor v1 would leave fonts and frames at the system's DPI on another monitor.
+        EXPECT_FALSE(perMonitorV1(dialog)) << dpi;
         RECT placed;
         GetWindowRect(dialog, &placed);
-        EXPECT_EQ(100, placed.left) << dpi;
+        EXPECT_NEAR(100, inOwnPixels(dialog, placed.left), 1) << dpi;
         expectWholeLayout(dialog, dpi, {312, 105});
         dialogCommand(dialog, EXPAND);
         EXPECT_TRUE(test::waitUntil([&] { return IsWindowVisible(GetDlgItem(dialog, COLLAPSE)) != 0; }));
@@ -221,29 +245,34 @@ TEST(MainDialog, PinStateSurvivesCancel) {
     EXPECT_FALSE(e2e::isChecked(dialog, PIN));
 }
 
+// Kept wherever it lies on a monitor's work area, up to its last pixel; centred on the primary
+// monitor's work area otherwise. (Wine shows one monitor: a second one cannot be tried here.)
 TEST(MainDialog, SavedPositionHonouredOrIgnored) {
-    RECT desktop;
-    GetWindowRect(GetDesktopWindow(), &desktop);
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     struct Case {
-        const char* left;
-        const char* top;
+        LONG left;
+        LONG top;
         bool honoured;
-    } cases[] = {{"100", "80", true}, {"-5", "80", false}, {"100", "-1", false}, {"99999", "80", false}};
+    } cases[] = {{100, 80, true},         {work.right - 1, work.bottom - 1, true},
+                 {-5, 80, false},         {100, -1, false},
+                 {work.right, 80, false}, {100, work.bottom, false},
+                 {-1, -1, false}};
     for (const Case& c : cases) {
         VarnelRun varnel;
-        varnel.writeSettings(std::string("[RECT]\r\nLEFT=") + c.left + "\r\nTOP=" + c.top +
+        varnel.writeSettings("[RECT]\r\nLEFT=" + std::to_string(c.left) + "\r\nTOP=" + std::to_string(c.top) +
                              "\r\n[SETTINGS]\r\nRUNNEXT=false\r\n");
         ASSERT_TRUE(varnel.start());
         HWND dialog = varnel.openMainDialog();
         ASSERT_NE(nullptr, dialog);
         RECT r;
         GetWindowRect(dialog, &r);
-        int centredLeft = (desktop.right - (r.right - r.left)) / 2;
         if (c.honoured) {
-            EXPECT_EQ(100, r.left);
-            EXPECT_EQ(80, r.top);
+            EXPECT_EQ(c.left, r.left);
+            EXPECT_EQ(c.top, r.top);
         } else {
-            EXPECT_NEAR(centredLeft, r.left, 2) << c.left << "," << c.top;
+            EXPECT_NEAR((work.left + work.right - (r.right - r.left)) / 2, r.left, 2) << c.left << "," << c.top;
+            EXPECT_NEAR((work.top + work.bottom - (r.bottom - r.top)) / 2, r.top, 2) << c.left << "," << c.top;
         }
         e2e::click(dialog, CANCEL);
         ASSERT_TRUE(closes(varnel, dialog));

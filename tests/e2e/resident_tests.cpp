@@ -64,6 +64,14 @@ TEST(Resident, TrayIconReturnsWhenTheTaskbarIsRecreated) {
     ASSERT_FALSE(e2e::trayIconShown(varnel.resident()));
     PostMessageA(varnel.resident(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_TRUE(test::waitUntil([&] { return e2e::trayIconShown(varnel.resident()); }));
+
+    // A taskbar that announces itself while it holds the icon, and changes of the settings and
+    // the display, through which a change of scaling comes: the icon stays, and still works.
+    PostMessageA(varnel.resident(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    PostMessageA(varnel.resident(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    PostMessageA(varnel.resident(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
+    EXPECT_NE(nullptr, varnel.openMainDialog());
+    EXPECT_TRUE(e2e::trayIconShown(varnel.resident()));
 }
 
 TEST(Resident, HotkeyClosesExactlyItsKind) {

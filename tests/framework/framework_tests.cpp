@@ -6,6 +6,7 @@
 #include "framework/CMDialog.h"
 #include "framework/CMLDialog.h"
 #include "framework/Cwindow.h"
+#include "framework/Dpi.h"
 #include "tests/framework/test_dialogs.h"
 #include "tests/support/TestSupport.h"
 
@@ -433,6 +434,56 @@ TEST_F(FrameworkControls, AppendLimitedTrimsOldLinesFirst) {
     SendMessageA(log, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(static_cast<DWORD>(logText().size()), start);
     EXPECT_EQ(start, end);
+}
+
+// Display scaling.
+
+typedef DPI_AWARENESS_CONTEXT(WINAPI* SetContextProc)(DPI_AWARENESS_CONTEXT);
+const SetContextProc setThreadContext = test::user32Function<SetContextProc>("SetThreadDpiAwarenessContext");
+
+// The awareness that a window made after settling gets, starting from the thread's.
+DpiAwareness settledFrom(DPI_AWARENESS_CONTEXT start) {
+    setThreadContext(start);
+    settleDpiAwareness();
+    RecordingWindow window;
+    window.registerClass(instance(), freshClassName().c_str(), nullptr, nullptr, 0);
+    window.create(instance(), nullptr, "dpi", WS_POPUP, 0);
+    DpiAwareness got = dpiAwarenessOf(window.getHwnd());
+    window.destroyWindow();
+    takeQuit();
+    return got;
+}
+
+// Per-monitor v1 gives way to v2 where the system has it, else to system awareness; anything
+// less than v1 is the user's choice and stays.
+TEST(FrameworkDpi, SettlingLeavesNoPerMonitorV1) {
+    if (!setThreadContext) GTEST_SKIP() << "no awareness contexts before Windows 10 1607";
+    DPI_AWARENESS_CONTEXT before = setThreadContext(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
+    DpiAwareness fromV1 = settledFrom(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+    EXPECT_TRUE(fromV1 == DPI_PER_MONITOR_V2 || fromV1 == DPI_SYSTEM_AWARE) << fromV1;
+    EXPECT_EQ(DPI_SYSTEM_AWARE, settledFrom(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE));
+    EXPECT_EQ(DPI_UNAWARE, settledFrom(DPI_AWARENESS_CONTEXT_UNAWARE));
+    setThreadContext(before);
+}
+
+int iconWidth(HICON icon) {
+    ICONINFO info = {};
+    if (!GetIconInfo(icon, &info)) return 0;
+    BITMAP bits = {};
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bits, &bits);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bits.bmWidth;
+}
+
+TEST(FrameworkDpi, SmallIconAtTheSizeOfEachScaling) {
+    for (UINT dpi : {96u, 120u, 144u, 192u}) {
+        HICON icon = loadIconForDpi(instance(), IDI_TEST, SM_CXSMICON, dpi);
+        EXPECT_EQ(MulDiv(16, static_cast<int>(dpi), 96), iconWidth(icon)) << dpi;
+        DestroyIcon(icon);
+    }
+    // One monitor, which holds the taskbar.
+    EXPECT_EQ(systemDpi(), notificationAreaDpi());
 }
 
 }  // namespace

@@ -8,3 +8,4 @@
 #define IDM_BAR 300
 #define IDD_LINK 400
 #define IDC_LINK 1027
+#define IDI_TEST 500

@@ -120,4 +120,11 @@ void keyUp(WORD key);
 // (Wine may re-sync its key state with the display's at a focus change and drop a single press.)
 bool holdKeyUntil(WORD key, const std::function<bool()>& cond, DWORD timeoutMs = 3000);
 
+// A function of user32 that this Windows may lack (null then), such as the per-DPI ones.
+template <typename Proc>
+Proc user32Function(const char* name) {
+    FARPROC proc = GetProcAddress(GetModuleHandleA("user32.dll"), name);
+    return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(proc));
+}
+
 }  // namespace test
