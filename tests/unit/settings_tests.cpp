@@ -6,6 +6,7 @@
 
 #include <thread>
 
+#include "settings/IniText.h"
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
@@ -13,6 +14,8 @@
 #include "tests/support/TestSupport.h"
 
 namespace {
+
+std::string ansiOf(const std::wstring& text) { return test::encodedText(text, INI_ANSI); }
 
 std::string besideProgram(const char* name) { return test::binFolder() + name; }
 
@@ -225,6 +228,92 @@ TEST_F(SettingsFiles, TargetIniSectionsAndCuts) {
     EXPECT_STREQ("-", t.name);
     EXPECT_STREQ("Notepad", t.className);
     EXPECT_EQ(7, t.enabled);
+
+    // 100 double-byte characters: 63 of them fit in 127 bytes, and the UTF-16 copy ends there too.
+    std::wstring longJapanese(100, L'\u3042');
+    test::writeFile(besideProgram("target.ini"),
+                    test::encodedText(L"[TARGET02]\r\nNAME=" + longJapanese + L"\r\nTEXT=!下書き\r\n", INI_UTF8));
+    loadOtherTarget(2, t);
+    EXPECT_EQ(ansiOf(longJapanese.substr(0, 63)), t.name);
+    EXPECT_EQ(longJapanese.substr(0, 63), t.wideName);
+    EXPECT_EQ(ansiOf(L"!下書き"), t.text);
+    EXPECT_STREQ(L"!下書き", t.wideText);
+    EXPECT_STREQ(L"-", t.wideClassName);
+}
+
+std::wstring iniValue(const std::string& bytes, const wchar_t* section, const wchar_t* key, int size = 256) {
+    static IniFile file;
+    setIniBytes(file, bytes.data(), static_cast<DWORD>(bytes.size()));
+    wchar_t value[512];
+    readIniValue(file, section, key, L"<missing>", value, size);
+    return value;
+}
+
+TEST(IniText, EncodingsAreToldByTheBytes) {
+    const IniEncoding all[] = {INI_UTF16LE, INI_UTF8_BOM, INI_UTF8, INI_ANSI};
+    const std::wstring text = L"[TARGET00]\r\nNAME=メモ帳\r\nTEXT=!下書き\r\n";
+    for (IniEncoding encoding : all) {
+        std::string bytes = test::encodedText(text, encoding);
+        EXPECT_EQ(encoding, detectIniEncoding(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                              static_cast<DWORD>(bytes.size())));
+        // The section on the first line is found behind a BOM too.
+        EXPECT_EQ(L"メモ帳", iniValue(bytes, L"TARGET00", L"NAME")) << encoding;
+        EXPECT_EQ(L"!下書き", iniValue(bytes, L"TARGET00", L"TEXT")) << encoding;
+    }
+    // Plain ASCII, and bytes that are no UTF-8 (overlong, surrogate, cut short), are ANSI.
+    for (const char* ansi : {"NAME=Notepad", "A=\xC0\xAF", "A=\xED\xA0\x80", "A=\xE3\x83", "A=\x83\x81\x83\x82"})
+        EXPECT_EQ(INI_ANSI,
+                  detectIniEncoding(reinterpret_cast<const unsigned char*>(ansi), static_cast<DWORD>(strlen(ansi))))
+            << ansi;
+}
+
+TEST(IniText, ValuesReadAsTheProfileFunctionsGiveThem) {
+    std::string file =
+        "KEY=before any section\n"
+        "[ Other ]\r\nKEY=other\r\n"
+        "[target00]\n; KEY=comment\n  key  =  \"quoted value\"  \nKEY=second\nEMPTY=\nSINGLE='x'\nODD=\"x\n"
+        "[TARGET00]\nLATE=later section\nLAST=no line break";
+    EXPECT_EQ(L"quoted value", iniValue(file, L"TARGET00", L"KEY"));
+    EXPECT_EQ(L"", iniValue(file, L"TARGET00", L"EMPTY"));
+    EXPECT_EQ(L"x", iniValue(file, L"TARGET00", L"SINGLE"));
+    EXPECT_EQ(L"\"x", iniValue(file, L"TARGET00", L"ODD"));
+    EXPECT_EQ(L"later section", iniValue(file, L"TARGET00", L"LATE"));
+    EXPECT_EQ(L"no line break", iniValue(file, L"TARGET00", L"LAST"));
+    EXPECT_EQ(L"other", iniValue(file, L"OTHER", L"KEY"));
+    EXPECT_EQ(L"<missing>", iniValue(file, L"TARGET00", L"MISSING"));
+    EXPECT_EQ(L"<missing>", iniValue(file, L"TARGET0", L"KEY"));
+}
+
+TEST(IniText, CutsKeepWholeCharacters) {
+    // U+20BB7 is a surrogate pair: a cut that would split it ends before it.
+    std::string pair = test::encodedText(L"[S]\nK=ab\U00020BB7c\n", INI_UTF8);
+    EXPECT_EQ(L"ab", iniValue(pair, L"S", L"K", 4));
+    EXPECT_EQ(L"ab\U00020BB7", iniValue(pair, L"S", L"K", 5));
+
+    char field[4];
+    EXPECT_EQ(1, cutToAnsi(L"メモ帳", field, sizeof field, 100)) << "two bytes each in code page 932";
+    EXPECT_EQ(ansiOf(L"メ"), field);
+    char wider[16];
+    EXPECT_EQ(2, cutToAnsi(L"メモ帳", wider, sizeof wider, 2));
+    EXPECT_EQ(ansiOf(L"メモ"), wider);
+    EXPECT_EQ(0, cutToAnsi(L"メ", field, 2, 100));
+    EXPECT_STREQ("", field);
+    // A character the code page lacks is "?", not a look-alike that could make another rule.
+    char spec[16];
+    cutToAnsi(L"caf\u00E9 \u0161", spec, sizeof spec, 100);
+    EXPECT_STREQ("caf? ?", spec);
+}
+
+// A file longer than the buffer is read up to its last whole line, still as UTF-8.
+TEST_F(SettingsFiles, ALongFileKeepsItsEncodingAndWholeLines) {
+    std::string bytes = test::encodedText(L"[TARGET00]\r\nNAME=メモ帳\r\n", INI_UTF8);
+    while (bytes.size() < INI_FILE_MAX_BYTES - 4) bytes += "; padding\r\n";
+    bytes += test::encodedText(L";ああ\r\nTEXT=x\r\n", INI_UTF8);
+    test::writeFile(besideProgram("target.ini"), bytes);
+    OtherTarget t;
+    loadOtherTarget(0, t);
+    EXPECT_STREQ(L"メモ帳", t.wideName);
+    EXPECT_STREQ("-", t.text);
 }
 
 TEST(ValueForms, IntegersSaturateAndStopAtJunk) {
