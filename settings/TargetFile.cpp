@@ -1,7 +1,6 @@
 #include "settings/TargetFile.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cwchar>
 
@@ -11,9 +10,11 @@
 
 namespace {
 
+const char TARGET_FILE_NAME[] = "target.ini";
+
 // target.ini beside the program; empty when its path does not fit.
 void targetFilePath(char (&path)[TARGET_FILE_PATH_SIZE]) {
-    C_PathUtil().makeModuleFilePath(path, sizeof path, "target.ini");
+    C_PathUtil().makeModuleFilePath(path, sizeof path, TARGET_FILE_NAME);
 }
 
 template <int WIDTH>
@@ -52,14 +53,4 @@ int loadOtherTarget(int index, OtherTarget& record) {
     return 1;
 }
 
-int editTargetFile() {
-    char path[TARGET_FILE_PATH_SIZE] = {};
-    targetFilePath(path);
-    // No path, no file to open: an empty folder would have the shell look in the current one.
-    if (!path[0]) return 0;
-    char folder[TARGET_FILE_PATH_SIZE];
-    lstrcpynA(folder, path, sizeof folder);
-    C_PathUtil::truncateAfterLast(folder, '\\');
-    ShellExecuteA(nullptr, "open", path, nullptr, folder, SW_SHOWNORMAL);
-    return 1;
-}
+int editTargetFile() { return openBesideProgram(TARGET_FILE_NAME); }
