@@ -25,6 +25,18 @@ std::string profile(const std::string& path, const char* section, const char* ke
     return value;
 }
 
+// Files in the settings folder other than default.ini: what saves left behind.
+int strayFiles() {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((test::appDataFolder() + "\\Lumo\\Varnel\\*").c_str(), &data);
+    int stray = 0;
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do stray += strcmp(data.cFileName, ".") && strcmp(data.cFileName, "..") && strcmp(data.cFileName, "default.ini");
+    while (FindNextFileA(find, &data));
+    FindClose(find);
+    return stray;
+}
+
 // Each test starts as on a first run: no application-data file, no files beside the program.
 class SettingsFiles : public ::testing::Test {
 protected:
@@ -135,7 +147,7 @@ TEST_F(SettingsFiles, SaveWritesEveryKeyAndTurnsTheWelcomeOff) {
     EXPECT_EQ("true", profile(file, "SETTINGS", "NOBACK"));
     EXPECT_EQ("50", profile(file, "SETTINGS", "WAITTIME"));
     EXPECT_EQ("false", profile(file, "SETTINGS", "RUNNEXT"));
-    EXPECT_FALSE(test::fileExistsPlain(file + ".tmp"));
+    EXPECT_EQ(0, strayFiles());
 
     int welcome = 1;
     Settings back = loaded(&welcome);
@@ -161,7 +173,7 @@ TEST_F(SettingsFiles, SaveKeepsWhatItDoesNotKnow) {
     EXPECT_EQ("blue", profile(file, "MINE", "COLOUR"));
     EXPECT_EQ("mine", profile(file, "SETTINGS", "MYKEY"));
     EXPECT_EQ("77", profile(file, "SETTINGS", "WAITTIME"));
-    EXPECT_FALSE(test::fileExistsPlain(file + ".tmp"));
+    EXPECT_EQ(0, strayFiles());
 }
 
 TEST_F(SettingsFiles, AFolderNamedDefaultIniMeansNothingIsStored) {
@@ -174,7 +186,7 @@ TEST_F(SettingsFiles, AFolderNamedDefaultIniMeansNothingIsStored) {
     EXPECT_EQ(33, s.waitTime);
     saveSettings(s);
     EXPECT_TRUE(fileExists(file.c_str(), 1));
-    EXPECT_FALSE(test::fileExistsPlain(file + ".tmp"));
+    EXPECT_EQ(0, strayFiles());
     EXPECT_EQ("[SETTINGS]\r\nWAITTIME=33\r\n", test::readFile(besideProgram("vrnl.ini")));
 }
 
@@ -195,7 +207,80 @@ TEST_F(SettingsFiles, SaveWaitsForAReaderToLetGo) {
     saveSettings(s);
     letGo.join();
     EXPECT_EQ("123", profile(file, "SETTINGS", "WAITTIME"));
-    EXPECT_FALSE(test::fileExistsPlain(file + ".tmp"));
+    EXPECT_EQ(0, strayFiles());
+}
+
+// A file that cannot be read (held without sharing, a network error) is kept as it is: the
+// save is skipped, not made from nothing, and the next save goes ahead.
+TEST_F(SettingsFiles, SaveKeepsAFileItCannotRead) {
+    Settings s;
+    setInitialSettings(s);
+    saveSettings(s);
+    std::string file = test::appDataSettingsFile();
+    std::string before = "[MINE]\r\nCOLOUR=blue\r\n" + test::readFile(file);
+    ASSERT_TRUE(test::writeFile(file, before));
+    HANDLE holder = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    std::thread letGo([holder] {
+        Sleep(200);  // the other program's hold, not a wait for a result
+        CloseHandle(holder);
+    });
+    s.waitTime = 99;
+    saveSettings(s);
+    letGo.join();
+    EXPECT_EQ(before, test::readFile(file));
+    EXPECT_EQ(0, strayFiles());
+    saveSettings(s);
+    EXPECT_EQ("99", profile(file, "SETTINGS", "WAITTIME"));
+    EXPECT_EQ("blue", profile(file, "MINE", "COLOUR"));
+}
+
+// Windows refuses to replace a read-only file (Wine does not): Varnel leaves it alone itself,
+// and its welcome flag, which no save can clear, does not bring the welcome back.
+TEST_F(SettingsFiles, AReadOnlyFileIsLeftAsItIs) {
+    Settings s;
+    setInitialSettings(s);
+    saveSettings(s);
+    std::string file = test::appDataSettingsFile();
+    const std::string text = "[SETTINGS]\r\nWAITTIME=7\r\nRUNNEXT=true\r\n";
+    ASSERT_TRUE(test::writeFile(file, text));
+    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    int welcome = 1;
+    s = loaded(&welcome);
+    EXPECT_EQ(7, s.waitTime);
+    EXPECT_EQ(0, welcome);
+    s.waitTime = 8;
+    saveSettings(s);
+    EXPECT_EQ(text, test::readFile(file));
+    EXPECT_NE(0u, GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(0, strayFiles());
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// As an editor may save it: UTF-8 with a BOM or UTF-16LE, a section on the first line. Read the
+// same on every Windows, and saved in the same encoding with the user's lines unchanged.
+TEST_F(SettingsFiles, AFileKeepsItsEncoding) {
+    const std::string note = "; \xE3\x83\xA1\xE3\x83\xA2\r\n";  // a UTF-8 comment
+    std::string utf8 = "\xEF\xBB\xBF[TARGET]\r\nEX=false\r\n" + note;
+    std::wstring wide = L"\xFEFF[TARGET]\r\nEX=false\r\n; \x30E1\x30E2\r\n[OPTIONS]\r\nKEEP1ST = \"true\"\r\n";
+    std::string utf16(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+    CreateDirectoryA((test::appDataFolder() + "\\Lumo").c_str(), nullptr);
+    CreateDirectoryA((test::appDataFolder() + "\\Lumo\\Varnel").c_str(), nullptr);
+    for (const std::string& text : {utf8, utf16}) {
+        SCOPED_TRACE(text.size());
+        ASSERT_TRUE(test::writeFile(test::appDataSettingsFile(), text));
+        Settings s = loaded();
+        EXPECT_EQ(0, s.selection.targetExplorer);
+        EXPECT_EQ(text == utf16, s.keepTopmost);
+        s.waitTime = 66;
+        saveSettings(s);
+        std::string saved = test::readFile(test::appDataSettingsFile());
+        ASSERT_EQ(0u, saved.find(text.substr(0, text == utf16 ? 2 : 3)));
+        if (text == utf8) EXPECT_NE(std::string::npos, saved.find(note)) << saved;
+        if (text == utf16) EXPECT_NE(std::string::npos, saved.find(std::string("\xE1\x30\xE2\x30", 4)));
+        EXPECT_EQ(66, loaded().waitTime);
+        EXPECT_EQ(0, loaded().selection.targetExplorer);
+    }
 }
 
 TEST_F(SettingsFiles, TargetIniSectionsAndCuts) {
@@ -411,11 +496,12 @@ TEST(PathUtil, AProgramPathThatDoesNotFitIsRefusedNotCut) {
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     ASSERT_EQ(240u, (folder + "pathprobe.exe").size());
     std::vector<std::string> lines = probe(folder, "edit");
-    ASSERT_EQ(4u, lines.size());
+    ASSERT_EQ(5u, lines.size());
     EXPECT_EQ(folder, lines[0]);
     EXPECT_EQ("", lines[1]);
     EXPECT_EQ(folder + "vrnl.ini", lines[2]);
     EXPECT_EQ("0", lines[3]);  // the edit button opens nothing either
+    EXPECT_EQ("0", lines[4]);  // nor does the registrar button start a Quillon.exe from elsewhere
 }
 
 }  // namespace
