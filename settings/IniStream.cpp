@@ -28,6 +28,14 @@ IniStream::IniStream(IniEntry* entries, int count, int unitBytes, IniSink* sink)
 
 void IniStream::feed(const unsigned char* bytes, DWORD size) {
     for (DWORD i = 0; i < size; ++i) {
+        // Most of a large file is the rest of lines that are not ours: passed on in runs.
+        if (unitBytes == 1 && phase == REST) {
+            DWORD end = i;
+            while (end < size && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+            emitRun(bytes + i, end - i);
+            i = end;
+            if (i == size) break;
+        }
         pending[pendingSize++] = bytes[i];
         if (static_cast<int>(pendingSize) < unitBytes) continue;
         pendingSize = 0;
@@ -181,6 +189,18 @@ void IniStream::emit(const unsigned char* bytes) {
     if (outSize + 2 > sizeof out) flush();
     memcpy(out + outSize, bytes, static_cast<size_t>(unitBytes));
     outSize += static_cast<DWORD>(unitBytes);
+}
+
+void IniStream::emitRun(const unsigned char* bytes, DWORD size) {
+    if (!sink) return;
+    while (size > 0) {
+        if (outSize == sizeof out) flush();
+        DWORD part = size < sizeof out - outSize ? size : sizeof out - outSize;
+        memcpy(out + outSize, bytes, part);
+        outSize += part;
+        bytes += part;
+        size -= part;
+    }
 }
 
 void IniStream::flush() {

@@ -50,6 +50,7 @@ private:
     void putText(const char* text);
     void putLine(const IniEntry& entry);
     void emit(const unsigned char* bytes);
+    void emitRun(const unsigned char* bytes, DWORD size);
     void flush();
     int entryOf(int section) const;
 
