@@ -46,13 +46,13 @@ private:
     void unit(unsigned value, const unsigned char* bytes);
     void endLine();
     void startValue(int entry);
-    void insertMissing(int section);
-    void putText(const char* text);
+    void insertMissing(int first);
+    void putText(const char* chars);
     void putLine(const IniEntry& entry);
     void emit(const unsigned char* bytes);
     void emitRun(const unsigned char* bytes, DWORD size);
     void flush();
-    int entryOf(int section) const;
+    int entryOf(int inSection) const;
 
     IniEntry* entries;
     int count;
