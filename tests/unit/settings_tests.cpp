@@ -283,6 +283,31 @@ TEST_F(SettingsFiles, AFileKeepsItsEncoding) {
     }
 }
 
+// An application-data folder so long that default.ini just fits the system's 259 characters:
+// the temporary file of a save must fit as well.
+TEST_F(SettingsFiles, SaveFitsWhereTheFileFits) {
+    const char* KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    test::TempDir dir;
+    std::string folder = dir.path() + std::string(259 - dir.path().size() - 24, 'l');
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, KEY, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key));
+    char old[MAX_PATH] = {};
+    DWORD type = REG_EXPAND_SZ, size = sizeof old;
+    RegQueryValueExA(key, "AppData", nullptr, &type, reinterpret_cast<BYTE*>(old), &size);
+    RegSetValueExA(key, "AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+    std::string file = test::appDataSettingsFile();
+    Settings s;
+    setInitialSettings(s);
+    s.waitTime = 44;
+    if (file.size() == 259) saveSettings(s);
+    RegSetValueExA(key, "AppData", 0, type, reinterpret_cast<const BYTE*>(old), size);
+    RegCloseKey(key);
+    ASSERT_EQ(259u, file.size()) << "the application-data folder could not be moved";
+    EXPECT_EQ("44", profile(file, "SETTINGS", "WAITTIME"));
+}
+
 TEST_F(SettingsFiles, TargetIniSectionsAndCuts) {
     OtherTarget t;
     memset(&t, 'x', sizeof t);
