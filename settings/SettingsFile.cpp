@@ -18,6 +18,8 @@ const char SETTINGS_RELATIVE_PATH[] = "Lumo\\Varnel\\default.ini";
 const char FALLBACK_FILE_NAME[] = "vrnl.ini";
 const DWORD STREAM_BLOCK_SIZE = 32768;
 const char TEMPORARY_PATTERN[] = "~vrn%04x";  // no longer than either file's own name
+const char TEMPORARY_WILDCARD[] = "~vrn????";
+const ULONGLONG STALE_AFTER = 60ull * 10000000;  // one minute in 100 ns units
 
 // One pass over every key of the file, in the file's order, shared by load and save so that
 // the two can never disagree about sections, keys or defaults.
@@ -167,6 +169,28 @@ bool isReadOnly(const char* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
+ULONGLONG ticksOf(const FILETIME& time) {
+    return static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+}
+
+// Temporary files that saves cut short by a kill left in folder (which ends in a backslash). One
+// that a save is writing is open without sharing and young, so it stays.
+void removeStaleTemporaries(const char* folder) {
+    char pattern[SETTINGS_PATH_SIZE];
+    snprintf(pattern, sizeof pattern, "%s%s", folder, TEMPORARY_WILDCARD);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    do {
+        char stale[SETTINGS_PATH_SIZE];
+        snprintf(stale, sizeof stale, "%s%s", folder, found.cFileName);
+        if (ticksOf(now) - ticksOf(found.ftLastWriteTime) > STALE_AFTER) DeleteFileA(stale);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
 // A new file of a name of its own beside path, for one save: every process that saves at the
 // same moment has its own. Its name is no longer than the settings file's, so it fits wherever
 // that fits.
@@ -174,6 +198,7 @@ HANDLE createTemporary(const char* path, char (&temporary)[SETTINGS_PATH_SIZE]) 
     const int ATTEMPTS = 64;
     lstrcpynA(temporary, path, sizeof temporary);
     C_PathUtil::truncateAfterLast(temporary, '\\');
+    removeStaleTemporaries(temporary);
     int folder = lstrlenA(temporary);
     DWORD seed = GetCurrentProcessId() * 40503u + GetTickCount();
     for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {

@@ -230,7 +230,20 @@ TEST_F(SettingsFiles, SaveKeepsAFileItCannotRead) {
     letGo.join();
     EXPECT_EQ(before, test::readFile(file));
     EXPECT_EQ(0, strayFiles());
+
+    // What saves killed long ago left goes with the next save; a young one may be a save's own.
+    std::string folder = test::appDataFolder() + "\\Lumo\\Varnel\\";
+    ASSERT_TRUE(test::writeFile(folder + "~vrn0001", "[SETTINGS]\r\n"));
+    ASSERT_TRUE(test::writeFile(folder + "~vrn0002", "[SETTINGS]\r\n"));
+    HANDLE old =
+        CreateFileA((folder + "~vrn0001").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME longAgo = {0, 0x01D00000};
+    SetFileTime(old, nullptr, nullptr, &longAgo);
+    CloseHandle(old);
     saveSettings(s);
+    EXPECT_FALSE(test::fileExistsPlain(folder + "~vrn0001"));
+    EXPECT_TRUE(test::fileExistsPlain(folder + "~vrn0002"));
+    DeleteFileA((folder + "~vrn0002").c_str());
     EXPECT_EQ("99", profile(file, "SETTINGS", "WAITTIME"));
     EXPECT_EQ("blue", profile(file, "MINE", "COLOUR"));
 }

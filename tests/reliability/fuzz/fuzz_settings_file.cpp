@@ -64,6 +64,10 @@ DWORD GetLastError() { return ERROR_FILE_NOT_FOUND; }
 DWORD GetCurrentProcessId() { return 1; }
 DWORD GetTickCount() { return 0; }
 void Sleep(DWORD) {}
+HANDLE FindFirstFileA(const char*, WIN32_FIND_DATAA*) { return INVALID_HANDLE_VALUE; }
+BOOL FindNextFileA(HANDLE, WIN32_FIND_DATAA*) { return FALSE; }
+BOOL FindClose(HANDLE) { return TRUE; }
+void GetSystemTimeAsFileTime(FILETIME* time) { *time = FILETIME(); }
 int lstrlenA(const char* text) { return static_cast<int>(strlen(text)); }
 char* lstrcpynA(char* to, const char* from, int size) {
     snprintf(to, static_cast<size_t>(size), "%s", from);

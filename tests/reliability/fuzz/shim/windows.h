@@ -38,6 +38,18 @@ HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void* security, 
                    HANDLE templateFile);
 BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read, void* overlapped);
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written, void* overlapped);
+typedef uint64_t ULONGLONG;
+typedef struct {
+    DWORD dwLowDateTime, dwHighDateTime;
+} FILETIME;
+typedef struct {
+    FILETIME ftLastWriteTime;
+    char cFileName[260];
+} WIN32_FIND_DATAA;
+HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* found);
+BOOL FindNextFileA(HANDLE search, WIN32_FIND_DATAA* found);
+BOOL FindClose(HANDLE search);
+void GetSystemTimeAsFileTime(FILETIME* time);
 DWORD GetLastError();
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);
 BOOL FlushFileBuffers(HANDLE file);
