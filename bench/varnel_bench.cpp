@@ -14,6 +14,7 @@
 
 #include "framework/Ceditwindow.h"
 #include "settings/Settings.h"
+#include "settings/SettingsFile.h"
 #include "sweep/SweepState.h"
 #include "tests/e2e/VarnelHarness.h"
 #include "tests/support/TestSupport.h"
@@ -417,9 +418,68 @@ void sizeRow(const char* name, double limitKb) {
              format("<= %.0f KB", limitKb).c_str());
 }
 
+// A settings file of 10 MB of hand-added lines around Varnel's keys: a save against the least
+// that any whole-file save does (read it, write a new file, flush, replace it).
+std::string bigSettingsText() {
+    std::string text = "[NOTES]\r\n";
+    for (int line = 0; text.size() < 10u * 1024 * 1024; ++line)
+        text += "NOTE" + std::to_string(line) + "=a line added by hand, kept as it is by every save\r\n";
+    return text + "[SETTINGS]\r\nWAITTIME=10\r\n";
+}
+
+void copyAndReplace(const std::string& file) {
+    std::string temporary = file + ".bench";
+    HANDLE from = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE to = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    static char block[32768];
+    DWORD read = 0, written = 0;
+    while (ReadFile(from, block, sizeof block, &read, nullptr) && read > 0) WriteFile(to, block, read, &written, nullptr);
+    FlushFileBuffers(to);
+    CloseHandle(to);
+    CloseHandle(from);
+    MoveFileExA(temporary.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+void settingsSaveRows() {
+    const int SAVES = 5;
+    Settings settings;
+    setInitialSettings(settings);
+    saveSettings(settings);
+    std::string file = test::appDataSettingsFile();
+    test::writeFile(file, bigSettingsText());
+    saveSettings(settings);
+    Footprint before = footprintOf(GetCurrentProcess());
+    Pair pair = measurePair(
+        SAVES, [&] {
+            settings.waitTime = (settings.waitTime + 1) % 200;
+            saveSettings(settings);
+        }, [&] { copyAndReplace(file); }, [] {});
+    Footprint after = footprintOf(GetCurrentProcess());
+    printRow("5 save over a 10 MB default.ini", "time per save", format("%.1f ms", pair.sweep * 1e3),
+             format("%.1f ms", pair.floor * 1e3), format("%.2f", pair.ratio), "no stall (< 0.5 s)");
+    printRow("5 save over a 10 MB default.ini", "private bytes after the saves",
+             format("%+.0f KB", after.privateKb - before.privateKb), format("%.0f KB", before.privateKb), "-",
+             "no growth");
+    // The earlier save: 16 key-by-key profile writes into a copy of the file.
+    double keyByKey = secondsOf([&] {
+        for (const char* key : {"EX", "IE", "NN", "AP00", "AP01", "AP02", "AP03", "AP04", "TOPMOST", "KEEP1ST",
+                                "FULLSIZE", "LEFT", "TOP", "MODE", "NOBACK", "WAITTIME"})
+            WritePrivateProfileStringA("SETTINGS", key, "1", file.c_str());
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
+    });
+    printRow("5 the same file, 16 WritePrivateProfileStringA (reference)", "time", format("%.1f ms", keyByKey * 1e3),
+             "-", "-", "reference");
+    test::removeAppDataSettings();
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    // "settings": only the settings-save rows.
+    if (argc > 1 && strcmp(argv[1], "settings") == 0) {
+        settingsSaveRows();
+        return 0;
+    }
     Settings live;
     setInitialSettings(live);
     live.waitTime = 0;
@@ -434,6 +494,7 @@ int main() {
     residentRows();
     sweepMemoryRows(sweep, selection);
     const bool x64 = sizeof(void*) == 8;
+    settingsSaveRows();
     sizeRow("Varnel.exe", x64 ? 190 : 170);
     sizeRow("Quillon.exe", x64 ? 48 : 40);
     return 0;

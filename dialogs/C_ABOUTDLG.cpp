@@ -1,7 +1,5 @@
 #include "dialogs/C_ABOUTDLG.h"
 
-#include <shellapi.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,7 +15,6 @@ const int VERSION_MINOR = 7;
 const char VERSION_SUFFIX[] = "";
 const char MAKER_NOTICE[] = "(C) Lumo";
 const int VERSION_LINE_SIZE = 128;
-const int FOLDER_SIZE = 260;
 
 }  // namespace
 
@@ -69,7 +66,6 @@ void C_ABOUTDLG::applyChoices() {
 }
 
 void C_ABOUTDLG::startRegistrar() {
-    char folder[FOLDER_SIZE] = {};
-    C_PathUtil().getModuleFolder(folder, sizeof folder);
-    ShellExecuteA(nullptr, "open", "Quillon.exe", nullptr, folder, SW_SHOWNORMAL);
+    // The registrar beside Varnel, or nothing: never one found in the current folder or the PATH.
+    openBesideProgram("Quillon.exe");
 }

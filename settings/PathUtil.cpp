@@ -1,6 +1,7 @@
 #include "settings/PathUtil.h"
 
 #include <windows.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 namespace {
@@ -82,4 +83,15 @@ int fileExists(const char* path, int wantFolder) {
     FindClose(find);
     int isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return wantFolder ? isFolder : !isFolder;
+}
+
+int openBesideProgram(const char* fileName) {
+    char path[MAX_PATH] = {};
+    C_PathUtil().makeModuleFilePath(path, sizeof path, fileName);
+    if (!path[0]) return 0;
+    char folder[MAX_PATH];
+    lstrcpynA(folder, path, sizeof folder);
+    C_PathUtil::truncateAfterLast(folder, '\\');
+    ShellExecuteA(nullptr, "open", path, nullptr, folder, SW_SHOWNORMAL);
+    return 1;
 }

@@ -9,12 +9,18 @@ enum { OTHER_NAME_SIZE = 128, OTHER_SPEC_SIZE = 32, OTHER_CLASS_SIZE = 128, OTHE
 
 // One user-defined target: texts from target.ini (ANSI, each ending in a zero within its
 // width), the switch from the settings file. "-" in spec, className or text sets no condition.
+// Beside them the same texts in UTF-16, cut at the same character, which the label and the
+// rules use: the code page may lack a character, and "?" in its place would change the rule.
 struct OtherTarget {
     char name[OTHER_NAME_SIZE];
     char spec[OTHER_SPEC_SIZE];
     char className[OTHER_CLASS_SIZE];
     char text[OTHER_TEXT_SIZE];
     int enabled;
+    wchar_t wideName[OTHER_NAME_SIZE];
+    wchar_t wideSpec[OTHER_SPEC_SIZE];
+    wchar_t wideClassName[OTHER_CLASS_SIZE];
+    wchar_t wideText[OTHER_TEXT_SIZE];
 };
 
 // What a sweep acts on.

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "settings/IniStream.h"
+#include "settings/IniText.h"
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"
 
@@ -14,7 +16,10 @@ namespace {
 
 const char SETTINGS_RELATIVE_PATH[] = "Lumo\\Varnel\\default.ini";
 const char FALLBACK_FILE_NAME[] = "vrnl.ini";
-const DWORD COPY_CHUNK_SIZE = 4096;
+const DWORD STREAM_BLOCK_SIZE = 32768;
+const char TEMPORARY_PATTERN[] = "~vrn%04x";  // no longer than either file's own name
+const char TEMPORARY_WILDCARD[] = "~vrn????";
+const ULONGLONG STALE_AFTER = 60ull * 10000000;  // one minute in 100 ns units
 
 // One pass over every key of the file, in the file's order, shared by load and save so that
 // the two can never disagree about sections, keys or defaults.
@@ -40,38 +45,71 @@ void visitKeys(Settings& s, int& showWelcome, Visitor&& visit) {
     visit.flag("SETTINGS", "RUNNEXT", "true", showWelcome);
 }
 
-struct Reader {
-    const char* path;
-    void read(const char* section, const char* key, const char* fallback, char* value) {
-        GetPrivateProfileStringA(section, key, fallback, value, SETTINGS_VALUE_SIZE, path);
-    }
-    void flag(const char* section, const char* key, const char* fallback, int& field) {
-        char value[SETTINGS_VALUE_SIZE];
-        read(section, key, fallback, value);
-        field = parseSwitch(value);
-    }
-    void number(const char* section, const char* key, const char* fallback, int& field) {
-        char value[SETTINGS_VALUE_SIZE];
-        read(section, key, fallback, value);
-        field = parseInteger(value);
-    }
-};
-
-struct Writer {
-    const char* path;
-    bool ok;
-    void write(const char* section, const char* key, const char* value) {
-        ok = WritePrivateProfileStringA(section, key, value, path) && ok;
+// Varnel's keys in the file's order, each with the value a save writes.
+struct Table {
+    IniEntry entries[INI_MAX_ENTRIES];
+    int count = 0;
+    void add(const char* section, const char* key, const char* value) {
+        IniEntry& e = entries[count++];
+        e.section = section;
+        lstrcpynA(e.key, key, sizeof e.key);
+        lstrcpynA(e.value, value, sizeof e.value);
+        e.found = 0;
     }
     void flag(const char* section, const char* key, const char*, int& field) {
-        write(section, key, field ? "true" : "false");
+        add(section, key, field ? "true" : "false");
     }
     void number(const char* section, const char* key, const char*, int& field) {
         char value[16];
         snprintf(value, sizeof value, "%d", field);
-        write(section, key, value);
+        add(section, key, value);
     }
 };
+
+// Takes each field from the entry that reading found, else from its default.
+struct Reader {
+    const IniEntry* entries;
+    int next;
+    const char* text(const char* fallback) {
+        const IniEntry& e = entries[next++];
+        return e.found ? e.value : fallback;
+    }
+    void flag(const char*, const char*, const char* fallback, int& field) {
+        field = parseSwitch(text(fallback));
+    }
+    void number(const char*, const char*, const char* fallback, int& field) {
+        field = parseInteger(text(fallback));
+    }
+};
+
+struct FileSink final : IniSink {
+    HANDLE file;
+    bool ok;
+    explicit FileSink(HANDLE file) : file(file), ok(true) {}
+    void put(const unsigned char* bytes, DWORD size) override {
+        DWORD written = 0;
+        ok = ok && WriteFile(file, bytes, size, &written, nullptr) && written == size;
+    }
+};
+
+// One pass over the whole file in fixed blocks; the encoding (and so the BOM that a rewrite
+// keeps) is told by the first block. False when a read fails or the text was not the expected.
+bool streamFile(HANDLE file, IniEntry* entries, int count, IniSink* sink) {
+    unsigned char block[STREAM_BLOCK_SIZE];
+    DWORD read = 0;
+    if (file != INVALID_HANDLE_VALUE && !ReadFile(file, block, sizeof block, &read, nullptr))
+        return false;
+    IniEncoding encoding = detectIniEncoding(block, read);
+    DWORD bom = read < iniBomSize(encoding) ? read : iniBomSize(encoding);
+    if (sink) sink->put(block, bom);
+    IniStream stream(entries, count, encoding == INI_UTF16LE ? 2 : 1, sink);
+    stream.feed(block + bom, read - bom);
+    while (read == sizeof block) {
+        if (!ReadFile(file, block, sizeof block, &read, nullptr)) return false;
+        stream.feed(block, read);
+    }
+    return stream.finish() != 0;
+}
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -119,25 +157,72 @@ bool replaceFile(const char* from, const char* to) {
     return false;
 }
 
-// The current file's bytes into a new, plain file: a read-only original must not make a copy
-// that can be neither written nor deleted. CopyFileA would do, but under Wine each call leaves
-// the process a little larger, and a save follows every closing of the main dialog.
-bool copyContents(const char* from, const char* to) {
-    HANDLE source = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (source == INVALID_HANDLE_VALUE) return false;
-    HANDLE target =
-        CreateFileA(to, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    bool ok = target != INVALID_HANDLE_VALUE;
-    char chunk[COPY_CHUNK_SIZE];
-    DWORD read = 0;
-    while (ok && ReadFile(source, chunk, sizeof chunk, &read, nullptr) && read > 0) {
-        DWORD written = 0;
-        ok = WriteFile(target, chunk, read, &written, nullptr) && written == read;
+HANDLE openToRead(const char* path) {
+    // Others may replace the file meanwhile (the handle keeps what it opened); nobody may
+    // write into it while it is read.
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool isReadOnly(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+ULONGLONG ticksOf(const FILETIME& time) {
+    return static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+}
+
+// Temporary files that saves cut short by a kill left in folder (which ends in a backslash). One
+// that a save is writing is open without sharing and young, so it stays.
+void removeStaleTemporaries(const char* folder) {
+    char pattern[SETTINGS_PATH_SIZE];
+    snprintf(pattern, sizeof pattern, "%s%s", folder, TEMPORARY_WILDCARD);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    do {
+        char stale[SETTINGS_PATH_SIZE];
+        snprintf(stale, sizeof stale, "%s%s", folder, found.cFileName);
+        if (ticksOf(now) - ticksOf(found.ftLastWriteTime) > STALE_AFTER) DeleteFileA(stale);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+// A new file of a name of its own beside path, for one save: every process that saves at the
+// same moment has its own. Its name is no longer than the settings file's, so it fits wherever
+// that fits.
+HANDLE createTemporary(const char* path, char (&temporary)[SETTINGS_PATH_SIZE]) {
+    const int ATTEMPTS = 64;
+    lstrcpynA(temporary, path, sizeof temporary);
+    C_PathUtil::truncateAfterLast(temporary, '\\');
+    removeStaleTemporaries(temporary);
+    int folder = lstrlenA(temporary);
+    DWORD seed = GetCurrentProcessId() * 40503u + GetTickCount();
+    for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
+        snprintf(temporary + folder, sizeof temporary - folder, TEMPORARY_PATTERN,
+                 static_cast<unsigned>((seed + attempt * 7919u) & 0xFFFF));
+        HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
     }
-    if (target != INVALID_HANDLE_VALUE) CloseHandle(target);
-    CloseHandle(source);
-    return ok;
+    return INVALID_HANDLE_VALUE;
+}
+
+// The new file in full: every line of the current one (source; none yet when invalid) with
+// Varnel's keys set to their new values, in the current one's encoding.
+bool writeNewFile(HANDLE source, HANDLE target, Table& table) {
+    if (source != INVALID_HANDLE_VALUE) {
+        Table seen = table;
+        if (!streamFile(source, seen.entries, seen.count, nullptr)) return false;
+        for (int e = 0; e < table.count; ++e) table.entries[e].found = seen.entries[e].found;
+        if (SetFilePointer(source, 0, nullptr, FILE_BEGIN) != 0) return false;
+    }
+    FileSink sink(target);
+    return streamFile(source, table.entries, table.count, &sink) && sink.ok &&
+           FlushFileBuffers(target);
 }
 
 }  // namespace
@@ -162,32 +247,48 @@ int parseInteger(const char* text) {
 int loadSettings(Settings& settings) {
     char path[SETTINGS_PATH_SIZE] = {};
     settingsFileToRead(path);
+    Table table;
     int showWelcome = 1;
-    Reader reader{path};
+    visitKeys(settings, showWelcome, table);
+    HANDLE file = openToRead(path);
+    if (file != INVALID_HANDLE_VALUE) {
+        streamFile(file, table.entries, table.count, nullptr);
+        CloseHandle(file);
+    }
+    Reader reader{table.entries, 0};
     visitKeys(settings, showWelcome, reader);
     settings.waitTime = clampWaitTime(settings.waitTime);
-    return showWelcome;
+    // Saves leave a read-only file as it is, so its welcome flag would never go off.
+    return isReadOnly(path) ? 0 : showWelcome;
 }
 
-// Every key goes into a temporary copy of the settings file, which then replaces it in one
-// step: a save cut short by a crash or a kill leaves the old file whole, and keys, sections and
-// comments that the user added by hand stay as they were.
+// The new content goes into a temporary file of this save's own, which then replaces the
+// settings file in one step: a save cut short, or racing another process's save, never leaves
+// a partial file, and the last whole save wins. Keys, sections and comments that the user added
+// by hand stay as they were. Whatever keeps the current file from being read keeps this save
+// from happening; the next save tries again.
 int saveSettings(const Settings& settings) {
     char path[SETTINGS_PATH_SIZE] = {};
     settingsFileToWrite(path);
-    if (!path[0]) return 1;
-    char temporary[SETTINGS_PATH_SIZE + 8];
-    snprintf(temporary, sizeof temporary, "%s.tmp", path);
-    DeleteFileA(temporary);
-    // Without a file yet the copy fails and the keys go into a new one.
-    if (!copyContents(path, temporary)) DeleteFileA(temporary);
-
+    // A read-only file is the user's wish that Varnel leave it alone (and Windows would refuse
+    // to replace it); a folder of that name cannot be written.
+    if (!path[0] || isReadOnly(path) || fileExists(path, 1)) return 1;
+    Table table;
     Settings copy = settings;
     int showWelcome = 0;
-    Writer writer{temporary, true};
-    visitKeys(copy, showWelcome, writer);
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, temporary);  // flush the profile cache
+    visitKeys(copy, showWelcome, table);
 
-    if (!writer.ok || !replaceFile(temporary, path)) DeleteFileA(temporary);
+    HANDLE source = openToRead(path);
+    DWORD error = GetLastError();
+    if (source == INVALID_HANDLE_VALUE && error != ERROR_FILE_NOT_FOUND &&
+        error != ERROR_PATH_NOT_FOUND)
+        return 1;
+    char temporary[SETTINGS_PATH_SIZE];
+    HANDLE target = createTemporary(path, temporary);
+    bool ok = target != INVALID_HANDLE_VALUE && writeNewFile(source, target, table);
+    if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
+    if (target == INVALID_HANDLE_VALUE) return 1;
+    CloseHandle(target);
+    if (!ok || !replaceFile(temporary, path)) DeleteFileA(temporary);
     return 1;
 }

@@ -1,6 +1,6 @@
 // Writes what the path utilities make of this program's own location, one result a line, into
 // the file named by its argument: the folder (260 bytes), target.ini (260) and vrnl.ini (310);
-// with a second argument "edit", then what editTargetFile returns.
+// with a second argument "edit", then what editTargetFile and the registrar's start return.
 
 #include <cstdio>
 #include <cstring>
@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     FILE* out = fopen(argv[1], "wb");
     if (!out) return 3;
     fprintf(out, "%s\n%s\n%s\n", folder, target, settings);
-    if (argc > 2 && strcmp(argv[2], "edit") == 0) fprintf(out, "%d\n", editTargetFile());
+    if (argc > 2 && strcmp(argv[2], "edit") == 0)
+        fprintf(out, "%d\n%d\n", editTargetFile(), openBesideProgram("Quillon.exe"));
     return fclose(out) == 0 ? 0 : 4;
 }

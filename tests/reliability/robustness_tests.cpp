@@ -108,6 +108,51 @@ TEST(KillDuringSave, FileIsAlwaysOneWholeRecord) {
     test::removeAppDataSettings();
 }
 
+// Two processes saving at once (a resident one at log-off, a non-resident one closing its dialog),
+// many times: every read of the file in between sees one whole record and the line added by hand.
+TEST(ConcurrentSaves, EveryReadSeesAWholeRecord) {
+    const LONG SAVES = 600;
+    test::removeAppDataSettings();
+    CreateDirectoryA((test::appDataFolder() + "\\Lumo").c_str(), nullptr);
+    CreateDirectoryA((test::appDataFolder() + "\\Lumo\\Varnel").c_str(), nullptr);
+    std::string file = test::appDataSettingsFile();
+    ASSERT_TRUE(test::writeFile(file, "[MINE]\r\nCOLOUR=blue\r\n"));
+    std::string name = "VarnelSaveRace" + std::to_string(GetCurrentProcessId());
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), name.c_str());
+    ASSERT_NE(nullptr, mapping);
+    auto* saves = static_cast<volatile LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
+    ASSERT_NE(nullptr, saves);
+    KeyValues records[2] = {savedRecord(0), savedRecord(1)};
+    for (KeyValues& r : records) r["MINE/COLOUR"] = "blue";
+
+    test::Process first, second;
+    ASSERT_TRUE(first.start(test::binFolder() + "savekill.exe", name));
+    ASSERT_TRUE(second.start(test::binFolder() + "savekill.exe", name));
+    int reads = 0;
+    std::string text;
+    bool whole = test::waitUntil(
+        [&] {
+            LONG done = *saves;
+            text = test::readFile(file);
+            if (done > 0 && !text.empty()) {  // empty: the open failed, which is no read
+                ++reads;
+                KeyValues found = parseIni(text);
+                if (found != records[0] && found != records[1]) return true;
+            }
+            return *saves >= SAVES;
+        },
+        120000);
+    first.kill();
+    second.kill();
+    EXPECT_TRUE(whole) << "saves made: " << *saves;
+    KeyValues found = parseIni(test::readFile(file));
+    EXPECT_TRUE(found == records[0] || found == records[1]) << "a read after " << *saves << " saves:\n" << text;
+    printf("reads during %ld concurrent saves: %d\n", static_cast<long>(*saves), reads);
+    UnmapViewOfFile(const_cast<LONG*>(saves));
+    CloseHandle(mapping);
+    test::removeAppDataSettings();
+}
+
 // Hostile INI texts: random bytes and NULs, very long lines, values cut inside a double-byte
 // character at the buffer limits, lines without "=", repeated sections and keys, mixed line ends.
 class IniGenerator {

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "settings/IniText.h"
+
 namespace test {
 
 void pumpMessages() {
@@ -44,6 +46,23 @@ std::string readFile(const std::string& path) {
     while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
     fclose(f);
     return out;
+}
+
+std::string encodedText(const std::wstring& text, int encoding) {
+    if (encoding == INI_UTF16LE)
+        return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    UINT codePage = encoding == INI_ANSI ? CP_ACP : CP_UTF8;
+    std::string bytes(text.size() * 4 + 1, 0);
+    int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &bytes[0],
+                                static_cast<int>(bytes.size()), nullptr, nullptr);
+    bytes.resize(n > 0 ? n : 0);
+    return (encoding == INI_UTF8_BOM ? "\xEF\xBB\xBF" : "") + bytes;
+}
+
+std::wstring wide(const char* utf8) {
+    wchar_t text[1024] = {};
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text, 1024);
+    return text;
 }
 
 bool writeFile(const std::string& path, const std::string& bytes) {

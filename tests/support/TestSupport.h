@@ -21,6 +21,10 @@ void pumpMessages();
 std::string binFolder();
 
 std::string readFile(const std::string& path);
+// text as a file saved in an encoding holds it: encoding is an IniEncoding (UTF-16LE with a
+// BOM, UTF-8 with or without one, the ANSI code page).
+std::string encodedText(const std::wstring& text, int encoding);
+std::wstring wide(const char* utf8);
 bool writeFile(const std::string& path, const std::string& bytes);
 bool fileExistsPlain(const std::string& path);
 void deleteTree(const std::string& path);

@@ -6,6 +6,7 @@
 
 #include <thread>
 
+#include "settings/IniText.h"
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
@@ -14,12 +15,26 @@
 
 namespace {
 
+std::string ansiOf(const std::wstring& text) { return test::encodedText(text, INI_ANSI); }
+
 std::string besideProgram(const char* name) { return test::binFolder() + name; }
 
 std::string profile(const std::string& path, const char* section, const char* key) {
     char value[512];
     GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, path.c_str());
     return value;
+}
+
+// Files in the settings folder other than default.ini: what saves left behind.
+int strayFiles() {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((test::appDataFolder() + "\\Lumo\\Varnel\\*").c_str(), &data);
+    int stray = 0;
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do stray += strcmp(data.cFileName, ".") && strcmp(data.cFileName, "..") && strcmp(data.cFileName, "default.ini");
+    while (FindNextFileA(find, &data));
+    FindClose(find);
+    return stray;
 }
 
 // Each test starts as on a first run: no application-data file, no files beside the program.
@@ -132,7 +147,7 @@ TEST_F(SettingsFiles, SaveWritesEveryKeyAndTurnsTheWelcomeOff) {
     EXPECT_EQ("true", profile(file, "SETTINGS", "NOBACK"));
     EXPECT_EQ("50", profile(file, "SETTINGS", "WAITTIME"));
     EXPECT_EQ("false", profile(file, "SETTINGS", "RUNNEXT"));
-    EXPECT_FALSE(test::fileExistsPlain(file + ".tmp"));
+    EXPECT_EQ(0, strayFiles());
 
     int welcome = 1;
     Settings back = loaded(&welcome);
@@ -158,7 +173,7 @@ TEST_F(SettingsFiles, SaveKeepsWhatItDoesNotKnow) {
     EXPECT_EQ("blue", profile(file, "MINE", "COLOUR"));
     EXPECT_EQ("mine", profile(file, "SETTINGS", "MYKEY"));
     EXPECT_EQ("77", profile(file, "SETTINGS", "WAITTIME"));
-    EXPECT_FALSE(test::fileExistsPlain(file + ".tmp"));
+    EXPECT_EQ(0, strayFiles());
 }
 
 TEST_F(SettingsFiles, AFolderNamedDefaultIniMeansNothingIsStored) {
@@ -171,7 +186,7 @@ TEST_F(SettingsFiles, AFolderNamedDefaultIniMeansNothingIsStored) {
     EXPECT_EQ(33, s.waitTime);
     saveSettings(s);
     EXPECT_TRUE(fileExists(file.c_str(), 1));
-    EXPECT_FALSE(test::fileExistsPlain(file + ".tmp"));
+    EXPECT_EQ(0, strayFiles());
     EXPECT_EQ("[SETTINGS]\r\nWAITTIME=33\r\n", test::readFile(besideProgram("vrnl.ini")));
 }
 
@@ -192,7 +207,118 @@ TEST_F(SettingsFiles, SaveWaitsForAReaderToLetGo) {
     saveSettings(s);
     letGo.join();
     EXPECT_EQ("123", profile(file, "SETTINGS", "WAITTIME"));
-    EXPECT_FALSE(test::fileExistsPlain(file + ".tmp"));
+    EXPECT_EQ(0, strayFiles());
+}
+
+// A file that cannot be read (held without sharing, a network error) is kept as it is: the
+// save is skipped, not made from nothing, and the next save goes ahead.
+TEST_F(SettingsFiles, SaveKeepsAFileItCannotRead) {
+    Settings s;
+    setInitialSettings(s);
+    saveSettings(s);
+    std::string file = test::appDataSettingsFile();
+    std::string before = "[MINE]\r\nCOLOUR=blue\r\n" + test::readFile(file);
+    ASSERT_TRUE(test::writeFile(file, before));
+    HANDLE holder = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    std::thread letGo([holder] {
+        Sleep(200);  // the other program's hold, not a wait for a result
+        CloseHandle(holder);
+    });
+    s.waitTime = 99;
+    saveSettings(s);
+    letGo.join();
+    EXPECT_EQ(before, test::readFile(file));
+    EXPECT_EQ(0, strayFiles());
+
+    // What saves killed long ago left goes with the next save; a young one may be a save's own.
+    std::string folder = test::appDataFolder() + "\\Lumo\\Varnel\\";
+    ASSERT_TRUE(test::writeFile(folder + "~vrn0001", "[SETTINGS]\r\n"));
+    ASSERT_TRUE(test::writeFile(folder + "~vrn0002", "[SETTINGS]\r\n"));
+    HANDLE old =
+        CreateFileA((folder + "~vrn0001").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME longAgo = {0, 0x01D00000};
+    SetFileTime(old, nullptr, nullptr, &longAgo);
+    CloseHandle(old);
+    saveSettings(s);
+    EXPECT_FALSE(test::fileExistsPlain(folder + "~vrn0001"));
+    EXPECT_TRUE(test::fileExistsPlain(folder + "~vrn0002"));
+    DeleteFileA((folder + "~vrn0002").c_str());
+    EXPECT_EQ("99", profile(file, "SETTINGS", "WAITTIME"));
+    EXPECT_EQ("blue", profile(file, "MINE", "COLOUR"));
+}
+
+// Windows refuses to replace a read-only file (Wine does not): Varnel leaves it alone itself,
+// and its welcome flag, which no save can clear, does not bring the welcome back.
+TEST_F(SettingsFiles, AReadOnlyFileIsLeftAsItIs) {
+    Settings s;
+    setInitialSettings(s);
+    saveSettings(s);
+    std::string file = test::appDataSettingsFile();
+    const std::string text = "[SETTINGS]\r\nWAITTIME=7\r\nRUNNEXT=true\r\n";
+    ASSERT_TRUE(test::writeFile(file, text));
+    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    int welcome = 1;
+    s = loaded(&welcome);
+    EXPECT_EQ(7, s.waitTime);
+    EXPECT_EQ(0, welcome);
+    s.waitTime = 8;
+    saveSettings(s);
+    EXPECT_EQ(text, test::readFile(file));
+    EXPECT_NE(0u, GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(0, strayFiles());
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// As an editor may save it: UTF-8 with a BOM or UTF-16LE, a section on the first line. Read the
+// same on every Windows, and saved in the same encoding with the user's lines unchanged.
+TEST_F(SettingsFiles, AFileKeepsItsEncoding) {
+    const std::string note = "; \xE3\x83\xA1\xE3\x83\xA2\r\n";  // a UTF-8 comment
+    std::string utf8 = "\xEF\xBB\xBF[TARGET]\r\nEX=false\r\n" + note;
+    std::wstring wide = L"\xFEFF[TARGET]\r\nEX=false\r\n; \x30E1\x30E2\r\n[OPTIONS]\r\nKEEP1ST = \"true\"\r\n";
+    std::string utf16(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+    CreateDirectoryA((test::appDataFolder() + "\\Lumo").c_str(), nullptr);
+    CreateDirectoryA((test::appDataFolder() + "\\Lumo\\Varnel").c_str(), nullptr);
+    for (const std::string& text : {utf8, utf16}) {
+        SCOPED_TRACE(text.size());
+        ASSERT_TRUE(test::writeFile(test::appDataSettingsFile(), text));
+        Settings s = loaded();
+        EXPECT_EQ(0, s.selection.targetExplorer);
+        EXPECT_EQ(text == utf16, s.keepTopmost);
+        s.waitTime = 66;
+        saveSettings(s);
+        std::string saved = test::readFile(test::appDataSettingsFile());
+        ASSERT_EQ(0u, saved.find(text.substr(0, text == utf16 ? 2 : 3)));
+        std::string kept = text == utf8 ? note : std::string("\xE1\x30\xE2\x30", 4);
+        EXPECT_NE(std::string::npos, saved.find(kept)) << saved;
+        EXPECT_EQ(66, loaded().waitTime);
+        EXPECT_EQ(0, loaded().selection.targetExplorer);
+    }
+}
+
+// An application-data folder so long that default.ini just fits the system's 259 characters:
+// the temporary file of a save must fit as well.
+TEST_F(SettingsFiles, SaveFitsWhereTheFileFits) {
+    const char* KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    test::TempDir dir;
+    std::string folder = dir.path() + std::string(259 - dir.path().size() - 24, 'l');
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, KEY, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key));
+    char old[MAX_PATH] = {};
+    DWORD type = REG_EXPAND_SZ, size = sizeof old;
+    RegQueryValueExA(key, "AppData", nullptr, &type, reinterpret_cast<BYTE*>(old), &size);
+    RegSetValueExA(key, "AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+    std::string file = test::appDataSettingsFile();
+    Settings s;
+    setInitialSettings(s);
+    s.waitTime = 44;
+    if (file.size() == 259) saveSettings(s);
+    RegSetValueExA(key, "AppData", 0, type, reinterpret_cast<const BYTE*>(old), size);
+    RegCloseKey(key);
+    ASSERT_EQ(259u, file.size()) << "the application-data folder could not be moved";
+    EXPECT_EQ("44", profile(file, "SETTINGS", "WAITTIME"));
 }
 
 TEST_F(SettingsFiles, TargetIniSectionsAndCuts) {
@@ -225,6 +351,92 @@ TEST_F(SettingsFiles, TargetIniSectionsAndCuts) {
     EXPECT_STREQ("-", t.name);
     EXPECT_STREQ("Notepad", t.className);
     EXPECT_EQ(7, t.enabled);
+
+    // 100 double-byte characters: 63 of them fit in 127 bytes, and the UTF-16 copy ends there too.
+    std::wstring longJapanese(100, L'\u3042');
+    test::writeFile(besideProgram("target.ini"),
+                    test::encodedText(L"[TARGET02]\r\nNAME=" + longJapanese + L"\r\nTEXT=!下書き\r\n", INI_UTF8));
+    loadOtherTarget(2, t);
+    EXPECT_EQ(ansiOf(longJapanese.substr(0, 63)), t.name);
+    EXPECT_EQ(longJapanese.substr(0, 63), t.wideName);
+    EXPECT_EQ(ansiOf(L"!下書き"), t.text);
+    EXPECT_STREQ(L"!下書き", t.wideText);
+    EXPECT_STREQ(L"-", t.wideClassName);
+}
+
+std::wstring iniValue(const std::string& bytes, const wchar_t* section, const wchar_t* key, int size = 256) {
+    static IniFile file;
+    setIniBytes(file, bytes.data(), static_cast<DWORD>(bytes.size()));
+    wchar_t value[512];
+    readIniValue(file, section, key, L"<missing>", value, size);
+    return value;
+}
+
+TEST(IniText, EncodingsAreToldByTheBytes) {
+    const IniEncoding all[] = {INI_UTF16LE, INI_UTF8_BOM, INI_UTF8, INI_ANSI};
+    const std::wstring text = L"[TARGET00]\r\nNAME=メモ帳\r\nTEXT=!下書き\r\n";
+    for (IniEncoding encoding : all) {
+        std::string bytes = test::encodedText(text, encoding);
+        EXPECT_EQ(encoding, detectIniEncoding(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                              static_cast<DWORD>(bytes.size())));
+        // The section on the first line is found behind a BOM too.
+        EXPECT_EQ(L"メモ帳", iniValue(bytes, L"TARGET00", L"NAME")) << encoding;
+        EXPECT_EQ(L"!下書き", iniValue(bytes, L"TARGET00", L"TEXT")) << encoding;
+    }
+    // Plain ASCII, and bytes that are no UTF-8 (overlong, surrogate, cut short), are ANSI.
+    for (const char* ansi : {"NAME=Notepad", "A=\xC0\xAF", "A=\xED\xA0\x80", "A=\xE3\x83", "A=\x83\x81\x83\x82"})
+        EXPECT_EQ(INI_ANSI,
+                  detectIniEncoding(reinterpret_cast<const unsigned char*>(ansi), static_cast<DWORD>(strlen(ansi))))
+            << ansi;
+}
+
+TEST(IniText, ValuesReadAsTheProfileFunctionsGiveThem) {
+    std::string file =
+        "KEY=before any section\n"
+        "[ Other ]\r\nKEY=other\r\n"
+        "[target00]\n; KEY=comment\n  key  =  \"quoted value\"  \nKEY=second\nEMPTY=\nSINGLE='x'\nODD=\"x\n"
+        "[TARGET00]\nLATE=later section\nLAST=no line break";
+    EXPECT_EQ(L"quoted value", iniValue(file, L"TARGET00", L"KEY"));
+    EXPECT_EQ(L"", iniValue(file, L"TARGET00", L"EMPTY"));
+    EXPECT_EQ(L"x", iniValue(file, L"TARGET00", L"SINGLE"));
+    EXPECT_EQ(L"\"x", iniValue(file, L"TARGET00", L"ODD"));
+    EXPECT_EQ(L"later section", iniValue(file, L"TARGET00", L"LATE"));
+    EXPECT_EQ(L"no line break", iniValue(file, L"TARGET00", L"LAST"));
+    EXPECT_EQ(L"other", iniValue(file, L"OTHER", L"KEY"));
+    EXPECT_EQ(L"<missing>", iniValue(file, L"TARGET00", L"MISSING"));
+    EXPECT_EQ(L"<missing>", iniValue(file, L"TARGET0", L"KEY"));
+}
+
+TEST(IniText, CutsKeepWholeCharacters) {
+    // U+20BB7 is a surrogate pair: a cut that would split it ends before it.
+    std::string pair = test::encodedText(L"[S]\nK=ab\U00020BB7c\n", INI_UTF8);
+    EXPECT_EQ(L"ab", iniValue(pair, L"S", L"K", 4));
+    EXPECT_EQ(L"ab\U00020BB7", iniValue(pair, L"S", L"K", 5));
+
+    char field[4];
+    EXPECT_EQ(1, cutToAnsi(L"メモ帳", field, sizeof field, 100)) << "two bytes each in code page 932";
+    EXPECT_EQ(ansiOf(L"メ"), field);
+    char wider[16];
+    EXPECT_EQ(2, cutToAnsi(L"メモ帳", wider, sizeof wider, 2));
+    EXPECT_EQ(ansiOf(L"メモ"), wider);
+    EXPECT_EQ(0, cutToAnsi(L"メ", field, 2, 100));
+    EXPECT_STREQ("", field);
+    // A character the code page lacks is "?", not a look-alike that could make another rule.
+    char spec[16];
+    cutToAnsi(L"caf\u00E9 \u0161", spec, sizeof spec, 100);
+    EXPECT_STREQ("caf? ?", spec);
+}
+
+// A file longer than the buffer is read up to its last whole line, still as UTF-8.
+TEST_F(SettingsFiles, ALongFileKeepsItsEncodingAndWholeLines) {
+    std::string bytes = test::encodedText(L"[TARGET00]\r\nNAME=メモ帳\r\n", INI_UTF8);
+    while (bytes.size() < INI_FILE_MAX_BYTES - 4) bytes += "; padding\r\n";
+    bytes += test::encodedText(L";ああ\r\nTEXT=x\r\n", INI_UTF8);
+    test::writeFile(besideProgram("target.ini"), bytes);
+    OtherTarget t;
+    loadOtherTarget(0, t);
+    EXPECT_STREQ(L"メモ帳", t.wideName);
+    EXPECT_STREQ("-", t.text);
 }
 
 TEST(ValueForms, IntegersSaturateAndStopAtJunk) {
@@ -322,11 +534,12 @@ TEST(PathUtil, AProgramPathThatDoesNotFitIsRefusedNotCut) {
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     ASSERT_EQ(240u, (folder + "pathprobe.exe").size());
     std::vector<std::string> lines = probe(folder, "edit");
-    ASSERT_EQ(4u, lines.size());
+    ASSERT_EQ(5u, lines.size());
     EXPECT_EQ(folder, lines[0]);
     EXPECT_EQ("", lines[1]);
     EXPECT_EQ(folder + "vrnl.ini", lines[2]);
     EXPECT_EQ("0", lines[3]);  // the edit button opens nothing either
+    EXPECT_EQ("0", lines[4]);  // nor does the registrar button start a Quillon.exe from elsewhere
 }
 
 }  // namespace

@@ -21,17 +21,16 @@ typedef struct {
 
 enum : DWORD { PROCESS_QUERY_LIMITED_INFORMATION = 0x1000 };
 enum : DWORD { MOVEFILE_REPLACE_EXISTING = 1, MOVEFILE_WRITE_THROUGH = 8 };
-enum : DWORD { ERROR_ACCESS_DENIED = 5, ERROR_SHARING_VIOLATION = 32, ERROR_LOCK_VIOLATION = 33 };
-enum : DWORD { FILE_ATTRIBUTE_NORMAL = 0x80 };
-enum : DWORD { GENERIC_READ = 0x80000000u, GENERIC_WRITE = 0x40000000u, FILE_SHARE_READ = 1, FILE_SHARE_WRITE = 2 };
-enum : DWORD { CREATE_ALWAYS = 2, OPEN_EXISTING = 3 };
+enum : DWORD { ERROR_FILE_NOT_FOUND = 2, ERROR_PATH_NOT_FOUND = 3, ERROR_ACCESS_DENIED = 5 };
+enum : DWORD { ERROR_SHARING_VIOLATION = 32, ERROR_LOCK_VIOLATION = 33, ERROR_FILE_EXISTS = 80 };
+enum : DWORD { FILE_ATTRIBUTE_READONLY = 1, FILE_ATTRIBUTE_NORMAL = 0x80, INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu };
+enum : DWORD { GENERIC_READ = 0x80000000u, GENERIC_WRITE = 0x40000000u };
+enum : DWORD { FILE_SHARE_READ = 1, FILE_SHARE_WRITE = 2, FILE_SHARE_DELETE = 4 };
+enum : DWORD { CREATE_NEW = 1, CREATE_ALWAYS = 2, OPEN_EXISTING = 3, FILE_BEGIN = 0 };
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(-1))
 enum : LONG { WS_BORDER = 0x00800000, WS_SYSMENU = 0x00080000 };
 enum { GWL_STYLE = -16 };
 
-DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* fallback, char* value, DWORD size,
-                               const char* path);
-BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value, const char* path);
 BOOL CreateDirectoryA(const char* path, void* security);
 BOOL DeleteFileA(const char* path);
 BOOL MoveFileExA(const char* from, const char* to, DWORD flags);
@@ -39,7 +38,26 @@ HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void* security, 
                    HANDLE templateFile);
 BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read, void* overlapped);
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written, void* overlapped);
+typedef uint64_t ULONGLONG;
+typedef struct {
+    DWORD dwLowDateTime, dwHighDateTime;
+} FILETIME;
+typedef struct {
+    FILETIME ftLastWriteTime;
+    char cFileName[260];
+} WIN32_FIND_DATAA;
+HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* found);
+BOOL FindNextFileA(HANDLE search, WIN32_FIND_DATAA* found);
+BOOL FindClose(HANDLE search);
+void GetSystemTimeAsFileTime(FILETIME* time);
 DWORD GetLastError();
+DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);
+BOOL FlushFileBuffers(HANDLE file);
+DWORD GetFileAttributesA(const char* path);
+DWORD GetCurrentProcessId();
+DWORD GetTickCount();
+int lstrlenA(const char* text);
+char* lstrcpynA(char* to, const char* from, int size);
 void Sleep(DWORD milliseconds);
 
 int GetClassNameA(HWND window, char* name, int size);

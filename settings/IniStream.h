@@ -1,0 +1,81 @@
+#pragma once
+
+// The program's own keys of an INI file, read or rewritten in one streaming pass with fixed
+// memory, however large the file and however long its lines. Every line that is not one of
+// those keys is kept byte for byte, in the file's own encoding (ANSI and UTF-8: one byte a
+// code unit; UTF-16LE: two). Lines are read as the profile functions read them: names compare
+// ignoring ASCII case, blanks around names and values do not count, one pair of quotes around
+// a value is taken off, and only the first section of a name and its first key count.
+//
+//   IniStream reader(entries, count, 1, nullptr);  // fills value and found
+//   reader.feed(bytes, size); ... reader.finish();
+//   IniStream writer(entries, count, 1, &sink);    // found from the reading pass
+//   writer.feed(bytes, size); ... ok = writer.finish();
+
+#include <windows.h>
+
+enum { INI_ENTRY_VALUE_SIZE = 128, INI_NAME_CAP = 16, INI_MAX_ENTRIES = 32 };
+
+struct IniEntry {
+    const char* section;
+    char key[INI_NAME_CAP + 1];
+    char value[INI_ENTRY_VALUE_SIZE];  // read: the value found; write: the value to write
+    int found;                         // read: the key is in the file; write: set from reading
+};
+
+// Where a rewriting pass puts its bytes.
+class IniSink {
+public:
+    virtual void put(const unsigned char* bytes, DWORD size) = 0;
+
+protected:
+    ~IniSink() = default;
+};
+
+class IniStream {
+public:
+    // unitBytes: 1, or 2 for UTF-16LE. sink null: a reading pass.
+    IniStream(IniEntry* entries, int count, int unitBytes, IniSink* sink);
+    void feed(const unsigned char* bytes, DWORD size);
+    // Reading: 1. Rewriting: writes what is missing; 1 when every entry has been written once
+    // (0 when the text was not the one that the reading pass saw).
+    int finish();
+
+private:
+    enum Phase { LINE_START, SECTION, KEY, VALUE, REST };
+    void unit(unsigned value, const unsigned char* bytes);
+    void endLine();
+    void startValue(int entry);
+    void insertMissing(int first);
+    void putText(const char* chars);
+    void putLine(const IniEntry& entry);
+    void emit(const unsigned char* bytes);
+    void emitRun(const unsigned char* bytes, DWORD size);
+    void flush();
+    int entryOf(int inSection) const;
+
+    IniEntry* entries;
+    int count;
+    int unitBytes;
+    IniSink* sink;
+    Phase phase = LINE_START;
+    int section = -1;        // entry whose section the current lines belong to, or -1
+    int pendingInsert = -1;  // a section header of ours just ended: its missing keys follow
+    bool afterCarriageReturn = false;
+    bool lineOpen = false;  // something written since the last line end
+    char name[INI_NAME_CAP + 1];
+    int nameLength = 0;  // units of the name so far (may pass INI_NAME_CAP)
+    int nameEnd = -1;    // SECTION: length up to the last ']'; KEY: up to the last non-blank
+    int valueEntry = -1;
+    char text[INI_ENTRY_VALUE_SIZE + 1];
+    int valueLength = 0;  // units kept, at most INI_ENTRY_VALUE_SIZE
+    int valueEnd = 0;     // kept units up to the last non-blank
+    unsigned lastNonBlank = 0;
+    bool valueStarted = false;
+    unsigned char pending[2];
+    DWORD pendingSize = 0;
+    bool sectionSeen[INI_MAX_ENTRIES] = {};
+    bool written[INI_MAX_ENTRIES] = {};
+    unsigned char out[4096];
+    DWORD outSize = 0;
+};
