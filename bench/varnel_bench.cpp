@@ -423,21 +423,26 @@ void sizeRow(const char* name, double limitKb) {
 std::string bigSettingsText() {
     std::string text = "[NOTES]\r\n";
     for (int line = 0; text.size() < 10u * 1024 * 1024; ++line)
-        text += "NOTE" + std::to_string(line) + "=a line added by hand, kept as it is by every save\r\n";
+        text += "NOTE" + std::to_string(line) +
+                "=a line added by hand, kept as it is by every save\r\n";
     return text + "[SETTINGS]\r\nWAITTIME=10\r\n";
 }
 
 void copyAndReplace(const std::string& file) {
     std::string temporary = file + ".bench";
-    HANDLE from = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    HANDLE to = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE from = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    HANDLE to =
+        CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     static char block[32768];
     DWORD read = 0, written = 0;
-    while (ReadFile(from, block, sizeof block, &read, nullptr) && read > 0) WriteFile(to, block, read, &written, nullptr);
+    while (ReadFile(from, block, sizeof block, &read, nullptr) && read > 0)
+        WriteFile(to, block, read, &written, nullptr);
     FlushFileBuffers(to);
     CloseHandle(to);
     CloseHandle(from);
-    MoveFileExA(temporary.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    MoveFileExA(temporary.c_str(), file.c_str(),
+                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 void settingsSaveRows() {
@@ -450,25 +455,28 @@ void settingsSaveRows() {
     saveSettings(settings);
     Footprint before = footprintOf(GetCurrentProcess());
     Pair pair = measurePair(
-        SAVES, [&] {
+        SAVES,
+        [&] {
             settings.waitTime = (settings.waitTime + 1) % 200;
             saveSettings(settings);
-        }, [&] { copyAndReplace(file); }, [] {});
+        },
+        [&] { copyAndReplace(file); }, [] {});
     Footprint after = footprintOf(GetCurrentProcess());
-    printRow("5 save over a 10 MB default.ini", "time per save", format("%.1f ms", pair.sweep * 1e3),
-             format("%.1f ms", pair.floor * 1e3), format("%.2f", pair.ratio), "no stall (< 0.5 s)");
+    printRow("5 save over a 10 MB default.ini", "time per save",
+             format("%.1f ms", pair.sweep * 1e3), format("%.1f ms", pair.floor * 1e3),
+             format("%.2f", pair.ratio), "no stall (< 0.5 s)");
     printRow("5 save over a 10 MB default.ini", "private bytes after the saves",
-             format("%+.0f KB", after.privateKb - before.privateKb), format("%.0f KB", before.privateKb), "-",
-             "no growth");
+             format("%+.0f KB", after.privateKb - before.privateKb),
+             format("%.0f KB", before.privateKb), "-", "no growth");
     // The earlier save: 16 key-by-key profile writes into a copy of the file.
     double keyByKey = secondsOf([&] {
-        for (const char* key : {"EX", "IE", "NN", "AP00", "AP01", "AP02", "AP03", "AP04", "TOPMOST", "KEEP1ST",
-                                "FULLSIZE", "LEFT", "TOP", "MODE", "NOBACK", "WAITTIME"})
+        for (const char* key : {"EX", "IE", "NN", "AP00", "AP01", "AP02", "AP03", "AP04", "TOPMOST",
+                                "KEEP1ST", "FULLSIZE", "LEFT", "TOP", "MODE", "NOBACK", "WAITTIME"})
             WritePrivateProfileStringA("SETTINGS", key, "1", file.c_str());
         WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
     });
-    printRow("5 the same file, 16 WritePrivateProfileStringA (reference)", "time", format("%.1f ms", keyByKey * 1e3),
-             "-", "-", "reference");
+    printRow("5 the same file, 16 WritePrivateProfileStringA (reference)", "time",
+             format("%.1f ms", keyByKey * 1e3), "-", "-", "reference");
     test::removeAppDataSettings();
 }
 
