@@ -6,6 +6,7 @@
 #include <wchar.h>
 
 #include "ErrorText.h"
+#include "settings/IniText.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ wchar_t targetFile[FIELD_CHARS];
 bool useJapanese;
 
 wchar_t iniPath[PATH_CHARS];
+IniFile iniFile;
 wchar_t currentValue[PATH_CHARS];
 wchar_t runValueData[PATH_CHARS];
 wchar_t question[QUESTION_CHARS];
@@ -158,9 +160,11 @@ void removeAutorun() {
 
 void run() {
     makeModuleFilePathW(iniPath, PATH_CHARS, L"Quillon.ini");
-    GetPrivateProfileStringW(L"AUTORUN", L"KEY", L"1", valueName, FIELD_CHARS, iniPath);
-    GetPrivateProfileStringW(L"AUTORUN", L"NAME", L"2", displayName, FIELD_CHARS, iniPath);
-    GetPrivateProfileStringW(L"AUTORUN", L"FILE", L"3", targetFile, FIELD_CHARS, iniPath);
+    // Read as its bytes say: the profile functions take a UTF-8 file for code-page text.
+    loadIniFile(iniFile, iniPath);
+    readIniValue(iniFile, L"AUTORUN", L"KEY", L"1", valueName, FIELD_CHARS);
+    readIniValue(iniFile, L"AUTORUN", L"NAME", L"2", displayName, FIELD_CHARS);
+    readIniValue(iniFile, L"AUTORUN", L"FILE", L"3", targetFile, FIELD_CHARS);
     // A key left empty on purpose switches Quillon off.
     if (!valueName[0] || !displayName[0] || !targetFile[0]) return;
 

@@ -15,6 +15,7 @@
 #include "framework/Ceditwindow.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
+#include "settings/TargetFile.h"
 #include "sweep/SweepState.h"
 #include "tests/e2e/VarnelHarness.h"
 #include "tests/support/TestSupport.h"
@@ -170,30 +171,25 @@ TargetSelection benchSelection() {
     TargetSelection selection;
     memset(&selection, 0, sizeof selection);
     selection.targetExplorer = selection.targetChromium = selection.targetFirefox = 1;
-    for (OtherTarget& target : selection.otherTargets) {
-        lstrcpynA(target.spec, "-", sizeof target.spec);
-        lstrcpynA(target.className, "-", sizeof target.className);
-        lstrcpynA(target.text, "-", sizeof target.text);
-    }
-    lstrcpynA(selection.otherTargets[0].className, "Notepad",
-              sizeof selection.otherTargets[0].className);
-    lstrcpynA(selection.otherTargets[1].className, "SunAwtFrame",
-              sizeof selection.otherTargets[1].className);
-    lstrcpynA(selection.otherTargets[1].text, "!Eclipse", sizeof selection.otherTargets[1].text);
+    for (OtherTarget& target : selection.otherTargets)
+        setOtherTargetTexts(target, L"-", L"-", L"-", L"-");
+    setOtherTargetTexts(selection.otherTargets[0], L"-", L"-", L"Notepad", L"-");
+    setOtherTargetTexts(selection.otherTargets[1], L"-", L"-", L"SunAwtFrame", L"!Eclipse");
     return selection;
 }
 
+// The class name in the system's own form, as the sweep reads it.
 BOOL CALLBACK classFloorProc(HWND window, LPARAM visited) {
-    char className[256];
-    GetClassNameA(window, className, sizeof className);
+    wchar_t className[256];
+    GetClassNameW(window, className, 256);
     ++*reinterpret_cast<unsigned*>(visited);
     return TRUE;
 }
 
 BOOL CALLBACK closeFloorProc(HWND window, LPARAM) {
-    char className[256];
-    GetClassNameA(window, className, sizeof className);
-    if (strcmp(className, "CabinetWClass") == 0) PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    wchar_t className[256];
+    GetClassNameW(window, className, 256);
+    if (wcscmp(className, L"CabinetWClass") == 0) PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     return TRUE;
 }
 

@@ -144,7 +144,7 @@ void C_MainDialog::initMainDialog(HWND dialog) {
 
     application->reloadTargets();
     for (int i = 0; i < OTHER_TARGET_COUNT; ++i)
-        setDlgItemText(otherCheck(i), application->sweep.sweepSelection.otherTargets[i].name);
+        setDlgItemText(otherCheck(i), application->sweep.sweepSelection.otherTargets[i].wideName);
 
     if (s.showOnTop) setCheck(IDC_PIN_BUTTON, 1);
     applyOnTop();

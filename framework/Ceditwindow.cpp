@@ -24,6 +24,10 @@ BOOL Ceditwindow::setDlgItemText(int id, const char* text) {
     return SetDlgItemTextA(hwnd, id, text);
 }
 
+BOOL Ceditwindow::setDlgItemText(int id, const wchar_t* text) {
+    return SetDlgItemTextW(hwnd, id, text);
+}
+
 BOOL Ceditwindow::enableDlgItem(int id, BOOL enable) {
     return EnableWindow(GetDlgItem(hwnd, id), enable);
 }

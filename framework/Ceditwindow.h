@@ -18,6 +18,8 @@ public:
     UINT getDlgItemText(int id, char* buffer, int maxCount) const;
     BOOL setDlgItemInt(int id, UINT value, BOOL isSigned);
     BOOL setDlgItemText(int id, const char* text);
+    // UTF-16 text: the control shows what it can of it, never bytes of another code page.
+    BOOL setDlgItemText(int id, const wchar_t* text);
     BOOL enableDlgItem(int id, BOOL enable);
     int getCheck(int id) const;
     void setCheck(int id, int on);

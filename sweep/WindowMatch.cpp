@@ -1,67 +1,67 @@
 #include "sweep/WindowMatch.h"
 
-#include <cstring>
+#include <cwchar>
 
 #include "settings/Settings.h"
 
 VisitedWindow::VisitedWindow(HWND window) : hwnd(window), titleRead(0) {
     classBuffer[0] = 0;
     titleBuffer[0] = 0;
-    GetClassNameA(window, classBuffer, sizeof classBuffer);
+    GetClassNameW(window, classBuffer, CLASS_NAME_SIZE);
 }
 
-const char* VisitedWindow::title() {
+const wchar_t* VisitedWindow::title() {
     if (!titleRead) {
         titleRead = 1;
-        GetWindowTextA(hwnd, titleBuffer, sizeof titleBuffer);
+        GetWindowTextW(hwnd, titleBuffer, TITLE_SIZE);
     }
     return titleBuffer;
 }
 
-int endsWith(const char* suffix, const char* text) {
-    size_t n = strlen(suffix);
-    size_t length = strlen(text);
-    return length >= n && memcmp(text + length - n, suffix, n) == 0;
+int endsWith(const wchar_t* suffix, const wchar_t* text) {
+    size_t n = wcslen(suffix);
+    size_t length = wcslen(text);
+    return length >= n && wcscmp(text + length - n, suffix) == 0;
 }
 
-int contains(const char* text, const char* part) { return strstr(text, part) != nullptr; }
+int contains(const wchar_t* text, const wchar_t* part) { return wcsstr(text, part) != nullptr; }
 
-void readProcessImagePath(HWND window, char* path, DWORD size) {
-    memset(path, 0, size);
+void readProcessImagePath(HWND window, wchar_t* path, DWORD size) {
+    path[0] = 0;
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
     if (!process) return;
     DWORD length = size;
-    if (!QueryFullProcessImageNameA(process, 0, path, &length)) path[0] = 0;
+    if (!QueryFullProcessImageNameW(process, 0, path, &length)) path[0] = 0;
     path[size - 1] = 0;
     CloseHandle(process);
 }
 
 int matchExplorer(VisitedWindow& window) {
-    return strcmp(window.className(), "CabinetWClass") == 0;
+    return wcscmp(window.className(), L"CabinetWClass") == 0;
 }
 
 int matchChromium(VisitedWindow& window) {
-    if (strcmp(window.className(), "Chrome_WidgetWin_1") != 0) return 0;
-    const char* title = window.title();
-    if (!title[0] || strcmp(title, "Tray Assistant") == 0) return 0;
-    char path[PROCESS_PATH_SIZE];
-    readProcessImagePath(window.window(), path, sizeof path);
-    return endsWith("chrome.exe", path) || endsWith("msedge.exe", path);
+    if (wcscmp(window.className(), L"Chrome_WidgetWin_1") != 0) return 0;
+    const wchar_t* title = window.title();
+    if (!title[0] || wcscmp(title, L"Tray Assistant") == 0) return 0;
+    wchar_t path[PROCESS_PATH_SIZE];
+    readProcessImagePath(window.window(), path, PROCESS_PATH_SIZE);
+    return endsWith(L"chrome.exe", path) || endsWith(L"msedge.exe", path);
 }
 
 int matchFirefox(VisitedWindow& window) {
-    const char* className = window.className();
-    if (strcmp(className, "MozillaUIWindowClass") != 0 &&
-        strcmp(className, "MozillaWindowClass") != 0)
+    const wchar_t* className = window.className();
+    if (wcscmp(className, L"MozillaUIWindowClass") != 0 &&
+        wcscmp(className, L"MozillaWindowClass") != 0)
         return 0;
-    return contains(window.title(), "Firefox");
+    return contains(window.title(), L"Firefox");
 }
 
-int textConditionHolds(const char* text, const char* title) {
-    if (text[0] == '!') return !contains(title, text + 1);
-    return strcmp(text, "-") == 0 || contains(title, text);
+int textConditionHolds(const wchar_t* text, const wchar_t* title) {
+    if (text[0] == L'!') return !contains(title, text + 1);
+    return wcscmp(text, L"-") == 0 || contains(title, text);
 }
 
 // An ordinary application window: visible, enabled, not empty, with a border and a system menu.
@@ -75,14 +75,15 @@ static int isOrdinaryWindow(HWND window) {
 
 int matchOtherTarget(VisitedWindow& window, const OtherTarget& target, HWND ownDialog) {
     if (window.window() == ownDialog) return 0;
-    int anyClass = strcmp(target.className, "-") == 0;
-    int anyText = strcmp(target.text, "-") == 0;
-    int anySpec = strcmp(target.spec, "-") == 0;
+    // The UTF-16 texts, exactly as the user wrote them.
+    int anyClass = wcscmp(target.wideClassName, L"-") == 0;
+    int anyText = wcscmp(target.wideText, L"-") == 0;
+    int anySpec = wcscmp(target.wideSpec, L"-") == 0;
     if (anyClass && anyText && anySpec) return 0;
     // Cheapest tests first: the selector keyword and the class, then the window queries, then the
     // title.
-    if (!anySpec && strcmp(target.spec, "%allwindow") != 0) return 0;
-    if (!anyClass && strcmp(window.className(), target.className) != 0) return 0;
+    if (!anySpec && wcscmp(target.wideSpec, L"%allwindow") != 0) return 0;
+    if (!anyClass && wcscmp(window.className(), target.wideClassName) != 0) return 0;
     if (!anySpec && !isOrdinaryWindow(window.window())) return 0;
-    return anyText || textConditionHolds(target.text, window.title());
+    return anyText || textConditionHolds(target.wideText, window.title());
 }

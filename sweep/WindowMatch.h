@@ -4,32 +4,35 @@
 
 struct OtherTarget;
 
+// In code units.
 enum { CLASS_NAME_SIZE = 256, TITLE_SIZE = 256, PROCESS_PATH_SIZE = 4096 };
 
-// One top-level window as a sweep sees it. The class name is read at once; the title only
-// when a rule asks for it, since most windows are decided by their class alone.
+// One top-level window as a sweep sees it, in UTF-16 as the system holds it: read through a
+// code page, a character it lacks would become "?" and a rule could then match in its place. The
+// class name is read at once; the title only when a rule asks for it, since most windows are
+// decided by their class alone.
 class VisitedWindow {
 public:
     explicit VisitedWindow(HWND window);
 
     HWND window() const { return hwnd; }
-    const char* className() const { return classBuffer; }
-    const char* title();
+    const wchar_t* className() const { return classBuffer; }
+    const wchar_t* title();
 
 private:
     HWND hwnd;
     int titleRead;
-    char classBuffer[CLASS_NAME_SIZE];
-    char titleBuffer[TITLE_SIZE];
+    wchar_t classBuffer[CLASS_NAME_SIZE];
+    wchar_t titleBuffer[TITLE_SIZE];
 };
 
-// Byte-exact, case-sensitive text tests.
-int endsWith(const char* suffix, const char* text);
-int contains(const char* text, const char* part);
+// Exact, case-sensitive text tests, code unit by code unit.
+int endsWith(const wchar_t* suffix, const wchar_t* text);
+int contains(const wchar_t* text, const wchar_t* part);
 
-// Fills path with the image path of the process that owns window; empty when the process
-// cannot be opened or queried.
-void readProcessImagePath(HWND window, char* path, DWORD size);
+// Fills path (size code units) with the image path of the process that owns window; empty when
+// the process cannot be opened or queried.
+void readProcessImagePath(HWND window, wchar_t* path, DWORD size);
 
 int matchExplorer(VisitedWindow& window);
 int matchChromium(VisitedWindow& window);
@@ -39,4 +42,4 @@ int matchOtherTarget(VisitedWindow& window, const OtherTarget& target, HWND ownD
 
 // The text condition of a user-defined target: "-" holds for any title, "!x" for titles
 // without x, anything else for titles containing it.
-int textConditionHolds(const char* text, const char* title);
+int textConditionHolds(const wchar_t* text, const wchar_t* title);

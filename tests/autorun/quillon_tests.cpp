@@ -1,6 +1,7 @@
 // Quillon as a real child process in a folder of its own: its message boxes are found, read and
 // answered from here, and the Run key is read back. Built once for each language.
 
+#include "settings/IniText.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -153,6 +154,19 @@ TEST_F(QUILLON_SUITE, QuestionWithoutValueOffersYesNoCancelAndCancelChangesNothi
     press(box, IDCANCEL);
     expectEndsWithZero();
     EXPECT_FALSE(readRunValue(TEST_VALUE).exists);
+}
+
+// Read as its bytes say, the section on the first line behind the BOM included.
+TEST_F(QUILLON_SUITE, IniFileInUtf8WithABomNamesTheProgram) {
+    ASSERT_TRUE(test::writeFile(
+        folder.file("Quillon.ini"),
+        test::encodedText(L"[AUTORUN]\r\nKEY=QuillonTestValue\r\nNAME=テスト 帳\r\nFILE=prog.exe\r\n", INI_UTF8_BOM)));
+    start();
+    HWND box = waitForBox(CAPTION);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(question(L"テスト 帳", NO_SETTING), boxText(box));
+    press(box, IDCANCEL);
+    expectEndsWithZero();
 }
 
 TEST_F(QUILLON_SUITE, CurrentValueFollowsTheLabelAndCancelOrCloseKeepsIt) {

@@ -40,7 +40,8 @@ TEST(MainDialog, ShowsCountsAndRefreshesThem) {
 
 TEST(MainDialog, CollapsedAndExpandedLayouts) {
     VarnelRun varnel;
-    varnel.writeTargets("[TARGET00]\r\nNAME=Notes\r\nCLASS=NotepadLike\r\n");
+    // As Notepad saves it: UTF-8 without a BOM.
+    varnel.writeTargets(u8"[TARGET00]\r\nNAME=Notes\r\nCLASS=NotepadLike\r\n[TARGET01]\r\nNAME=メモ帳\r\n");
     ASSERT_TRUE(varnel.start());
     HWND dialog = varnel.openMainDialog();
     ASSERT_NE(nullptr, dialog);
@@ -58,7 +59,8 @@ TEST(MainDialog, CollapsedAndExpandedLayouts) {
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, EDIT)));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, EXPAND)));
     EXPECT_EQ(L"Notes", itemText(dialog, OTHER0));
-    EXPECT_EQ(L"-", itemText(dialog, OTHER0 + 2));
+    EXPECT_EQ(L"メモ帳", itemText(dialog, OTHER0 + 2));
+    EXPECT_EQ(L"-", itemText(dialog, OTHER0 + 4));
 
     // Collapsing, then a plain Cancel, keeps the stored layout.
     dialogCommand(dialog, COLLAPSE);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/Ceditwindow.h"
+#include "settings/IniText.h"
 #include "settings/Settings.h"
 #include "settings/TargetFile.h"
 #include "sweep/SweepState.h"
@@ -14,15 +15,6 @@
 #include "tests/unit/InProcessWindows.h"
 
 namespace {
-
-// The sample is written in the Japanese ANSI code page; the tests make their titles in it too.
-std::string ansi(const char* utf8) {
-    wchar_t wide[256] = {};
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 256);
-    char bytes[512] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, bytes, sizeof bytes, nullptr, nullptr);
-    return bytes;
-}
 
 class SampleTargets : public ::testing::Test {
 protected:
@@ -49,7 +41,7 @@ protected:
     std::string inProcess(const std::string& className, const char* utf8Title, bool visible = true,
                           DWORD style = WS_OVERLAPPEDWINDOW) {
         InProcessWindows windows;
-        windows.make(className.c_str(), ansi(utf8Title).c_str(), visible, style);
+        windows.make(className.c_str(), utf8Title, visible, style);
         return matches();
     }
 
@@ -60,7 +52,7 @@ protected:
     unsigned baseline[OTHER_TARGET_COUNT] = {};
 };
 
-TEST_F(SampleTargets, DefinesFiveLabelledTargets) {
+TEST_F(SampleTargets, DefinesFiveLabelledTargetsInAnEncodingNotepadKeeps) {
     for (const OtherTarget& t : live.selection.otherTargets) {
         EXPECT_STRNE("-", t.name);
         EXPECT_FALSE(!strcmp(t.spec, "-") && !strcmp(t.className, "-") && !strcmp(t.text, "-")) << t.name;
@@ -68,8 +60,14 @@ TEST_F(SampleTargets, DefinesFiveLabelledTargets) {
         for (const char* c = t.name; *c; ++c) EXPECT_TRUE(*c >= ' ' && *c <= '~') << t.name;
     }
     EXPECT_STREQ("Notepad", live.selection.otherTargets[0].name);
+    // With a BOM, no editor takes it for another encoding, and a first edit keeps it.
+    std::string bytes = test::readFile(targetFile);
+    EXPECT_EQ(INI_UTF8_BOM, detectIniEncoding(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                              static_cast<DWORD>(bytes.size())));
 }
 
+// The suite runs under a Japanese and an English locale: each rule means on both what its label
+// says, and no rule acts on a window that its label excludes.
 TEST_F(SampleTargets, NotepadAndPaintByClass) {
     // Class names compare case-sensitively. The lower-case class comes first and from another
     // process: Wine names a class by the first spelling registered.
@@ -78,21 +76,30 @@ TEST_F(SampleTargets, NotepadAndPaintByClass) {
         ASSERT_TRUE(other.start({{"notepad", "memo"}}));
         EXPECT_EQ("00001", matches());
     }
-    EXPECT_EQ("10000", inProcess("Notepad", u8"無題 - メモ帳"));
+    EXPECT_EQ("10001", inProcess("Notepad", u8"無題 - メモ帳"));
+    EXPECT_EQ("10001", inProcess("Notepad", u8"Untitled - Notepad"));
     EXPECT_EQ("01001", inProcess("MSPaintApp", u8"無題 - ペイント"));
 }
 
 TEST_F(SampleTargets, PdfTitlesOfOrdinaryWindowsOnly) {
     EXPECT_EQ("00101", inProcess("PdfViewer", u8"manual.pdf - Viewer"));
+    EXPECT_EQ("00101", inProcess("PdfViewer", u8"説明書.pdf - ビューアー"));
     EXPECT_EQ("00001", inProcess("PdfViewer", u8"MANUAL.PDF - Viewer"));
     EXPECT_EQ("00000", inProcess("PdfViewer", u8"hidden.pdf", false));
     EXPECT_EQ("00000", inProcess("PdfPopup", u8"tip.pdf", true, WS_POPUP | WS_BORDER));
 }
 
-TEST_F(SampleTargets, FoldersExceptDownloads) {
+TEST_F(SampleTargets, FoldersButWork) {
     EXPECT_EQ("00011", inProcess("CabinetWClass", u8"ドキュメント"));
-    EXPECT_EQ("00001", inProcess("CabinetWClass", u8"ダウンロード"));
+    EXPECT_EQ("00011", inProcess("CabinetWClass", u8"Downloads"));
+    EXPECT_EQ("00001", inProcess("CabinetWClass", u8"Work"));
     EXPECT_EQ("00010", inProcess("CabinetWClass", u8"ピクチャ", false));
+}
+
+TEST_F(SampleTargets, AllButExcel) {
+    EXPECT_EQ("00000", inProcess("XLMAIN", u8"Book1 - Excel"));
+    EXPECT_EQ("00000", inProcess("XLMAIN", u8"売上.xlsx - Excel"));
+    EXPECT_EQ("00001", inProcess("OpusApp", u8"文書 1 - Word"));
 }
 
 }  // namespace

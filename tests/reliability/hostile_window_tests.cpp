@@ -10,6 +10,7 @@
 
 #include "framework/Ceditwindow.h"
 #include "settings/Settings.h"
+#include "settings/TargetFile.h"
 #include "sweep/SweepState.h"
 #include "sweep/WindowMatch.h"
 #include "tests/reliability/ProcessUsage.h"
@@ -27,10 +28,8 @@ DWORD WINAPI runJob(LPVOID job) {
 HANDLE startThread(std::function<void()>& job) { return CreateThread(nullptr, 0, runJob, &job, 0, nullptr); }
 
 void setTarget(OtherTarget& target, const char* spec, const char* className, const std::string& text) {
-    lstrcpynA(target.name, "hostile", sizeof target.name);
-    lstrcpynA(target.spec, spec, sizeof target.spec);
-    lstrcpynA(target.className, className, sizeof target.className);
-    lstrcpynA(target.text, text.c_str(), sizeof target.text);
+    setOtherTargetTexts(target, L"hostile", test::wide(spec).c_str(), test::wide(className).c_str(),
+                        test::wide(text.c_str()).c_str());
     target.enabled = 1;
 }
 
@@ -76,11 +75,10 @@ TEST_F(Hostile, NamesAndTitlesAtTheirLimits) {
                                {"CabinetWClass", std::string(600, 't')},
                                {"Chrome_WidgetWin_1", std::string(255, '\x82')}}));
     VisitedWindow longest(targets.window(0));
-    EXPECT_EQ(longClass, longest.className());
-    EXPECT_EQ(255u, strlen(longest.title()));
+    EXPECT_EQ(test::wide(longClass.c_str()), longest.className());
+    EXPECT_EQ(255u, wcslen(longest.title()));
     VisitedWindow cut(targets.window(1));
-    EXPECT_LE(strlen(cut.title()), 255u);
-    EXPECT_EQ(0, strncmp(cut.title(), cutTitle.c_str(), 254));
+    EXPECT_EQ(std::wstring(254, L't') + L"\u3042", cut.title()) << "a whole character, not a byte";
 
     setTarget(selection.otherTargets[0], "-", "-", std::string(200, 't'));
     setTarget(selection.otherTargets[1], "-", "-", "!" + std::string(254, 't'));

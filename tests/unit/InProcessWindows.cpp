@@ -21,7 +21,7 @@ LRESULT CALLBACK recordingProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
             eventLog.push_back({window, "minimize"});
         }
     }
-    return DefWindowProcA(window, msg, wParam, lParam);
+    return DefWindowProcW(window, msg, wParam, lParam);
 }
 
 }  // namespace
@@ -30,14 +30,15 @@ InProcessWindows::~InProcessWindows() { destroyAll(); }
 
 HWND InProcessWindows::make(const char* className, const char* title, bool visible, DWORD style, bool keepOpen,
                             int width, int height) {
-    WNDCLASSA wc = {};
+    std::wstring wideClass = test::wide(className);
+    WNDCLASSW wc = {};
     wc.lpfnWndProc = recordingProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = className;
-    RegisterClassA(&wc);
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = wideClass.c_str();
+    RegisterClassW(&wc);
     recording = false;
-    HWND window = CreateWindowExA(0, className, title, style & ~WS_VISIBLE, 10, 10, width, height, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExW(0, wideClass.c_str(), test::wide(title).c_str(), style & ~WS_VISIBLE, 10, 10, width,
+                                  height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (visible) ShowWindow(window, SW_SHOWNOACTIVATE);
     test::pumpMessages();
     if (keepOpen) keptOpen.insert(window);

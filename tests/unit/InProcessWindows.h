@@ -1,8 +1,8 @@
 #pragma once
 
 // Top-level windows of the test process itself, for the rules that look only at class, title,
-// style and visibility. Each records what the sweep did to it; handled messages land in one
-// ordered log so that tests can check the order across windows.
+// style and visibility: Unicode windows, with class and title given in UTF-8. Each records what the sweep did to it;
+// handled messages land in one ordered log so that tests can check the order across windows.
 
 #include <windows.h>
 

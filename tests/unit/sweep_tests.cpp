@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "framework/Ceditwindow.h"
+#include "settings/IniText.h"
 #include "settings/Settings.h"
+#include "settings/TargetFile.h"
 #include "sweep/SweepState.h"
 #include "sweep/WindowMatch.h"
 #include "tests/support/TestSupport.h"
@@ -12,11 +14,10 @@
 
 namespace {
 
+// The texts in UTF-8.
 void setTarget(OtherTarget& target, const char* spec, const char* className, const char* text, int enabled = 1) {
-    strcpy(target.name, "test");
-    strcpy(target.spec, spec);
-    strcpy(target.className, className);
-    strcpy(target.text, text);
+    setOtherTargetTexts(target, L"test", test::wide(spec).c_str(), test::wide(className).c_str(),
+                        test::wide(text).c_str());
     target.enabled = enabled;
 }
 
@@ -240,6 +241,39 @@ TEST_F(Sweep, EmptyTextsFromBeforeTheFirstReloadMatchNothing) {
     EXPECT_TRUE(windows.events().empty());
 }
 
+// target.ini as the user's editor saved it, with a Japanese label and an exclusion, against
+// Unicode windows titled in Japanese and one titled with literal question marks. The suite runs
+// under a Japanese and an English locale: no code page may weaken or widen a rule.
+TEST_F(Sweep, TargetFileRulesHoldInEveryEncodingAndCodePage) {
+    const std::string file = test::binFolder() + "target.ini";
+    const std::wstring text =
+        L"[TARGET00]\r\nNAME=メモ帳\r\nCLASS=MemoW\r\nTEXT=!下書き\r\n"
+        L"[TARGET01]\r\nNAME=All but メモ帳\r\nSPEC=%allwindow\r\nTEXT=!メモ帳\r\n";
+    sweep.dialogExpanded = 1;
+    // A Shift_JIS file is what a Japanese code page writes; no other code page can hold it.
+    const bool japaneseCodePage = GetACP() == 932;
+    for (int encoding : {INI_UTF16LE, INI_UTF8_BOM, INI_UTF8, INI_ANSI}) {
+        if (encoding == INI_ANSI && !japaneseCodePage) continue;
+        SCOPED_TRACE(encoding);
+        ASSERT_TRUE(test::writeFile(file, test::encodedText(text, encoding)));
+        for (int i = 0; i < 2; ++i) {
+            loadOtherTarget(i, selection.otherTargets[i]);
+            selection.otherTargets[i].enabled = 1;
+        }
+        EXPECT_STREQ(L"メモ帳", selection.otherTargets[0].wideName);
+        EXPECT_EQ(test::encodedText(L"メモ帳", INI_ANSI), selection.otherTargets[0].name);
+        windows.destroyAll();
+        HWND untitled = windows.make("MemoW", u8"無題 - メモ帳");
+        HWND draft = windows.make("MemoW", u8"下書き - メモ帳");
+        HWND marks = windows.make("MemoW", "Report ??? draft");
+        close();
+        EXPECT_EQ(1, windows.count(untitled, "close")) << "by the first target only";
+        EXPECT_EQ(0, windows.count(draft, "close")) << "excluded by both";
+        EXPECT_EQ(2, windows.count(marks, "close")) << "\"?\" stands in for no character";
+    }
+    DeleteFileA(file.c_str());
+}
+
 // The Edge/Chrome rule needs real processes: it reads the owner's image path.
 TEST(ChromiumRule, MatchesByClassTitleAndImageName) {
     struct Case {
@@ -287,16 +321,16 @@ TEST(ChromiumRule, SweepClosesOnlyBrowserProcessesWindows) {
 }
 
 TEST(TextTests, EndsWithAndContainsAreByteExact) {
-    EXPECT_TRUE(endsWith("chrome.exe", "C:\\b\\chrome.exe"));
-    EXPECT_TRUE(endsWith("chrome.exe", "chrome.exe"));
-    EXPECT_FALSE(endsWith("chrome.exe", "hrome.exe"));
-    EXPECT_FALSE(endsWith("msedge.exe", "C:\\MSEDGE.EXE"));
-    EXPECT_FALSE(endsWith("chrome.exe", ""));
-    EXPECT_TRUE(textConditionHolds("-", "anything"));
-    EXPECT_TRUE(textConditionHolds("-", ""));
-    EXPECT_FALSE(textConditionHolds("!", "anything"));
-    EXPECT_TRUE(textConditionHolds("!Draft", "draft"));
-    EXPECT_FALSE(textConditionHolds("Draft", "draft"));
+    EXPECT_TRUE(endsWith(L"chrome.exe", L"C:\\b\\chrome.exe"));
+    EXPECT_TRUE(endsWith(L"chrome.exe", L"chrome.exe"));
+    EXPECT_FALSE(endsWith(L"chrome.exe", L"hrome.exe"));
+    EXPECT_FALSE(endsWith(L"msedge.exe", L"C:\\MSEDGE.EXE"));
+    EXPECT_FALSE(endsWith(L"chrome.exe", L""));
+    EXPECT_TRUE(textConditionHolds(L"-", L"anything"));
+    EXPECT_TRUE(textConditionHolds(L"-", L""));
+    EXPECT_FALSE(textConditionHolds(L"!", L"anything"));
+    EXPECT_TRUE(textConditionHolds(L"!Draft", L"draft"));
+    EXPECT_FALSE(textConditionHolds(L"Draft", L"draft"));
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
-// The byte-exact text tests and the rules for a window, with a window whose class name, title,
+// The exact text tests and the rules for a window, with a window whose class name, title,
 // process path and state come from the fuzzer's input.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "settings/Settings.h"
@@ -12,34 +13,44 @@
 
 namespace {
 struct FakeWindow {
-    std::string className, title, imagePath;
+    std::wstring className, title, imagePath;
     bool visible, enabled;
     LONG style;
     RECT rect;
 } fake;
 
-int copyCut(const std::string& from, char* to, int size) {
+int copyCut(const std::wstring& from, wchar_t* to, int size) {
     if (size <= 0) return 0;
     int length = static_cast<int>(from.size()) < size - 1 ? static_cast<int>(from.size()) : size - 1;
-    memcpy(to, from.data(), static_cast<size_t>(length));
+    wmemcpy(to, from.data(), static_cast<size_t>(length));
     to[length] = 0;
     return length;
 }
 
-void fill(FuzzedDataProvider& input, char* field, size_t width) {
-    std::string text = input.ConsumeRandomLengthString(width - 1);
-    memcpy(field, text.c_str(), text.size() + 1);
+// UTF-16 code units, two bytes each, as the system hands them over.
+std::wstring wideText(FuzzedDataProvider& input, size_t maxUnits) {
+    std::string bytes = input.ConsumeRandomLengthString(maxUnits * 2);
+    std::wstring text;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        text +=
+            static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+    return text;
+}
+
+void fill(FuzzedDataProvider& input, wchar_t* field, size_t width) {
+    std::wstring text = wideText(input, width - 1).c_str();
+    wmemcpy(field, text.c_str(), text.size() + 1);
 }
 }  // namespace
 
-int GetClassNameA(HWND, char* name, int size) { return copyCut(fake.className, name, size); }
-int GetWindowTextA(HWND, char* text, int size) { return copyCut(fake.title, text, size); }
+int GetClassNameW(HWND, wchar_t* name, int size) { return copyCut(fake.className, name, size); }
+int GetWindowTextW(HWND, wchar_t* text, int size) { return copyCut(fake.title, text, size); }
 DWORD GetWindowThreadProcessId(HWND, DWORD* processId) {
     if (processId) *processId = 42;
     return 1;
 }
 HANDLE OpenProcess(DWORD, BOOL, DWORD) { return &fake; }
-BOOL QueryFullProcessImageNameA(HANDLE, DWORD, char* path, DWORD* size) {
+BOOL QueryFullProcessImageNameW(HANDLE, DWORD, wchar_t* path, DWORD* size) {
     if (fake.imagePath.size() >= *size) return FALSE;
     *size = static_cast<DWORD>(copyCut(fake.imagePath, path, static_cast<int>(*size)));
     return TRUE;
@@ -55,32 +66,32 @@ LONG GetWindowLongA(HWND, int) { return fake.style; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
-    // The product sees C strings: everything after a zero byte is not there.
-    std::string a = input.ConsumeRandomLengthString(300).c_str();
-    std::string b = input.ConsumeRandomLengthString(300).c_str();
+    // The product sees C strings: everything after a zero is not there.
+    std::wstring a = wideText(input, 300).c_str();
+    std::wstring b = wideText(input, 300).c_str();
     bool ends = b.size() >= a.size() && b.compare(b.size() - a.size(), a.size(), a) == 0;
     if (endsWith(a.c_str(), b.c_str()) != ends) abort();
-    if (contains(a.c_str(), b.c_str()) != (a.find(b) != std::string::npos)) abort();
-    bool holds = !b.empty() && b[0] == '!' ? a.find(b.substr(1)) == std::string::npos
-                                           : b == "-" || a.find(b) != std::string::npos;
+    if (contains(a.c_str(), b.c_str()) != (a.find(b) != std::wstring::npos)) abort();
+    bool holds = !b.empty() && b[0] == L'!' ? a.find(b.substr(1)) == std::wstring::npos
+                                            : b == L"-" || a.find(b) != std::wstring::npos;
     if (textConditionHolds(b.c_str(), a.c_str()) != holds) abort();
 
-    fake.className = input.ConsumeRandomLengthString(400);
-    fake.title = input.ConsumeRandomLengthString(400);
-    fake.imagePath = input.ConsumeRandomLengthString(5000);
+    fake.className = wideText(input, 400);
+    fake.title = wideText(input, 400);
+    fake.imagePath = wideText(input, 5000);
     fake.visible = input.ConsumeBool();
     fake.enabled = input.ConsumeBool();
     fake.style = input.ConsumeIntegral<LONG>();
     fake.rect = {input.ConsumeIntegral<LONG>(), input.ConsumeIntegral<LONG>(), input.ConsumeIntegral<LONG>(),
                  input.ConsumeIntegral<LONG>()};
     OtherTarget target = {};
-    fill(input, target.spec, sizeof target.spec);
-    fill(input, target.className, sizeof target.className);
-    fill(input, target.text, sizeof target.text);
+    fill(input, target.wideSpec, OTHER_SPEC_SIZE);
+    fill(input, target.wideClassName, OTHER_CLASS_SIZE);
+    fill(input, target.wideText, OTHER_TEXT_SIZE);
 
     HWND window = reinterpret_cast<HWND>(&fake);
     VisitedWindow visited(window);
-    if (!memchr(visited.className(), 0, CLASS_NAME_SIZE) || !memchr(visited.title(), 0, TITLE_SIZE)) abort();
+    if (!wmemchr(visited.className(), 0, CLASS_NAME_SIZE) || !wmemchr(visited.title(), 0, TITLE_SIZE)) abort();
     matchExplorer(visited);
     matchChromium(visited);
     matchFirefox(visited);

@@ -60,11 +60,11 @@ int lstrlenA(const char* text);
 char* lstrcpynA(char* to, const char* from, int size);
 void Sleep(DWORD milliseconds);
 
-int GetClassNameA(HWND window, char* name, int size);
-int GetWindowTextA(HWND window, char* text, int size);
+int GetClassNameW(HWND window, wchar_t* name, int size);
+int GetWindowTextW(HWND window, wchar_t* text, int size);
 DWORD GetWindowThreadProcessId(HWND window, DWORD* processId);
 HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId);
-BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, char* path, DWORD* size);
+BOOL QueryFullProcessImageNameW(HANDLE process, DWORD flags, wchar_t* path, DWORD* size);
 BOOL CloseHandle(HANDLE handle);
 BOOL IsWindowVisible(HWND window);
 BOOL IsWindowEnabled(HWND window);
