@@ -51,7 +51,7 @@ const Texts ENGLISH_TEXTS = {
     L" No autorun setting",
     L"Do you want %s to run automatically?\r\n\r\ncurrent setting:%s\r\n\r\n"
     L"[YES]\t->Set autorun\r\n[NO]\t->Unset autorun",
-    L"Auto run settting",
+    L"Auto run setting",
     L"Successfully set up automatic startup",
     L"Deleted settings successfully.",
 };

@@ -123,7 +123,7 @@ void C_MainDialog::onKeyTimer(HWND dialog) {
 
 void C_MainDialog::initMainDialog(HWND dialog) {
     Settings& s = application->settings;
-    places.record(dialog);
+    places.record(dialog, mainDialogUnitsAt96());
     places.placeAt(dpiOfWindow(dialog));
     showIcons(dialog);
     setDlgItemText(IDC_FONT_SOURCE, "");

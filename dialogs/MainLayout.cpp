@@ -10,6 +10,8 @@ namespace {
 const MainLayout DESIGNED_LAYOUT = {
     {195, 150}, {195, 70}, {12, 164}, {12, 84}, {288, 84}, {312, 185}, {312, 105},
 };
+// The designed face's dialog units at 96 DPI: across, a quarter of 7 pixels, down an eighth of 12.
+const SIZE DESIGNED_UNITS = {7, 12};
 
 SIZE scaled(SIZE size, UINT dpi) { return {scaleToDpi(size.cx, dpi), scaleToDpi(size.cy, dpi)}; }
 
@@ -86,3 +88,5 @@ MainLayout mainLayoutFor(HWND dialog) {
     if (!japaneseFace()) return layoutFromTemplate(dialog);
     return scaledLayout(DESIGNED_LAYOUT, dpiOfWindow(dialog));
 }
+
+SIZE mainDialogUnitsAt96() { return japaneseFace() ? DESIGNED_UNITS : SIZE{0, 0}; }

@@ -17,3 +17,9 @@ struct MainLayout {
 
 // The figures for the dialog as it is now shown.
 MainLayout mainLayoutFor(HWND dialog);
+
+// The base units, in 96-DPI pixels, that the template's controls are placed with. The Japanese
+// figures are pixels of the designed face, whose units these are: placed with them, the controls
+// stand where the figures expect them whatever font stands in. The English face has none
+// ({0, 0}): its figures come from its controls.
+SIZE mainDialogUnitsAt96();

@@ -8,8 +8,10 @@
 // proportions that the layout was drawn with.
 class ControlPlaces {
 public:
-    // Once the dialog manager has placed the template's controls (WM_INITDIALOG).
-    void record(HWND dialog);
+    // Once the dialog manager has placed the template's controls (WM_INITDIALOG). The places
+    // are taken back to dialog units and laid out as the dialog manager would at 96 DPI: with
+    // unitsAt96, the base units in 96-DPI pixels, where given, else with the dialog's font.
+    void record(HWND dialog, SIZE unitsAt96 = {0, 0});
     void placeAt(UINT dpi) const;
 
 private:

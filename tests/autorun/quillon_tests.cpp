@@ -30,7 +30,7 @@ std::wstring question(const std::wstring& name, const std::wstring& current) {
            L"\r\n\r\n[はい]\t→自動起動を設定\r\n[いいえ]\t→自動起動設定を解除";
 }
 #else
-const std::wstring CAPTION = L"Auto run settting";
+const std::wstring CAPTION = L"Auto run setting";
 const std::wstring NO_SETTING = L" No autorun setting";
 const std::wstring SET_DONE = L"Successfully set up automatic startup";
 const std::wstring REMOVED_DONE = L"Deleted settings successfully.";

@@ -87,7 +87,7 @@ TEST(EnglishFace, MainDialogInBothLayoutsAndWithCtrlHeld) {
     RECT group = placeIn(dialog, GetDlgItem(dialog, GROUP));
     for (int id : ROWS) EXPECT_TRUE(inside(placeIn(dialog, GetDlgItem(dialog, id)), group)) << id;
 
-    ASSERT_TRUE(test::holdKeyUntil(VK_CONTROL, [&] { return itemText(dialog, RUN) == L"Minimise all"; }));
+    ASSERT_TRUE(test::holdKeyUntil(VK_CONTROL, [&] { return itemText(dialog, RUN) == L"Minimize all"; }));
     EXPECT_EQ(L"Save only", itemText(dialog, CANCEL));
     expectReadable(dialog);
     test::keyUp(VK_CONTROL);
@@ -100,7 +100,7 @@ TEST(EnglishFace, WelcomeAtFirstStartAndSettings) {
     HWND welcome = varnel.waitDialog(L"Varnel - Welcome");
     ASSERT_NE(nullptr, welcome);
     std::wstring texts = expectReadable(welcome);
-    EXPECT_NE(std::wstring::npos, texts.find(L"\nClose all Explorer windows\t[Alt]+[Shift]+[Ctrl] + [E]\n"));
+    EXPECT_NE(std::wstring::npos, texts.find(L"\nClose all Explorer windows\nCtrl+Alt+Shift+E\n"));
     e2e::click(welcome, IDOK);
 
     varnel.command(40011);

@@ -91,17 +91,33 @@ struct DisplayScaling {
     }
 };
 
-// A length that this test sees in a window of Varnel's, in that window's own pixels. Under Wine
-// every program keeps the system DPI of its own start, and this one started at 96: it sees a
-// system-aware window of a program started at another DPI rescaled. On Windows the session
-// has one system DPI, and the factor is 1.
-int inOwnPixels(HWND window, int seen) {
+// Varnel's window's DPI against this test's view of it. Under Wine every program keeps the
+// system DPI of its own start, and this one started at 96: it sees a system-aware window of a
+// program started at another DPI rescaled. On Windows the session has one system DPI, and the
+// two are equal.
+struct PixelScale {
+    int own;
+    int seen;
+};
+
+PixelScale pixelScale(HWND window) {
     static const auto forWindow = test::user32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
     HDC screen = GetDC(nullptr);
     int viewDpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
     UINT windowDpi = forWindow ? forWindow(window) : 0;
-    return windowDpi ? MulDiv(seen, static_cast<int>(windowDpi), viewDpi) : seen;
+    return windowDpi ? PixelScale{static_cast<int>(windowDpi), viewDpi} : PixelScale{1, 1};
+}
+
+// A length seen in a window of Varnel's, in that window's own pixels, and back.
+int inOwnPixels(HWND window, int seen) {
+    PixelScale scale = pixelScale(window);
+    return MulDiv(seen, scale.own, scale.seen);
+}
+
+int inSeenPixels(HWND window, int own) {
+    PixelScale scale = pixelScale(window);
+    return MulDiv(own, scale.seen, scale.own);
 }
 
 // What the window was made with, whatever Varnel's manifest asked for.
@@ -113,26 +129,40 @@ bool perMonitorV1(HWND window) {
     return contextOf && equal(contextOf(window), DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
 }
 
-// The designed client size, scaled; every visible control in the client area; the rows of
-// kinds, with their counts, in the group box.
+bool meet(const RECT& a, const RECT& b) {
+    RECT common;
+    return IntersectRect(&common, &a, &b) != 0;
+}
+
+// The designed client size, scaled; every visible control in the client area and clear of
+// every other; the rows of kinds, with their counts, wholly inside the group box's frame with
+// a margin, and whatever lies outside the group box clear of its frame.
 void expectWholeLayout(HWND dialog, int dpi, SIZE designed) {
     SIZE size = e2e::clientSize(dialog);
     EXPECT_NEAR(MulDiv(designed.cx, dpi, 96), inOwnPixels(dialog, size.cx), 1) << dpi;
     EXPECT_NEAR(MulDiv(designed.cy, dpi, 96), inOwnPixels(dialog, size.cy), 1) << dpi;
     RECT client = {0, 0, size.cx, size.cy};
-    RECT group = placeIn(dialog, GetDlgItem(dialog, 1021));
+    HWND groupBox = GetDlgItem(dialog, 1021);
+    RECT group = placeIn(dialog, groupBox);
+    int margin = inSeenPixels(dialog, MulDiv(4, dpi, 96));
+    RECT frame = {group.left + margin, group.top + margin, group.right - margin, group.bottom - margin};
+    RECT aroundGroup = {group.left - 1, group.top - 1, group.right + 1, group.bottom + 1};
     for (HWND item = GetWindow(dialog, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(item)) continue;
+        if (!IsWindowVisible(item) || item == groupBox) continue;
         int id = GetDlgCtrlID(item);
         RECT r = placeIn(dialog, item);
         EXPECT_TRUE(inside(r, client)) << dpi << " dpi: control " << id << " reaches " << r.right << "," << r.bottom;
         bool row = (id >= EXPLORER && id <= FIREFOX) || (id >= COUNT_EXPLORER && id <= COUNT_FIREFOX) ||
                    (id >= OTHER0 && id < EDIT);
-        // Wine's stand-in for the dialog font is taller than the designed one: the last row
-        // reaches the group's bottom line even at 96 DPI, so a row counts by its middle.
-        RECT middle = {r.left, (r.top + r.bottom) / 2, r.right, (r.top + r.bottom) / 2};
         if (row) {
-            EXPECT_TRUE(inside(middle, group)) << dpi << " dpi: row " << id << " at " << r.left << "," << r.top;
+            EXPECT_TRUE(inside(r, frame))
+                << dpi << " dpi: row " << id << " reaches " << r.bottom << " in a frame to " << frame.bottom;
+        } else {
+            EXPECT_FALSE(meet(r, aroundGroup)) << dpi << " dpi: control " << id << " against the group box";
+        }
+        for (HWND other = GetWindow(item, GW_HWNDNEXT); other; other = GetWindow(other, GW_HWNDNEXT)) {
+            if (other == groupBox || !IsWindowVisible(other)) continue;
+            EXPECT_FALSE(meet(r, placeIn(dialog, other))) << dpi << " dpi: " << id << " and " << GetDlgCtrlID(other);
         }
     }
 }

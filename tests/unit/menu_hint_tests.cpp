@@ -76,7 +76,7 @@ TEST_F(TrayMenuResource, EnglishMenuGetsTheSameHints) {
     popup = GetSubMenu(menu, 0);
     prepareTrayMenu(popup, 1, 0, ALL_HELD & ~(1u << HOTKEY_CHROMIUM), 1);
     EXPECT_EQ(L"Open the main window\tCtrl+Alt+Shift+W", text(40002));
-    EXPECT_EQ(L"Restore minimised windows", text(40012));
+    EXPECT_EQ(L"Restore minimized windows", text(40012));
     EXPECT_EQ(L"Close all Explorer windows\tCtrl+Alt+Shift+E", text(40005));
     EXPECT_EQ(L"Close all Edge/Chrome windows", text(40006));
     EXPECT_EQ(L"Close all Mozilla Firefox windows\tCtrl+Alt+Shift+F", text(40007));
