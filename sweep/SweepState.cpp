@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/Ceditwindow.h"
+#include "sweep/Restacking.h"
 #include "sweep/WindowMatch.h"
 
 namespace {
@@ -23,11 +24,22 @@ ShowFunction showWithoutWaiting(HWND window) {
                                                                              : ShowWindowAsync;
 }
 
+bool onScreen(HWND window) {
+    return IsWindow(window) && IsWindowVisible(window) && !IsIconic(window);
+}
+
+bool listed(const MinimisedWindow* windows, int count, HWND window) {
+    for (int i = 0; i < count; ++i)
+        if (windows[i].window == window) return true;
+    return false;
+}
+
 }  // namespace
 
 SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog)
     : sweepSpareNext(0), sweepCountOnly(0), sweepMinimise(0), explorerCount(0), chromiumCount(0),
-      firefoxCount(0), dialogExpanded(0), minimisedCount(0), settings(live), mainDialog(ownDialog) {
+      firefoxCount(0), dialogExpanded(0), minimisedCount(0), newlyMinimisedCount(0),
+      sparedWindow(nullptr), settings(live), mainDialog(ownDialog) {
     memset(&sweepSelection, 0, sizeof sweepSelection);
     memset(otherCounts, 0, sizeof otherCounts);
     memset(minimisedWindows, 0, sizeof minimisedWindows);
@@ -41,7 +53,10 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
     if (&selection != &sweepSelection) sweepSelection = selection;
     explorerCount = chromiumCount = firefoxCount = 0;
     memset(otherCounts, 0, sizeof otherCounts);
-    if (minimise && !countOnly) minimisedCount = 0;
+    if (minimise && !countOnly) {
+        forgetNoLongerMinimised();
+        newlyMinimisedCount = 0;
+    }
     // User-defined targets are acted on only while the main dialog shows them.
     if (!dialogExpanded) {
         for (OtherTarget& target : sweepSelection.otherTargets) target.enabled = 0;
@@ -78,10 +93,12 @@ int SweepState::visitWindow(HWND window) {
 int SweepState::handleMatch(HWND window) {
     if (sweepCountOnly) return 0;
     if (sweepSpareNext) {
-        sweepSpareNext = 0;
+        spare(window);
         return 0;
     }
     if (sweepMinimise) {
+        // Minimising would show a hidden window; it stays as it is.
+        if (!IsWindowVisible(window)) return 0;
         rememberMinimised(window);
         minimiseWindow(window);
     } else {
@@ -91,31 +108,65 @@ int SweepState::handleMatch(HWND window) {
     return 1;
 }
 
+void SweepState::spare(HWND window) {
+    sweepSpareNext = 0;
+    if (sweepMinimise && onScreen(window)) sparedWindow = window;
+}
+
+// Closed or restored since: nothing to bring back.
+void SweepState::forgetNoLongerMinimised() {
+    int kept = 0;
+    for (int i = 0; i < minimisedCount; ++i)
+        if (stillMinimised(minimisedWindows[i].window))
+            minimisedWindows[kept++] = minimisedWindows[i];
+    minimisedCount = kept;
+}
+
+bool SweepState::recorded(HWND window) const {
+    return listed(minimisedWindows, minimisedCount, window);
+}
+
 // A window minimised before the sweep is not the sweep's to bring back. A window of two kinds
 // comes here twice, and another thread's window turns iconic only later, so look for it too.
+// The new window goes behind this sweep's others and in front of the earlier sweeps', and a
+// full record drops its back-most.
 void SweepState::rememberMinimised(HWND window) {
-    if (minimisedCount >= MINIMISED_RECORD_SIZE || IsIconic(window)) return;
-    for (int i = 0; i < minimisedCount; ++i)
-        if (minimisedWindows[i] == window) return;
-    minimisedWindows[minimisedCount++] = window;
+    if (newlyMinimisedCount >= MINIMISED_RECORD_SIZE || IsIconic(window) || recorded(window))
+        return;
+    int kept = minimisedCount < MINIMISED_RECORD_SIZE ? minimisedCount : MINIMISED_RECORD_SIZE - 1;
+    MinimisedWindow* slot = minimisedWindows + newlyMinimisedCount;
+    memmove(slot + 1, slot, (kept - newlyMinimisedCount) * sizeof *slot);
+    slot->window = window;
+    slot->maximised = IsZoomed(window);
+    ++newlyMinimisedCount;
+    minimisedCount = kept + 1;
 }
 
 int SweepState::canRestoreMinimised() const {
     for (int i = 0; i < minimisedCount; ++i)
-        if (stillMinimised(minimisedWindows[i])) return 1;
+        if (stillMinimised(minimisedWindows[i].window)) return 1;
     return 0;
 }
 
-// Back to front: each restored window comes to the top, so the former front-most ends in front.
-// Other programs restore theirs when they get to it; the pause, as in a sweep, gives each the
-// time to do so before the next window is posted.
+// All are sent on their way first, so that their programs work on them side by side; then one
+// pass stacks them front to back. A window coming back maximised, and under some systems any
+// window of this thread, takes the foreground as it is shown; the user's window gets it back.
 int SweepState::restoreMinimised() {
-    for (int i = minimisedCount - 1; i >= 0; --i) {
-        if (!stillMinimised(minimisedWindows[i])) continue;
-        restoreWindow(minimisedWindows[i]);
-        pauseAfterAction();
+    HWND typing = GetForegroundWindow();
+    int restored = 0;
+    for (int i = 0; i < minimisedCount; ++i) {
+        if (!stillMinimised(minimisedWindows[i].window)) continue;
+        restoreWindow(minimisedWindows[i].window, minimisedWindows[i].maximised);
+        minimisedWindows[restored++] = minimisedWindows[i];
     }
-    minimisedCount = 0;
+    StackingPass stack(onScreen(sparedWindow) ? sparedWindow : HWND_TOP);
+    for (int i = 0; i < restored; ++i) stack.placeNext(minimisedWindows[i].window);
+    HWND now = GetForegroundWindow();
+    if (now != typing && listed(minimisedWindows, restored, now) &&
+        !listed(minimisedWindows, restored, typing))
+        handKeyboardBack(typing);
+    minimisedCount = newlyMinimisedCount = 0;
+    sparedWindow = nullptr;
     return 1;
 }
 
@@ -134,7 +185,9 @@ int minimiseWindow(HWND window) {
     return 1;
 }
 
-int restoreWindow(HWND window) {
-    showWithoutWaiting(window)(window, SW_RESTORE);
+// No show command brings a window back maximised without activating it; SW_SHOWNOACTIVATE would
+// bring it back in its normal size.
+int restoreWindow(HWND window, int maximised) {
+    showWithoutWaiting(window)(window, maximised ? SW_RESTORE : SW_SHOWNOACTIVATE);
     return 1;
 }

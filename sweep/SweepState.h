@@ -6,8 +6,14 @@
 
 class Ceditwindow;
 
-// The frontmost windows a minimise sweep remembers for a later restore.
+// The frontmost windows that minimise sweeps remember for a later restore.
 const int MINIMISED_RECORD_SIZE = 256;
+
+// A window a sweep minimised, and whether it was maximised: it is to come back so.
+struct MinimisedWindow {
+    HWND window;
+    int maximised;
+};
 
 // One pass over every top-level window, front to back, that counts the windows of the eight
 // kinds and closes or minimises those of the selected kinds. The state stays in place between
@@ -21,9 +27,10 @@ public:
     int runSweep(int countOnly, int spareFirst, int minimise, const TargetSelection& selection);
     int visitWindow(HWND window);
     int handleMatch(HWND window);
-    // Whether a window of the last minimise sweep still exists and is still minimised.
+    // Whether a recorded window still exists and is still minimised.
     int canRestoreMinimised() const;
-    // Restores those windows in their former stacking order and empties the record.
+    // Restores those windows in their former stacking order, behind the window the last
+    // minimise sweep spared, without taking the keyboard; empties the record.
     int restoreMinimised();
 
     int sweepSpareNext;
@@ -35,13 +42,21 @@ public:
     unsigned firefoxCount;
     unsigned otherCounts[OTHER_TARGET_COUNT];
     int dialogExpanded;
-    // The windows the last minimise sweep minimised, front to back.
-    HWND minimisedWindows[MINIMISED_RECORD_SIZE];
+    // The windows minimise sweeps minimised, front to back: those of the latest sweep first,
+    // then those of earlier sweeps that are still minimised.
+    MinimisedWindow minimisedWindows[MINIMISED_RECORD_SIZE];
     int minimisedCount;
+    // How many of them the running (or last) minimise sweep added.
+    int newlyMinimisedCount;
+    // The window a minimise sweep spared, which stood in front of those it minimised.
+    HWND sparedWindow;
 
 private:
     void pauseAfterAction() const;
+    void spare(HWND window);
+    void forgetNoLongerMinimised();
     void rememberMinimised(HWND window);
+    bool recorded(HWND window) const;
 
     const Settings& settings;
     const Ceditwindow& mainDialog;
@@ -49,4 +64,4 @@ private:
 
 int closeWindow(HWND window);
 int minimiseWindow(HWND window);
-int restoreWindow(HWND window);
+int restoreWindow(HWND window, int maximised);

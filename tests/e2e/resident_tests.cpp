@@ -150,35 +150,43 @@ TEST(Resident, MenuSweeps) {
     EXPECT_TRUE(targets.waitClosed(1));
 }
 
-TEST(Resident, RestoreUndoesTheLastMinimiseOnly) {
+// Keep the front-most on: "spared" stays; a hidden folder is never shown; a second minimise that
+// finds nothing new forgets nothing; the restore keeps the order and the user's keyboard.
+TEST(Resident, RestoreBringsBackWhatMinimiseSweepsMinimisedInTheirOrder) {
     TargetWindows targets;
-    ASSERT_TRUE(targets.start(
-        {{"CabinetWClass", "front"}, {"CabinetWClass", "middle"}, {"CabinetWClass", "back"}, {"Notepad", "by hand"}}));
-    HWND front = targets.window(0), back = targets.window(2), byHand = targets.window(3);
-    for (int i = 2; i >= 0; --i)
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "spared"},
+                               {"CabinetWClass", "middle"},
+                               {"CabinetWClass", "closed"},
+                               {"CabinetWClass", "back"},
+                               {"CabinetWClass", "hidden", false}}));
+    TargetWindows user;
+    ASSERT_TRUE(user.start({{"Notepad", "typing"}}));
+    HWND spared = targets.window(0), middle = targets.window(1), back = targets.window(3);
+    HWND typing = user.window(0), hidden = targets.window(4);
+    for (int i = 3; i >= 0; --i)
         SetWindowPos(targets.window(i), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ASSERT_TRUE(e2e::inFrontOf(front, back));
     VarnelRun varnel;
-    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    varnel.writeSettings("[OPTIONS]\r\nKEEP1ST=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     ASSERT_TRUE(varnel.start());
     varnel.command(40003);
-    ASSERT_TRUE(test::waitUntil([&] { return IsIconic(front) && IsIconic(targets.window(1)) && IsIconic(back); }));
-    PostMessageA(targets.window(1), WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(targets.waitClosed(1));
-    PostMessageA(byHand, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    ASSERT_TRUE(test::waitUntil([&] { return IsIconic(byHand) != 0; }));
+    ASSERT_TRUE(test::waitUntil([&] { return IsIconic(middle) && IsIconic(targets.window(2)) && IsIconic(back); }));
+    PostMessageA(targets.window(2), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(targets.waitClosed(2));
+    varnel.command(40003);
+    SetForegroundWindow(typing);
+    ASSERT_TRUE(test::waitUntil([&] { return GetForegroundWindow() == typing; }));
 
     varnel.command(40012);
-    EXPECT_TRUE(test::waitUntil([&] { return !IsIconic(front) && !IsIconic(back); }));
-    EXPECT_TRUE(test::waitUntil([&] { return e2e::inFrontOf(front, back); }));
-    EXPECT_TRUE(IsIconic(byHand));
+    EXPECT_TRUE(test::waitUntil([&] { return !IsIconic(middle) && !IsIconic(back); }));
+    EXPECT_EQ(typing, GetForegroundWindow());
+    EXPECT_FALSE(IsWindowVisible(hidden));
+    EXPECT_EQ(0, targets.events(4, "show"));
 
     // Nothing left to restore; the minimise queued behind it shows Varnel went on working.
     varnel.command(40012);
+    varnel.command(40010);
     varnel.command(40003);
-    EXPECT_TRUE(test::waitUntil([&] { return IsIconic(front) && IsIconic(back); }));
-    EXPECT_TRUE(IsIconic(byHand));
-    EXPECT_FALSE(targets.isOpen(1));
+    EXPECT_TRUE(test::waitUntil([&] { return IsIconic(spared) && IsIconic(middle) && IsIconic(back); }));
 }
 
 TEST(Resident, MenuFirefoxCommand) {

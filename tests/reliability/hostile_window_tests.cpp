@@ -108,11 +108,19 @@ TEST_F(Hostile, AProgramThatStopsAnsweringNeverBlocksASweep) {
     EXPECT_EQ(1u, sweep.otherCounts[0]);
     sweepWithin(0, 1, hung, "minimising");
     sweepWithin(0, 0, hung, "closing");
-    // Minimised before its program stopped answering, and in the record as a sweep leaves it.
-    ASSERT_TRUE(IsIconic(hung.window(4)));
-    sweep.minimisedWindows[0] = hung.window(4);
-    sweep.minimisedCount = 1;
+    // Minimised before its program stopped answering, and in the record as a sweep leaves it,
+    // between two windows of a program that answers: those come back in their order.
+    test::TargetWindows alive;
+    ASSERT_TRUE(alive.start({{"AliveClass", "alive front", false, WS_OVERLAPPEDWINDOW | WS_MINIMIZE},
+                             {"AliveClass", "alive back", false, WS_OVERLAPPEDWINDOW | WS_MINIMIZE}}));
+    ASSERT_TRUE(IsIconic(hung.window(4)) && IsIconic(alive.window(0)) && IsIconic(alive.window(1)));
+    sweep.minimisedWindows[0] = {alive.window(0), 0};
+    sweep.minimisedWindows[1] = {hung.window(4), 0};
+    sweep.minimisedWindows[2] = {alive.window(1), 0};
+    sweep.minimisedCount = 3;
     runWithin([&] { sweep.restoreMinimised(); }, hung, "restoring");
+    EXPECT_FALSE(IsIconic(alive.window(0)) || IsIconic(alive.window(1)));
+    EXPECT_EQ(alive.window(1), GetWindow(alive.window(0), GW_HWNDNEXT));
 }
 
 TEST_F(Hostile, WindowsThatVanishMidSweep) {

@@ -126,8 +126,9 @@ TEST_F(Sweep, ClosedWindowsReallyClose) {
     EXPECT_TRUE(IsWindow(other));
 }
 
-TEST_F(Sweep, MinimiseHidesMinimisesAndShowsAgain) {
+TEST_F(Sweep, MinimiseHidesMinimisesAndShowsAgainButNeverShowsAHiddenWindow) {
     HWND folder = windows.make("CabinetWClass", "folder");
+    HWND hidden = windows.make("CabinetWClass", "pre-created folder", false);
     selection.targetExplorer = 1;
     sweep.runSweep(0, 0, 1, selection);
     std::string sequence;
@@ -137,21 +138,56 @@ TEST_F(Sweep, MinimiseHidesMinimisesAndShowsAgain) {
     EXPECT_TRUE(IsWindow(folder));
     EXPECT_TRUE(IsIconic(folder));
     EXPECT_TRUE(IsWindowVisible(folder));
+    EXPECT_EQ(2u, sweep.explorerCount);
+    sweep.restoreMinimised();
+    EXPECT_FALSE(IsWindowVisible(hidden));
+    EXPECT_FALSE(IsIconic(hidden));
+    EXPECT_EQ(0, windows.count(hidden, "show"));
 }
 
-// Message-only windows, handed to handleMatch as an enumeration would: cheap enough for 257.
-TEST_F(Sweep, MinimiseRemembersTheFrontMostWindowsOnly) {
+// Tiny popups, handed to handleMatch as an enumeration would: cheap enough for 257.
+TEST_F(Sweep, MinimiseRecordKeepsTheFrontMostAcrossSweeps) {
     std::vector<HWND> frontToBack;
     for (int i = 0; i <= MINIMISED_RECORD_SIZE; ++i)
-        frontToBack.push_back(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+        frontToBack.push_back(CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1,
+                                              nullptr, nullptr, nullptr, nullptr));
     sweep.runSweep(0, 0, 1, selection);
-    for (HWND window : frontToBack) sweep.handleMatch(window);
+    for (int i = 1; i <= MINIMISED_RECORD_SIZE; ++i) sweep.handleMatch(frontToBack[i]);
     close();
     countOnly();
-    ASSERT_EQ(MINIMISED_RECORD_SIZE, sweep.minimisedCount) << "close and count sweeps leave it alone";
-    EXPECT_TRUE(
-        std::equal(sweep.minimisedWindows, sweep.minimisedWindows + MINIMISED_RECORD_SIZE, frontToBack.begin()));
+    sweep.runSweep(0, 0, 1, selection);
+    ASSERT_EQ(MINIMISED_RECORD_SIZE, sweep.minimisedCount) << "close, count and empty sweeps leave it alone";
+    // A later sweep's window goes in front; the back-most of the full record drops out.
+    sweep.handleMatch(frontToBack[0]);
+    ASSERT_EQ(MINIMISED_RECORD_SIZE, sweep.minimisedCount);
+    for (int i = 0; i < MINIMISED_RECORD_SIZE; ++i) EXPECT_EQ(frontToBack[i], sweep.minimisedWindows[i].window) << i;
     for (HWND window : frontToBack) DestroyWindow(window);
+}
+
+// The user types in another window; the front-most folder is spared, the maximised one stays so.
+TEST_F(Sweep, RestoreStacksTheFormerOrderBehindTheSparedWindowAndKeepsTheKeyboard) {
+    HWND typing = windows.make("Typing", "typing");
+    HWND a = windows.make("CabinetWClass", "a"), b = windows.make("CabinetWClass", "b");
+    HWND c = windows.make("CabinetWClass", "c"), d = windows.make("CabinetWClass", "d");
+    ShowWindow(c, SW_SHOWMAXIMIZED);
+    windows.stack({a, b, typing, c, d});
+    selection.targetExplorer = 1;
+    sweep.runSweep(0, 1, 1, selection);
+    ASSERT_TRUE(IsIconic(b) && IsIconic(c) && IsIconic(d) && !IsIconic(a));
+    SetForegroundWindow(typing);
+    ShowWindow(c, SW_RESTORE);
+    windows.stack({a, b, typing, c, d});
+    sweep.runSweep(0, 1, 1, selection);  // c again, in front of what is still recorded
+    ASSERT_TRUE(sweep.canRestoreMinimised());
+    SetForegroundWindow(typing);
+    sweep.restoreMinimised();
+    EXPECT_TRUE(!IsIconic(b) && !IsIconic(c) && !IsIconic(d));
+    EXPECT_TRUE(IsZoomed(c));
+    EXPECT_EQ(c, GetWindow(a, GW_HWNDNEXT));
+    EXPECT_EQ(b, GetWindow(c, GW_HWNDNEXT));
+    EXPECT_EQ(d, GetWindow(b, GW_HWNDNEXT));
+    EXPECT_EQ(typing, GetForegroundWindow());
+    EXPECT_FALSE(sweep.canRestoreMinimised());
 }
 
 TEST_F(Sweep, UserTargetsActOnlyWhileTheDialogIsExpanded) {
