@@ -6,7 +6,8 @@ Usage: make-images.py [output-folder]   (default: resources/ beside this script'
 Icons hold one image for each size that Windows asks for at 100% to 200% display scaling,
 in 32-bit colour with alpha: BITMAPINFOHEADER images with an AND mask, and the 256-pixel
 image as PNG. They are drawn from shapes at each size, with edges on whole pixels where the
-shape allows. The bitmaps are drawn in the 16 colours of the standard VGA palette and
+shape allows. The welcome dialog's bitmaps are drawn once for each display scaling from
+100% to 300%, from the same design, in the 16 colours of the standard VGA palette, and
 written as uncompressed 4-bit BMP files. The output is byte-for-byte reproducible.
 """
 import math
@@ -34,37 +35,60 @@ ART_COLOURS = {
 
 
 class Canvas:
-    """A grid of palette indices; None marks a transparent pixel."""
+    """A grid of palette indices; None marks a transparent pixel. Drawings give their
+    coordinates in pixels of the design; `unit` screen pixels make one design pixel, so one
+    drawing serves every display scaling. Areas end on the nearest whole pixel, lines are
+    `line` pixels thick whatever they cross."""
 
-    def __init__(self, width, height, fill=None):
-        self.width, self.height = width, height
-        self.px = [[fill] * width for _ in range(height)]
+    def __init__(self, width, height, fill=None, unit=1):
+        self.unit = unit
+        self.line = max(1, math.floor(unit + 0.5))
+        self.width, self.height = self.edge(width), self.edge(height)
+        self.px = [[fill] * self.width for _ in range(self.height)]
+
+    def edge(self, v):
+        """The pixel edge nearest to a design coordinate."""
+        return math.floor(v * self.unit + 0.5)
 
     def set(self, x, y, colour):
         if 0 <= x < self.width and 0 <= y < self.height:
             self.px[y][x] = colour
 
+    def pixels(self, x0, y0, x1, y1, colour):
+        """Fills the pixels from (x0, y0) to (x1, y1), the far edges excluded."""
+        x0, x1 = max(0, x0), min(self.width, x1)
+        for y in range(max(0, y0), min(self.height, y1)):
+            self.px[y][x0:max(x0, x1)] = [colour] * max(0, x1 - x0)
+
     def fill_rect(self, x0, y0, x1, y1, colour):
-        """Fills the rectangle with corners (x0, y0) and (x1, y1), both inclusive."""
-        for y in range(y0, y1 + 1):
-            for x in range(x0, x1 + 1):
-                self.set(x, y, colour)
+        """Fills the design pixels from (x0, y0) to (x1, y1), both inclusive."""
+        self.pixels(self.edge(x0), self.edge(y0), self.edge(x1 + 1), self.edge(y1 + 1), colour)
+
+    def hline(self, x0, x1, y, colour):
+        """A line along design row y, from column x0 to x1 inclusive."""
+        top = self.edge(y)
+        self.pixels(self.edge(x0), top, self.edge(x1 + 1), top + self.line, colour)
+
+    def bevel(self, x0, y0, x1, y1, light, dark, inset=0):
+        """A 3-D edge inside the design pixels from (x0, y0) to (x1, y1): light on top and
+        left, dark on bottom and right (None leaves that side), `inset` lines in from them."""
+        step = inset * self.line
+        left, top = self.edge(x0) + step, self.edge(y0) + step
+        right, bottom = self.edge(x1 + 1) - step, self.edge(y1 + 1) - step
+        t = self.line
+        if light is not None:
+            self.pixels(left, top, right, top + t, light)
+            self.pixels(left, top, left + t, bottom, light)
+        if dark is not None:
+            self.pixels(left, bottom - t, right, bottom, dark)
+            self.pixels(right - t, top, right, bottom, dark)
 
     def frame(self, x0, y0, x1, y1, colour):
-        self.fill_rect(x0, y0, x1, y0, colour)
-        self.fill_rect(x0, y1, x1, y1, colour)
-        self.fill_rect(x0, y0, x0, y1, colour)
-        self.fill_rect(x1, y0, x1, y1, colour)
-
-    def bevel(self, x0, y0, x1, y1, light, dark):
-        """A one-pixel 3-D edge: light on top and left, dark on bottom and right."""
-        self.fill_rect(x0, y0, x1, y0, light)
-        self.fill_rect(x0, y0, x0, y1, light)
-        self.fill_rect(x0, y1, x1, y1, dark)
-        self.fill_rect(x1, y0, x1, y1, dark)
+        self.bevel(x0, y0, x1, y1, colour, colour)
 
     def polygon(self, points, colour):
         """Fills every pixel whose centre lies inside the polygon (even-odd rule)."""
+        points = [(x * self.unit, y * self.unit) for x, y in points]
         xs = [p[0] for p in points]
         ys = [p[1] for p in points]
         for y in range(max(0, int(min(ys))), min(self.height, int(max(ys)) + 1)):
@@ -73,22 +97,21 @@ class Canvas:
                     self.set(x, y, colour)
 
     def bar(self, x0, y0, x1, y1, half_width, colour):
-        """A straight bar between two points (pixel-corner coordinates)."""
+        """A straight bar between two points (design-pixel-corner coordinates)."""
         self.polygon(bar_outline(x0, y0, x1, y1, half_width), colour)
 
     def art(self, x, y, rows):
-        """Paints a pixel-art drawing with its top-left corner at (x, y)."""
-        for dy, row in enumerate(rows):
-            for dx, ch in enumerate(row):
-                if ch != '.':
-                    self.set(x + dx, y + dy, ART_COLOURS[ch])
+        """Paints a pixel-art drawing with its top-left corner at design pixel (x, y)."""
+        self.blit(_as_canvas(rows), x, y)
 
-    def blit(self, other, x, y):
-        """Paints the opaque pixels of another canvas with its top-left corner at (x, y)."""
+    def blit(self, other, x, y, density=1):
+        """Paints the opaque pixels of another canvas with its top-left corner at design pixel
+        (x, y); `density` of its pixels make one design pixel."""
         for dy, row in enumerate(other.px):
             for dx, colour in enumerate(row):
                 if colour is not None:
-                    self.set(x + dx, y + dy, colour)
+                    self.pixels(self.edge(x + dx / density), self.edge(y + dy / density),
+                                self.edge(x + (dx + 1) / density), self.edge(y + (dy + 1) / density), colour)
 
 
 def bar_outline(x0, y0, x1, y1, half_width):
@@ -448,28 +471,32 @@ def draw_text(c, x, y, text):
         x += len(glyph[0]) + 1
 
 
-def tray_bitmap():
+def tray_bitmap(unit=1):
     """The bottom right corner of a screen: the taskbar's notification area with two other
-    icons, the clock, and Varnel's icon with an arrow pointing at it."""
-    c = Canvas(134, 43, TEAL)
+    icons, the clock, and Varnel's icon with an arrow pointing at it. Drawn in 134 x 43 pixels
+    of the design."""
+    c = Canvas(134, 43, TEAL, unit)
     bar_top = 15
     c.fill_rect(0, bar_top, 133, 42, SILVER)
-    c.fill_rect(0, bar_top + 1, 133, bar_top + 1, WHITE)
+    c.hline(0, 133, bar_top + 1, WHITE)
     # A program's taskbar button, cut off by the left edge.
     c.fill_rect(-4, bar_top + 4, 28, 39, SILVER)
     c.bevel(-4, bar_top + 4, 28, 39, WHITE, BLACK)
-    c.fill_rect(-3, 38, 27, 38, GRAY)
-    c.fill_rect(27, bar_top + 5, 27, 38, GRAY)
+    c.bevel(-4, bar_top + 4, 28, 39, None, GRAY, inset=1)
     c.fill_rect(3, 25, 24, 26, GRAY)
     c.fill_rect(3, 29, 18, 30, GRAY)
     # The notification area: a sunken box with the icons and the clock.
     tray_left = 36
     c.bevel(tray_left, bar_top + 3, 131, 40, GRAY, WHITE)
     icon_top = 21
-    c.blit(_as_canvas(SPEAKER), tray_left + 4, icon_top + 2)
-    c.blit(_as_canvas(NETWORK), tray_left + 22, icon_top + 3)
+    c.art(tray_left + 4, icon_top + 2, SPEAKER)
+    c.art(tray_left + 22, icon_top + 3, NETWORK)
     varnel_left = tray_left + 40
-    c.blit(program_icon_4bit(16), varnel_left, icon_top)
+    # From twice the size on, the icon's 32-pixel design, as the taskbar shows it there.
+    if unit >= 2:
+        c.blit(program_icon_4bit(32), varnel_left, icon_top, density=2)
+    else:
+        c.blit(program_icon_4bit(16), varnel_left, icon_top)
     draw_text(c, 101, 25, "12:00")
     # The arrow, straight down at Varnel's icon.
     mid = varnel_left + 8
@@ -483,14 +510,17 @@ def tray_bitmap():
 
 def _as_canvas(rows):
     c = Canvas(len(rows[0]), len(rows))
-    c.art(0, 0, rows)
+    for y, row in enumerate(rows):
+        for x, ch in enumerate(row):
+            if ch != '.':
+                c.px[y][x] = ART_COLOURS[ch]
     return c
 
 
-def rule_bitmap():
-    """An etched horizontal line: dark over light."""
-    c = Canvas(407, 2, WHITE)
-    c.fill_rect(0, 0, 406, 0, GRAY)
+def rule_bitmap(unit=1):
+    """An etched horizontal line: dark over light, 407 pixels of the design long."""
+    c = Canvas(407, 2, WHITE, unit)
+    c.hline(0, 406, 0, GRAY)
     return c
 
 
@@ -498,6 +528,13 @@ def rule_bitmap():
 PROGRAM_ICON_SIZES = [16, 20, 24, 32, 40, 48, 256]
 # The dialog's small icons at 100%, 150% and 200%; other scalings take the nearest.
 CONTROL_ICON_SIZES = [16, 24, 32]
+# The display scalings, in percent, that the welcome dialog's pictures are drawn for.
+PICTURE_SCALES = [100, 125, 150, 175, 200, 250, 300]
+
+
+def bitmap_name(drawing, percent):
+    """tray.bmp at 100%, tray-150.bmp at 150%."""
+    return f'{drawing}.bmp' if percent == 100 else f'{drawing}-{percent}.bmp'
 
 
 def build():
@@ -508,8 +545,8 @@ def build():
         'pin_on.ico': rgba_ico_bytes([pin_icon(size, True) for size in CONTROL_ICON_SIZES]),
         'expand.ico': rgba_ico_bytes([triangle_icon(size, True) for size in CONTROL_ICON_SIZES]),
         'collapse.ico': rgba_ico_bytes([triangle_icon(size, False) for size in CONTROL_ICON_SIZES]),
-        'tray.bmp': bmp_bytes(tray_bitmap()),
-        'rule.bmp': bmp_bytes(rule_bitmap()),
+        **{bitmap_name('tray', percent): bmp_bytes(tray_bitmap(percent / 100)) for percent in PICTURE_SCALES},
+        **{bitmap_name('rule', percent): bmp_bytes(rule_bitmap(percent / 100)) for percent in PICTURE_SCALES},
     }
 
 

@@ -23,7 +23,21 @@ ICONS = {
     'expand.ico': [16, 24, 32],
     'collapse.ico': [16, 24, 32],
 }
-BITMAPS = {'tray.bmp': (134, 43), 'rule.bmp': (407, 2)}
+
+
+def scaled_bitmaps():
+    """The welcome dialog's pictures at each display scaling that they are drawn for, in
+    16 colours: the view of the notification area, 134 x 43 pixels at 100%, and the rule, 407
+    x 2 pixels at 100%; both sizes rounded to whole pixels."""
+    sizes = {}
+    for percent in (100, 125, 150, 175, 200, 250, 300):
+        suffix = '' if percent == 100 else f'-{percent}'
+        sizes[f'tray{suffix}.bmp'] = ((134 * percent + 50) // 100, (43 * percent + 50) // 100)
+        sizes[f'rule{suffix}.bmp'] = ((407 * percent + 50) // 100, (2 * percent + 50) // 100)
+    return sizes
+
+
+BITMAPS = scaled_bitmaps()
 
 faults = []
 
@@ -90,8 +104,8 @@ def check_bitmap(name, size):
     magic, file_size, _, _, offset = struct.unpack_from('<2sIHHI', data, 0)
     check(magic == b'BM' and file_size == len(data), f'{name}: file header')
     hsize, w, h, planes, bits, compression = struct.unpack_from('<IiiHHI', data, 14)
-    check((hsize, w, h, planes, compression) == (40, size[0], size[1], 1, 0),
-          f'{name}: {w}x{h}, wanted {size[0]}x{size[1]} (header {hsize}, compression {compression})')
+    check((hsize, w, h, planes, bits, compression) == (40, size[0], size[1], 1, 4, 0),
+          f'{name}: {w}x{h} in {bits} bits, wanted {size[0]}x{size[1]} in 4 (header {hsize}, compression {compression})')
     stride = (w * bits + 31) // 32 * 4
     check(offset + stride * abs(h) == len(data), f'{name}: pixel data does not fill the file')
 
