@@ -14,6 +14,10 @@ public:
 private:
     void applyChoices();
     void startRegistrar();
+    // The pictures drawn for the dialog's display scaling, in place of those it has.
+    void showPicturesForDpi();
+    void showPicture(int id, int bitmapId);
+    void keepInsideClientArea(HWND control);
 
     C_Application* application = nullptr;
 };

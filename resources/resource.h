@@ -24,9 +24,21 @@
 #define IDI_EXPAND 112
 #define IDI_COLLAPSE 113
 
-// Bitmaps
+// Bitmaps: the welcome dialog's pictures at 100%, then at the larger display scalings
 #define IDB_TRAY 108
 #define IDB_RULE 109
+#define IDB_TRAY_125 130
+#define IDB_RULE_125 131
+#define IDB_TRAY_150 132
+#define IDB_RULE_150 133
+#define IDB_TRAY_175 134
+#define IDB_RULE_175 135
+#define IDB_TRAY_200 136
+#define IDB_RULE_200 137
+#define IDB_TRAY_250 138
+#define IDB_RULE_250 139
+#define IDB_TRAY_300 140
+#define IDB_RULE_300 141
 
 // Dialog templates
 #define IDD_MAIN 102
@@ -71,6 +83,8 @@
 #define IDC_NON_RESIDENT 1025
 #define IDC_MODE_STANDARD 1029
 #define IDC_MODE_MAIN_ONLY 1030
+#define IDC_TRAY_PICTURE 1031
+#define IDC_RULE_PICTURE 1032
 
 // Settings dialog (IDD_SETTINGS); its buttons are IDOK and IDCANCEL
 #define IDC_SETTINGS_NON_RESIDENT 1025

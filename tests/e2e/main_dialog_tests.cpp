@@ -13,6 +13,7 @@ namespace {
 const int RUN = 1, CANCEL = 1009, EXPLORER = 1000, FIREFOX = 1002, KEEP = 1003, PIN = 1005;
 const int COUNT_EXPLORER = 1006, COUNT_CHROMIUM = 1007, COUNT_FIREFOX = 1008;
 const int OTHER0 = 1010, OTHER_COUNT0 = 1011, EDIT = 1020, EXPAND = 1024, COLLAPSE = 1025;
+const int HELP_LINK = 1027, TRAY_PICTURE = 1031, RULE_PICTURE = 1032;
 
 void dialogCommand(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, id, 0); }
 
@@ -167,6 +168,37 @@ void expectWholeLayout(HWND dialog, int dpi, SIZE designed) {
     }
 }
 
+bool groupBox(HWND control) {
+    wchar_t kind[16] = {};
+    GetClassNameW(control, kind, 16);
+    return !lstrcmpiW(kind, L"Button") && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// The welcome dialog's pictures drawn for its scaling, never enlarged from smaller ones: their
+// designed size in pixels at 100%, scaled; in the client area and clear of every other control
+// but the group boxes around them.
+void expectScaledPictures(HWND welcome, int dpi) {
+    RECT client;
+    GetClientRect(welcome, &client);
+    const struct {
+        int id;
+        SIZE designed;
+    } pictures[] = {{TRAY_PICTURE, {134, 43}}, {RULE_PICTURE, {407, 2}}};
+    for (const auto& picture : pictures) {
+        HWND control = GetDlgItem(welcome, picture.id);
+        RECT r = placeIn(welcome, control);
+        EXPECT_NEAR(MulDiv(picture.designed.cx, dpi, 96), inOwnPixels(welcome, r.right - r.left), 1) << dpi;
+        EXPECT_NEAR(MulDiv(picture.designed.cy, dpi, 96), inOwnPixels(welcome, r.bottom - r.top), 1) << dpi;
+        EXPECT_TRUE(inside(r, client)) << dpi << " dpi: picture " << picture.id << " reaches " << r.right;
+        for (HWND other = GetWindow(welcome, GW_CHILD); other; other = GetWindow(other, GW_HWNDNEXT)) {
+            if (other == control || !IsWindowVisible(other) || groupBox(other)) continue;
+            EXPECT_FALSE(meet(r, placeIn(welcome, other)))
+                << dpi << " dpi: picture " << picture.id << " and " << GetDlgCtrlID(other);
+        }
+    }
+}
+
+// The main dialog in both layouts, and the welcome dialog opened from its help link.
 TEST(MainDialog, WholeAndScaledAtEveryDisplayScaling) {
     SetProcessDPIAware();
     for (int dpi : {96, 120, 144, 192}) {
@@ -185,6 +217,11 @@ TEST(MainDialog, WholeAndScaledAtEveryDisplayScaling) {
         dialogCommand(dialog, EXPAND);
         EXPECT_TRUE(test::waitUntil([&] { return IsWindowVisible(GetDlgItem(dialog, COLLAPSE)) != 0; }));
         expectWholeLayout(dialog, dpi, {312, 185});
+        PostMessageA(GetDlgItem(dialog, HELP_LINK), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        HWND welcome = varnel.waitDialog(L"Varnel - ようこそ");
+        ASSERT_NE(nullptr, welcome);
+        expectScaledPictures(welcome, dpi);
+        e2e::click(welcome, IDOK);
     }
 }
 
