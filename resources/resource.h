@@ -31,14 +31,10 @@
 #define IDB_RULE_125 131
 #define IDB_TRAY_150 132
 #define IDB_RULE_150 133
-#define IDB_TRAY_175 134
-#define IDB_RULE_175 135
-#define IDB_TRAY_200 136
-#define IDB_RULE_200 137
-#define IDB_TRAY_250 138
-#define IDB_RULE_250 139
-#define IDB_TRAY_300 140
-#define IDB_RULE_300 141
+#define IDB_TRAY_200 134
+#define IDB_RULE_200 135
+#define IDB_TRAY_300 136
+#define IDB_RULE_300 137
 
 // Dialog templates
 #define IDD_MAIN 102

@@ -6,9 +6,9 @@ Usage: make-images.py [output-folder]   (default: resources/ beside this script'
 Icons hold one image for each size that Windows asks for at 100% to 200% display scaling,
 in 32-bit colour with alpha: BITMAPINFOHEADER images with an AND mask, and the 256-pixel
 image as PNG. They are drawn from shapes at each size, with edges on whole pixels where the
-shape allows. The welcome dialog's bitmaps are drawn once for each display scaling from
-100% to 300%, from the same design, in the 16 colours of the standard VGA palette, and
-written as uncompressed 4-bit BMP files. The output is byte-for-byte reproducible.
+shape allows. The welcome dialog's bitmaps are drawn from one design for five display
+scalings from 100% to 300%, in the 16 colours of the standard VGA palette, and written as
+4-bit BMP files, run-length encoded (RLE4). The output is byte-for-byte reproducible.
 """
 import math
 import os
@@ -141,26 +141,39 @@ def _palette_bytes():
     return b''.join(struct.pack('<BBBB', b, g, r, 0) for r, g, b in PALETTE)
 
 
-def _pixel_rows(canvas):
-    """The 4-bit pixel rows, bottom-up, each padded to a multiple of four bytes."""
-    stride = (canvas.width * 4 + 31) // 32 * 4
+BI_RLE4 = 2
+RLE_END_OF_LINE, RLE_END_OF_BITMAP = b'\0\0', b'\0\1'
+
+
+def _rle4_row(row):
+    """One row in runs of the RLE4 encoded mode: a count, then two colours that alternate
+    for that many pixels (the same colour twice for a plain run)."""
     out = bytearray()
-    for row in reversed(canvas.px):
-        line = bytearray(stride)
-        for x, colour in enumerate(row):
-            value = 0 if colour is None else colour
-            line[x // 2] |= value << 4 if x % 2 == 0 else value
-        out += line
+    x = 0
+    while x < len(row):
+        first = row[x]
+        second = row[x + 1] if x + 1 < len(row) else first
+        n = 1
+        while x + n < len(row) and n < 255 and row[x + n] == (first if n % 2 == 0 else second):
+            n += 1
+        out += bytes([n, first << 4 | second])
+        x += n
     return bytes(out)
+
+
+def _rle4_pixels(canvas):
+    """The pixel rows, bottom-up, compressed: the pictures are mostly flat colour."""
+    rows = [_rle4_row(row) for row in reversed(canvas.px)]
+    return RLE_END_OF_LINE.join(rows) + RLE_END_OF_BITMAP
 
 
 def bmp_bytes(canvas):
     if any(c is None for row in canvas.px for c in row):
         raise ValueError('a bitmap has no transparent pixels')
-    pixels = _pixel_rows(canvas)
+    pixels = _rle4_pixels(canvas)
     offset = 14 + 40 + 16 * 4
     file_header = struct.pack('<2sIHHI', b'BM', offset + len(pixels), 0, 0, offset)
-    info = struct.pack('<IiiHHIIiiII', 40, canvas.width, canvas.height, 1, 4, 0, len(pixels),
+    info = struct.pack('<IiiHHIIiiII', 40, canvas.width, canvas.height, 1, 4, BI_RLE4, len(pixels),
                        2835, 2835, 16, 0)
     return file_header + info + _palette_bytes() + pixels
 
@@ -528,8 +541,9 @@ def rule_bitmap(unit=1):
 PROGRAM_ICON_SIZES = [16, 20, 24, 32, 40, 48, 256]
 # The dialog's small icons at 100%, 150% and 200%; other scalings take the nearest.
 CONTROL_ICON_SIZES = [16, 24, 32]
-# The display scalings, in percent, that the welcome dialog's pictures are drawn for.
-PICTURE_SCALES = [100, 125, 150, 175, 200, 250, 300]
+# The display scalings, in percent, that the welcome dialog's pictures are drawn for: the
+# steps that Windows proposes most. Those between take the next smaller pictures.
+PICTURE_SCALES = [100, 125, 150, 200, 300]
 
 
 def bitmap_name(drawing, percent):
