@@ -37,6 +37,29 @@ int strayFiles() {
     return stray;
 }
 
+// Another program's handle on the settings file, opened with the given sharing and closed
+// after a while on a thread of its own; the save under test runs meanwhile.
+class OtherProgramsHandle {
+public:
+    OtherProgramsHandle(const std::string& file, DWORD sharing, DWORD holdMs)
+        : handle(CreateFileA(file.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr)) {
+        if (opened())
+            letGo = std::thread([this, holdMs] {
+                Sleep(holdMs);  // the other program's hold, not a wait for a result
+                CloseHandle(handle);
+            });
+    }
+    ~OtherProgramsHandle() {
+        if (letGo.joinable()) letGo.join();
+    }
+    bool opened() const { return handle != INVALID_HANDLE_VALUE; }
+    void waitClosed() { letGo.join(); }
+
+private:
+    HANDLE handle;
+    std::thread letGo;
+};
+
 // Each test starts as on a first run: no application-data file, no files beside the program.
 class SettingsFiles : public ::testing::Test {
 protected:
@@ -196,16 +219,11 @@ TEST_F(SettingsFiles, SaveWaitsForAReaderToLetGo) {
     setInitialSettings(s);
     saveSettings(s);
     std::string file = test::appDataSettingsFile();
-    HANDLE reader =
-        CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
-    std::thread letGo([reader] {
-        Sleep(100);  // the other program's read, not a wait for a result
-        CloseHandle(reader);
-    });
+    OtherProgramsHandle reader(file, FILE_SHARE_READ | FILE_SHARE_WRITE, 100);
+    ASSERT_TRUE(reader.opened());
     s.waitTime = 123;
     saveSettings(s);
-    letGo.join();
+    reader.waitClosed();
     EXPECT_EQ("123", profile(file, "SETTINGS", "WAITTIME"));
     EXPECT_EQ(0, strayFiles());
 }
@@ -219,15 +237,11 @@ TEST_F(SettingsFiles, SaveKeepsAFileItCannotRead) {
     std::string file = test::appDataSettingsFile();
     std::string before = "[MINE]\r\nCOLOUR=blue\r\n" + test::readFile(file);
     ASSERT_TRUE(test::writeFile(file, before));
-    HANDLE holder = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-    std::thread letGo([holder] {
-        Sleep(200);  // the other program's hold, not a wait for a result
-        CloseHandle(holder);
-    });
+    OtherProgramsHandle holder(file, 0, 200);
+    ASSERT_TRUE(holder.opened());
     s.waitTime = 99;
     saveSettings(s);
-    letGo.join();
+    holder.waitClosed();
     EXPECT_EQ(before, test::readFile(file));
     EXPECT_EQ(0, strayFiles());
 
