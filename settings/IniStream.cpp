@@ -86,8 +86,7 @@ void IniStream::unit(unsigned value, const unsigned char* bytes) {
     switch (phase) {
     case SECTION:
         if (value == ']') nameEnd = nameLength;
-        if (nameLength < INI_NAME_CAP) name[nameLength] = foldedName(value);
-        if (nameLength <= INI_NAME_CAP) ++nameLength;
+        appendToName(value);
         emit(bytes);
         break;
     case KEY:
@@ -100,8 +99,7 @@ void IniStream::unit(unsigned value, const unsigned char* bytes) {
                 phase = REST;
             break;
         }
-        if (nameLength < INI_NAME_CAP) name[nameLength] = foldedName(value);
-        if (nameLength <= INI_NAME_CAP) ++nameLength;
+        appendToName(value);
         if (!isBlank(value)) nameEnd = nameLength;
         break;
     case VALUE:  // the old value is never copied: a rewriting pass has written its own
@@ -119,6 +117,12 @@ void IniStream::unit(unsigned value, const unsigned char* bytes) {
         emit(bytes);
         break;
     }
+}
+
+// A name longer than any of ours is counted one past the cap, which no entry matches.
+void IniStream::appendToName(unsigned value) {
+    if (nameLength < INI_NAME_CAP) name[nameLength] = foldedName(value);
+    if (nameLength <= INI_NAME_CAP) ++nameLength;
 }
 
 void IniStream::startValue(int entry) {

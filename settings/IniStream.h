@@ -45,6 +45,7 @@ private:
     enum Phase { LINE_START, SECTION, KEY, VALUE, REST };
     void unit(unsigned value, const unsigned char* bytes);
     void endLine();
+    void appendToName(unsigned value);
     void startValue(int entry);
     void insertMissing(int first);
     void putText(const char* chars);
