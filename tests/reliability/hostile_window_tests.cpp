@@ -7,6 +7,8 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/Ceditwindow.h"
 #include "settings/Settings.h"
@@ -121,6 +123,34 @@ TEST_F(Hostile, AProgramThatStopsAnsweringNeverBlocksASweep) {
     runWithin([&] { sweep.restoreMinimised(); }, hung, "restoring");
     EXPECT_FALSE(IsIconic(alive.window(0)) || IsIconic(alive.window(1)));
     EXPECT_EQ(alive.window(1), GetWindow(alive.window(0), GW_HWNDNEXT));
+}
+
+// The names of these windows in their stacking order, front first.
+std::string stackingOrder(const std::vector<std::pair<HWND, char>>& named) {
+    std::string order;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+        for (const auto& n : named)
+            if (n.first == w) order += n.second;
+    return order;
+}
+
+// b owns a visible popup, which always stands directly in front of it: the popup comes back
+// with its owner, and the restore neither waits for b nor gives up the order after it.
+TEST_F(Hostile, AnOwnedPopupTravelsWithItsOwnerInARestore) {
+    test::TargetWindowSpec popup = {"PopupClass", "p", true, WS_POPUP | WS_CAPTION};
+    popup.ownedByPrevious = true;
+    test::TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"OwnerClass", "a"}, {"OwnerClass", "b"}, popup, {"OwnerClass", "c"}}));
+    const std::vector<std::pair<HWND, char>> named = {
+        {targets.window(0), 'a'}, {targets.window(1), 'b'}, {targets.window(2), 'p'}, {targets.window(3), 'c'}};
+    for (int i : {3, 1, 0})
+        SetWindowPos(targets.window(i), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_TRUE(test::waitUntil([&] { return stackingOrder(named) == "apbc"; })) << stackingOrder(named);
+    setTarget(selection.otherTargets[0], "-", "OwnerClass", "-");
+    sweepWithin(0, 1, targets, "minimising");
+    ASSERT_TRUE(test::waitUntil([&] { return IsIconic(named[0].first) && IsIconic(named[1].first) && IsIconic(named[3].first); }));
+    runWithin([&] { sweep.restoreMinimised(); }, targets, "restoring");
+    EXPECT_TRUE(test::waitUntil([&] { return stackingOrder(named) == "apbc"; }, 2000)) << stackingOrder(named);
 }
 
 TEST_F(Hostile, WindowsThatVanishMidSweep) {
