@@ -116,9 +116,9 @@ TEST_F(Hostile, AProgramThatStopsAnsweringNeverBlocksASweep) {
     ASSERT_TRUE(alive.start({{"AliveClass", "alive front", false, WS_OVERLAPPEDWINDOW | WS_MINIMIZE},
                              {"AliveClass", "alive back", false, WS_OVERLAPPEDWINDOW | WS_MINIMIZE}}));
     ASSERT_TRUE(IsIconic(hung.window(4)) && IsIconic(alive.window(0)) && IsIconic(alive.window(1)));
-    sweep.minimisedWindows[0] = {alive.window(0), 0};
-    sweep.minimisedWindows[1] = {hung.window(4), 0};
-    sweep.minimisedWindows[2] = {alive.window(1), 0};
+    sweep.minimisedWindows[0] = minimisedRecordOf(alive.window(0));
+    sweep.minimisedWindows[1] = minimisedRecordOf(hung.window(4));
+    sweep.minimisedWindows[2] = minimisedRecordOf(alive.window(1));
     sweep.minimisedCount = 3;
     runWithin([&] { sweep.restoreMinimised(); }, hung, "restoring");
     EXPECT_FALSE(IsIconic(alive.window(0)) || IsIconic(alive.window(1)));
@@ -148,7 +148,8 @@ TEST_F(Hostile, AnOwnedPopupTravelsWithItsOwnerInARestore) {
     ASSERT_TRUE(test::waitUntil([&] { return stackingOrder(named) == "apbc"; })) << stackingOrder(named);
     setTarget(selection.otherTargets[0], "-", "OwnerClass", "-");
     sweepWithin(0, 1, targets, "minimising");
-    ASSERT_TRUE(test::waitUntil([&] { return IsIconic(named[0].first) && IsIconic(named[1].first) && IsIconic(named[3].first); }));
+    ASSERT_TRUE(test::waitUntil(
+        [&] { return IsIconic(named[0].first) && IsIconic(named[1].first) && IsIconic(named[3].first); }));
     runWithin([&] { sweep.restoreMinimised(); }, targets, "restoring");
     EXPECT_TRUE(test::waitUntil([&] { return stackingOrder(named) == "apbc"; }, 2000)) << stackingOrder(named);
 }

@@ -82,7 +82,8 @@ TEST(Stressed, ForgedScalingChangesNeitherCrashNorMoveVarnel) {
     HDC screen = GetDC(nullptr);
     const WORD dpi = static_cast<WORD>(GetDeviceCaps(screen, LOGPIXELSX));
     ReleaseDC(nullptr, screen);
-    for (WPARAM wParam : {MAKEWPARAM(dpi, dpi), MAKEWPARAM(2 * dpi, 2 * dpi), MAKEWPARAM(0, 0), MAKEWPARAM(60000, 60000)})
+    for (WPARAM wParam :
+         {MAKEWPARAM(dpi, dpi), MAKEWPARAM(2 * dpi, 2 * dpi), MAKEWPARAM(0, 0), MAKEWPARAM(60000, 60000)})
         for (LPARAM lParam : {LPARAM(0x10), reinterpret_cast<LPARAM>(&offScreen)})
             for (HWND target : {dialog, varnel.resident()}) PostMessageA(target, WM_DPICHANGED, wParam, lParam);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
