@@ -53,6 +53,8 @@ StackingPass::StackingPass(HWND front)
 // A window whose program does not answer keeps its move queued and takes its place behind the
 // window before it once the program wakes; the next window is placed behind that same one.
 void StackingPass::placeNext(HWND window) {
+    // An owned window stands where its owner stands: Windows keeps it in front of its owner.
+    if (GetWindow(window, GW_OWNER)) return;
     HWND& above = isTopmost(window) ? aboveTopmost : aboveNormal;
     DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (thread == GetCurrentThreadId()) {
