@@ -149,8 +149,13 @@ LRESULT CALLBACK C_CTRL_HYPERLINK::windowProc(HWND control, UINT msg, WPARAM wPa
         state->fixedRight = 1;
         break;
     case HLM_NOTIFY:
-        state->notifyTarget = reinterpret_cast<HWND>(wParam);
-        state->notifyValue = lParam;
+        // Another program may post this too: a click is only ever sent to a window of this
+        // thread, which cannot keep the click waiting.
+        if (!wParam || GetWindowThreadProcessId(reinterpret_cast<HWND>(wParam), nullptr) ==
+                           GetCurrentThreadId()) {
+            state->notifyTarget = reinterpret_cast<HWND>(wParam);
+            state->notifyValue = lParam;
+        }
         break;
     }
     return DefWindowProcA(control, msg, wParam, lParam);

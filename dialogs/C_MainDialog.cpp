@@ -64,14 +64,10 @@ INT_PTR C_MainDialog::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
         if (wParam == COUNT_TIMER) refreshCounts();
         if (wParam == KEY_TIMER) onKeyTimer(dialog);
         break;
-    case WM_DPICHANGED: {
-        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(dialog, nullptr, suggested->left, suggested->top,
-                     suggested->right - suggested->left, suggested->bottom - suggested->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+        // Only a real change comes here, and the dialog manager scales the dialog first.
         PostMessageA(dialog, WM_LAYOUT_FOR_DPI, 0, 0);
         break;
-    }
     case WM_LAYOUT_FOR_DPI:
         layOutForDpi(dialog);
         break;

@@ -43,6 +43,9 @@ Proc shcoreFunction(const char* name) {
     return systemFunction<Proc>("shcore.dll", name);
 }
 
+// The dialog whose scaling change followDialogDpi is handing to the dialog manager.
+HWND dialogBeingScaled = nullptr;
+
 UINT screenDpi() {
     HDC screen = GetDC(nullptr);
     int dpi = GetDeviceCaps(screen, LOGPIXELSX);
@@ -146,3 +149,29 @@ HICON loadIconForDpi(HINSTANCE instance, int id, int sizeMetric, UINT dpi) {
     return static_cast<HICON>(
         LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
 }
+
+void rememberDialogDpi(HWND dialog) {
+    SetWindowLongPtrA(dialog, DWLP_USER, static_cast<LONG_PTR>(dpiOfWindow(dialog)));
+}
+
+bool followDialogDpi(HWND dialog) {
+    const UINT laidOut = static_cast<UINT>(GetWindowLongPtrA(dialog, DWLP_USER));
+    const UINT dpi = dpiOfWindow(dialog);
+    if (!laidOut || dpi == laidOut) return false;
+    RECT now;
+    GetWindowRect(dialog, &now);
+    const int width =
+        MulDiv(now.right - now.left, static_cast<int>(dpi), static_cast<int>(laidOut));
+    const int height =
+        MulDiv(now.bottom - now.top, static_cast<int>(dpi), static_cast<int>(laidOut));
+    const int left = (now.left + now.right - width) / 2;
+    const int top = (now.top + now.bottom - height) / 2;
+    RECT scaled = {left, top, left + width, top + height};
+    rememberDialogDpi(dialog);
+    dialogBeingScaled = dialog;
+    DefDlgProcA(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&scaled));
+    dialogBeingScaled = nullptr;
+    return true;
+}
+
+bool passingDpiChange(HWND dialog) { return dialog == dialogBeingScaled; }

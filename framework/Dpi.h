@@ -35,3 +35,13 @@ BOOL adjustWindowRectForDpi(RECT* rect, DWORD style, BOOL menu, UINT dpi);
 // The icon resource at the size of sizeMetric (SM_CXICON or SM_CXSMICON) at that DPI, not
 // shared: the caller destroys it.
 HICON loadIconForDpi(HINSTANCE instance, int id, int sizeMetric, UINT dpi);
+
+// A dialog's DPI as it was last laid out, kept in its DWLP_USER: at WM_INITDIALOG, and after
+// each change that followDialogDpi follows.
+void rememberDialogDpi(HWND dialog);
+// On WM_DPICHANGED, whose parameters are never read: if the dialog's DPI is not the one it was
+// laid out at, hands the dialog manager the change with a rectangle of its own (the window's,
+// scaled for the new DPI about its centre) and returns true; else does nothing.
+bool followDialogDpi(HWND dialog);
+// Whether this is the dialog manager's own turn of the change that followDialogDpi hands it.
+bool passingDpiChange(HWND dialog);

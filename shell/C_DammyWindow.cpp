@@ -37,9 +37,11 @@ LRESULT C_DammyWindow::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETTINGCHANGE:
     case WM_DISPLAYCHANGE:
         // A change of scaling comes as one of these, depending on the Windows and on whether
-        // the taskbar's monitor is the one that changed.
+        // the taskbar's monitor is the one that changed. Their parameters, pointers among
+        // them, may come from any program: neither this window nor the default handling reads
+        // them, since a hidden window has nothing to move.
         application->followTrayScaling();
-        break;
+        return 0;
     case WM_ENDSESSION:
         // Log-off or shutdown ends the process without WM_DESTROY: keep what changed since
         // the last save.

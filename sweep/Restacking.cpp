@@ -8,11 +8,31 @@ const UINT PLACE_FLAGS = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
 
 bool isTopmost(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
-// HWND_TOP puts a window in front of all but the topmost ones.
-bool standsBehind(HWND window, HWND above) {
+// Deep enough for any program's chain of dialogs; a bound all the same.
+const int OWNER_CHAIN_MAX = 32;
+
+bool ownedBy(HWND window, HWND owner) {
+    HWND next = GetWindow(window, GW_OWNER);
+    for (int depth = 0; next && depth < OWNER_CHAIN_MAX; ++depth) {
+        if (next == owner) return true;
+        next = GetWindow(next, GW_OWNER);
+    }
+    return false;
+}
+
+// The window in front of this one and of the windows it owns, which travel with it.
+HWND inFrontOfGroup(HWND window) {
     HWND previous = GetWindow(window, GW_HWNDPREV);
-    if (above == HWND_TOP) return !previous || isTopmost(previous);
-    return previous == above;
+    while (previous && ownedBy(previous, window)) previous = GetWindow(previous, GW_HWNDPREV);
+    return previous;
+}
+
+// HWND_TOP puts a topmost window in front of all, and any other in front of all but the
+// topmost ones.
+bool standsBehind(HWND window, HWND above) {
+    HWND previous = inFrontOfGroup(window);
+    if (above != HWND_TOP) return previous == above;
+    return !previous || (!isTopmost(window) && isTopmost(previous));
 }
 
 bool waitUntilBehind(HWND window, HWND above) {
@@ -26,13 +46,16 @@ bool waitUntilBehind(HWND window, HWND above) {
 
 }  // namespace
 
-// Behind a topmost window a window would become topmost itself.
 StackingPass::StackingPass(HWND front)
-    : above(front && !isTopmost(front) ? front : HWND_TOP), hungThreads(), hungCount(0) {}
+    : aboveTopmost(front && isTopmost(front) ? front : HWND_TOP),
+      aboveNormal(front && !isTopmost(front) ? front : HWND_TOP), hungThreads(), hungCount(0) {}
 
 // A window whose program does not answer keeps its move queued and takes its place behind the
 // window before it once the program wakes; the next window is placed behind that same one.
 void StackingPass::placeNext(HWND window) {
+    // An owned window stands where its owner stands: Windows keeps it in front of its owner.
+    if (GetWindow(window, GW_OWNER)) return;
+    HWND& above = isTopmost(window) ? aboveTopmost : aboveNormal;
     DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (thread == GetCurrentThreadId()) {
         SetWindowPos(window, above, 0, 0, 0, 0, PLACE_FLAGS);

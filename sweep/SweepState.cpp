@@ -12,8 +12,24 @@ BOOL CALLBACK visitWindowThunk(HWND window, LPARAM context) {
     return reinterpret_cast<SweepState*>(context)->visitWindow(window);
 }
 
-// Closed or restored since the sweep: then it is left alone.
-bool stillMinimised(HWND window) { return IsWindow(window) && IsIconic(window); }
+// Still the window that the sweep minimised, and still minimised by the sweep: not closed, not
+// restored since (and then perhaps minimised again by the user), its handle not passed on to a
+// window of another program.
+bool stillMinimised(const MinimisedWindow& record) {
+    DWORD process = 0;
+    return !record.leftMinimised && IsIconic(record.window) &&
+           GetWindowThreadProcessId(record.window, &process) == record.thread &&
+           process == record.process;
+}
+
+// The one sweep state whose record the restore watch keeps.
+SweepState* watchedState = nullptr;
+
+void CALLBACK onMinimizeEnd(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                            DWORD) {
+    if (watchedState && object == OBJID_WINDOW && child == CHILDID_SELF)
+        watchedState->noteRestored(window);
+}
 
 typedef BOOL(WINAPI* ShowFunction)(HWND, int);
 
@@ -39,10 +55,15 @@ bool listed(const MinimisedWindow* windows, int count, HWND window) {
 SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog)
     : sweepSpareNext(0), sweepCountOnly(0), sweepMinimise(0), explorerCount(0), chromiumCount(0),
       firefoxCount(0), dialogExpanded(0), minimisedCount(0), newlyMinimisedCount(0),
-      sparedWindow(nullptr), settings(live), mainDialog(ownDialog) {
+      sparedWindow(nullptr), settings(live), mainDialog(ownDialog), restoreWatch(nullptr) {
     memset(&sweepSelection, 0, sizeof sweepSelection);
     memset(otherCounts, 0, sizeof otherCounts);
     memset(minimisedWindows, 0, sizeof minimisedWindows);
+}
+
+SweepState::~SweepState() {
+    minimisedCount = 0;
+    watchRestoresWhileRecorded();
 }
 
 int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
@@ -62,6 +83,7 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
         for (OtherTarget& target : sweepSelection.otherTargets) target.enabled = 0;
     }
     EnumWindows(visitWindowThunk, reinterpret_cast<LPARAM>(this));
+    watchRestoresWhileRecorded();
     return 1;
 }
 
@@ -117,8 +139,7 @@ void SweepState::spare(HWND window) {
 void SweepState::forgetNoLongerMinimised() {
     int kept = 0;
     for (int i = 0; i < minimisedCount; ++i)
-        if (stillMinimised(minimisedWindows[i].window))
-            minimisedWindows[kept++] = minimisedWindows[i];
+        if (stillMinimised(minimisedWindows[i])) minimisedWindows[kept++] = minimisedWindows[i];
     minimisedCount = kept;
 }
 
@@ -136,16 +157,35 @@ void SweepState::rememberMinimised(HWND window) {
     int kept = minimisedCount < MINIMISED_RECORD_SIZE ? minimisedCount : MINIMISED_RECORD_SIZE - 1;
     MinimisedWindow* slot = minimisedWindows + newlyMinimisedCount;
     memmove(slot + 1, slot, (kept - newlyMinimisedCount) * sizeof *slot);
-    slot->window = window;
-    slot->maximised = IsZoomed(window);
+    *slot = minimisedRecordOf(window);
     ++newlyMinimisedCount;
     minimisedCount = kept + 1;
 }
 
 int SweepState::canRestoreMinimised() const {
     for (int i = 0; i < minimisedCount; ++i)
-        if (stillMinimised(minimisedWindows[i].window)) return 1;
+        if (stillMinimised(minimisedWindows[i])) return 1;
     return 0;
+}
+
+void SweepState::noteRestored(HWND window) {
+    for (int i = 0; i < minimisedCount; ++i)
+        if (minimisedWindows[i].window == window) minimisedWindows[i].leftMinimised = 1;
+}
+
+// Nothing that a window keeps changes when it is restored and back when it is minimised again;
+// Windows reports every restore, whoever makes it (taskbar, Alt+Tab, the program itself), to
+// this thread as it waits for messages. Watched only while the record holds a window.
+void SweepState::watchRestoresWhileRecorded() {
+    if (minimisedCount && !restoreWatch) {
+        restoreWatch = SetWinEventHook(EVENT_SYSTEM_MINIMIZEEND, EVENT_SYSTEM_MINIMIZEEND, nullptr,
+                                       onMinimizeEnd, 0, 0, WINEVENT_OUTOFCONTEXT);
+        if (restoreWatch) watchedState = this;
+    } else if (!minimisedCount && restoreWatch) {
+        UnhookWinEvent(restoreWatch);
+        restoreWatch = nullptr;
+        if (watchedState == this) watchedState = nullptr;
+    }
 }
 
 // All are sent on their way first, so that their programs work on them side by side; then one
@@ -154,18 +194,20 @@ int SweepState::canRestoreMinimised() const {
 int SweepState::restoreMinimised() {
     HWND typing = GetForegroundWindow();
     int restored = 0;
-    for (int i = 0; i < minimisedCount; ++i) {
-        if (!stillMinimised(minimisedWindows[i].window)) continue;
+    for (int i = 0; i < minimisedCount; ++i)
+        if (stillMinimised(minimisedWindows[i])) minimisedWindows[restored++] = minimisedWindows[i];
+    // The restores that follow are the sweep's own.
+    minimisedCount = 0;
+    watchRestoresWhileRecorded();
+    for (int i = 0; i < restored; ++i)
         restoreWindow(minimisedWindows[i].window, minimisedWindows[i].maximised);
-        minimisedWindows[restored++] = minimisedWindows[i];
-    }
     StackingPass stack(onScreen(sparedWindow) ? sparedWindow : HWND_TOP);
     for (int i = 0; i < restored; ++i) stack.placeNext(minimisedWindows[i].window);
     HWND now = GetForegroundWindow();
     if (now != typing && listed(minimisedWindows, restored, now) &&
         !listed(minimisedWindows, restored, typing))
         handKeyboardBack(typing);
-    minimisedCount = newlyMinimisedCount = 0;
+    newlyMinimisedCount = 0;
     sparedWindow = nullptr;
     return 1;
 }
@@ -173,6 +215,12 @@ int SweepState::restoreMinimised() {
 void SweepState::pauseAfterAction() const {
     int wait = clampWaitTime(settings.waitTime);
     if (wait > 0) Sleep(static_cast<DWORD>(wait));
+}
+
+MinimisedWindow minimisedRecordOf(HWND window) {
+    MinimisedWindow record = {window, 0, 0, IsZoomed(window), 0};
+    record.thread = GetWindowThreadProcessId(window, &record.process);
+    return record;
 }
 
 int closeWindow(HWND window) { return PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }

@@ -9,10 +9,16 @@ class Ceditwindow;
 // The frontmost windows that minimise sweeps remember for a later restore.
 const int MINIMISED_RECORD_SIZE = 256;
 
-// A window a sweep minimised, and whether it was maximised: it is to come back so.
+// A window a sweep minimised, and whether it was maximised: it is to come back so. Its process
+// and thread tell it from a later window that Windows gives the same handle; leftMinimised is
+// set once anyone restores it, so that a window the user restored and minimised again himself
+// is his, not the sweep's.
 struct MinimisedWindow {
     HWND window;
+    DWORD process;
+    DWORD thread;
     int maximised;
+    int leftMinimised;
 };
 
 // One pass over every top-level window, front to back, that counts the windows of the eight
@@ -23,6 +29,9 @@ public:
     // live: the settings whose waitTime is read at every pause; ownDialog: the main dialog,
     // which user-defined targets never match.
     SweepState(const Settings& live, const Ceditwindow& ownDialog);
+    ~SweepState();
+    SweepState(const SweepState&) = delete;
+    SweepState& operator=(const SweepState&) = delete;
 
     int runSweep(int countOnly, int spareFirst, int minimise, const TargetSelection& selection);
     int visitWindow(HWND window);
@@ -32,6 +41,8 @@ public:
     // Restores those windows in their former stacking order, behind the window the last
     // minimise sweep spared, without taking the keyboard; empties the record.
     int restoreMinimised();
+    // The window has left the minimised state, by whatever hand.
+    void noteRestored(HWND window);
 
     int sweepSpareNext;
     int sweepCountOnly;
@@ -57,10 +68,15 @@ private:
     void forgetNoLongerMinimised();
     void rememberMinimised(HWND window);
     bool recorded(HWND window) const;
+    void watchRestoresWhileRecorded();
 
     const Settings& settings;
     const Ceditwindow& mainDialog;
+    HWINEVENTHOOK restoreWatch;
 };
+
+// The record of a window as a sweep takes it, just before minimising it.
+MinimisedWindow minimisedRecordOf(HWND window);
 
 int closeWindow(HWND window);
 int minimiseWindow(HWND window);

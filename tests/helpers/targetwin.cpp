@@ -2,8 +2,9 @@
 //
 //   targetwin.exe /log FILE [/hang] { /w CLASSHEX TITLEHEX STYLEHEX WIDTH HEIGHT FLAGS }...
 //
-// Class and title are hex-encoded ANSI bytes ("-" for an empty title). FLAGS is two digits:
-// visible (1/0) and keep-open (1: SC_CLOSE is logged but the window stays). The log gets a
+// Class and title are hex-encoded ANSI bytes ("-" for an empty title). FLAGS is two or three
+// digits: visible (1/0), keep-open (1: SC_CLOSE is logged but the window stays) and owned (1:
+// the window made before owns it). The log gets a
 // "window HWND" line per window, then "ready", then "event HWND what" lines (close, minimize,
 // hide, show, destroy). With /hang the thread stops pumping messages once the windows exist.
 // The process ends when its last window is gone.
@@ -83,6 +84,7 @@ void registerTargetClass(const std::string& name) {
 int main(int argc, char** argv) {
     bool hang = false;
     int offset = 0;
+    HWND previous = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "/log") == 0 && i + 1 < argc) {
             logPath = argv[++i];
@@ -97,9 +99,11 @@ int main(int argc, char** argv) {
             const char* flags = argv[i + 6];
             i += 6;
             registerTargetClass(className);
+            HWND owner = flags[0] && flags[1] && flags[2] == '1' ? previous : nullptr;
             HWND window =
                 CreateWindowExA(0, className.c_str(), title.c_str(), style & ~WS_VISIBLE, 40 + offset, 40 + offset,
-                                width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                                width, height, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
+            previous = window;
             offset += 8;
             if (!window) return 2;
             ++openWindows;

@@ -7,10 +7,13 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/Ceditwindow.h"
 #include "settings/Settings.h"
 #include "settings/TargetFile.h"
+#include "sweep/Restacking.h"
 #include "sweep/SweepState.h"
 #include "sweep/WindowMatch.h"
 #include "tests/reliability/ProcessUsage.h"
@@ -114,13 +117,45 @@ TEST_F(Hostile, AProgramThatStopsAnsweringNeverBlocksASweep) {
     ASSERT_TRUE(alive.start({{"AliveClass", "alive front", false, WS_OVERLAPPEDWINDOW | WS_MINIMIZE},
                              {"AliveClass", "alive back", false, WS_OVERLAPPEDWINDOW | WS_MINIMIZE}}));
     ASSERT_TRUE(IsIconic(hung.window(4)) && IsIconic(alive.window(0)) && IsIconic(alive.window(1)));
-    sweep.minimisedWindows[0] = {alive.window(0), 0};
-    sweep.minimisedWindows[1] = {hung.window(4), 0};
-    sweep.minimisedWindows[2] = {alive.window(1), 0};
+    sweep.minimisedWindows[0] = minimisedRecordOf(alive.window(0));
+    sweep.minimisedWindows[1] = minimisedRecordOf(hung.window(4));
+    sweep.minimisedWindows[2] = minimisedRecordOf(alive.window(1));
     sweep.minimisedCount = 3;
     runWithin([&] { sweep.restoreMinimised(); }, hung, "restoring");
     EXPECT_FALSE(IsIconic(alive.window(0)) || IsIconic(alive.window(1)));
     EXPECT_EQ(alive.window(1), GetWindow(alive.window(0), GW_HWNDNEXT));
+}
+
+// The names of these windows in their stacking order, front first.
+std::string stackingOrder(const std::vector<std::pair<HWND, char>>& named) {
+    std::string order;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+        for (const auto& n : named)
+            if (n.first == w) order += n.second;
+    return order;
+}
+
+// b owns a visible popup, which stands directly in front of it wherever it goes: a restore's
+// stacking pass neither waits for b nor gives up the order after it.
+TEST_F(Hostile, AnOwnedPopupTravelsWithItsOwnerInARestack) {
+    test::TargetWindowSpec popup = {"PopupClass", "p", true, WS_POPUP | WS_CAPTION};
+    popup.ownedByPrevious = true;
+    test::TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"OwnerClass", "a"}, {"OwnerClass", "b"}, popup, {"OwnerClass", "c"}}));
+    HWND a = targets.window(0), b = targets.window(1), p = targets.window(2), c = targets.window(3);
+    const std::vector<std::pair<HWND, char>> named = {{a, 'a'}, {b, 'b'}, {p, 'p'}, {c, 'c'}};
+    // Wine 8 now and then moves these windows of its own accord: set until it holds.
+    ASSERT_TRUE(test::waitUntil([&] {
+        for (HWND w : {a, b, c}) SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return stackingOrder(named) == "cpba";
+    })) << stackingOrder(named);
+    runWithin(
+        [&] {
+            StackingPass pass(HWND_TOP);
+            for (HWND w : {a, b, c}) pass.placeNext(w);
+        },
+        targets, "restacking");
+    EXPECT_TRUE(test::waitUntil([&] { return stackingOrder(named) == "apbc"; }, 2000)) << stackingOrder(named);
 }
 
 TEST_F(Hostile, WindowsThatVanishMidSweep) {

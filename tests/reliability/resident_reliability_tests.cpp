@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "tests/e2e/VarnelHarness.h"
@@ -64,6 +65,33 @@ TEST(Stressed, HotkeysHeldByAnotherProgram) {
         EXPECT_EQ(0, varnel.exitThroughMenu());
     }
     for (int i = 0; i < 4; ++i) UnregisterHotKey(nullptr, 100 + i);
+}
+
+// Another program posts Varnel scaling changes whose rectangle is no pointer of Varnel's (one
+// into the poster's own memory, one to nowhere) and DPIs out of all reason: Varnel goes on, and
+// its main dialog stays where it was.
+TEST(Stressed, ForgedScalingChangesNeitherCrashNorMoveVarnel) {
+    VarnelRun varnel;
+    varnel.writeSettings("");
+    ASSERT_TRUE(varnel.start());
+    HWND dialog = varnel.openMainDialog();
+    ASSERT_TRUE(dialog);
+    RECT before;
+    GetWindowRect(dialog, &before);
+    RECT offScreen = {-30000, -30000, -29000, -29000};
+    HDC screen = GetDC(nullptr);
+    const WORD dpi = static_cast<WORD>(GetDeviceCaps(screen, LOGPIXELSX));
+    ReleaseDC(nullptr, screen);
+    for (WPARAM wParam :
+         {MAKEWPARAM(dpi, dpi), MAKEWPARAM(2 * dpi, 2 * dpi), MAKEWPARAM(0, 0), MAKEWPARAM(60000, 60000)})
+        for (LPARAM lParam : {LPARAM(0x10), reinterpret_cast<LPARAM>(&offScreen)})
+            for (HWND target : {dialog, varnel.resident()}) PostMessageA(target, WM_DPICHANGED, wParam, lParam);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(test::waitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(varnel.proc().running());
+    EXPECT_EQ(std::to_string(before.left), varnel.saved("RECT", "LEFT"));
+    EXPECT_EQ(std::to_string(before.top), varnel.saved("RECT", "TOP"));
+    EXPECT_EQ(0, varnel.exitThroughMenu());
 }
 
 struct ResidentCount {

@@ -195,7 +195,7 @@ bool TargetWindows::start(const std::vector<TargetWindowSpec>& windows, const st
     for (const TargetWindowSpec& w : windows) {
         args << " /w " << hexBytes(w.className) << " " << (w.title.empty() ? "-" : hexBytes(w.title)) << " " << std::hex
              << w.style << std::dec << " " << w.width << " " << w.height << " " << (w.visible ? 1 : 0)
-             << (w.keepOpen ? 1 : 0);
+             << (w.keepOpen ? 1 : 0) << (w.ownedByPrevious ? 1 : 0);
     }
     std::string path = exe.find(':') == std::string::npos ? binFolder() + exe : exe;
     if (!process.start(path, args.str())) return false;

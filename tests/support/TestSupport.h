@@ -80,7 +80,8 @@ struct TargetWindowSpec {
     DWORD style = WS_OVERLAPPEDWINDOW;
     int width = 200;
     int height = 120;
-    bool keepOpen = false;  // count SC_CLOSE but do not close
+    bool keepOpen = false;         // count SC_CLOSE but do not close
+    bool ownedByPrevious = false;  // owned by the window listed before it
 };
 
 // A targetwin.exe process (or a copy of it under another name, such as chrome.exe) with its

@@ -190,6 +190,57 @@ TEST_F(Sweep, RestoreStacksTheFormerOrderBehindTheSparedWindowAndKeepsTheKeyboar
     EXPECT_FALSE(sweep.canRestoreMinimised());
 }
 
+bool topmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// Topmost windows come back among the topmost, behind the spared one; the others in front of
+// the normal windows, and normal still.
+TEST_F(Sweep, RestoreKeepsEachWindowTopmostOrNot) {
+    HWND spared = windows.make("CabinetWClass", "spared"), pinned = windows.make("CabinetWClass", "pinned");
+    HWND a = windows.make("CabinetWClass", "a"), b = windows.make("CabinetWClass", "b");
+    windows.stack({a, b});
+    for (HWND w : {pinned, spared}) SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    selection.targetExplorer = 1;
+    sweep.runSweep(0, 1, 1, selection);
+    ASSERT_TRUE(IsIconic(pinned) && IsIconic(a) && IsIconic(b) && !IsIconic(spared));
+    sweep.restoreMinimised();
+    EXPECT_TRUE(topmost(spared) && topmost(pinned));
+    EXPECT_FALSE(topmost(a) || topmost(b));
+    EXPECT_EQ(pinned, GetWindow(spared, GW_HWNDNEXT));
+    EXPECT_EQ(b, GetWindow(a, GW_HWNDNEXT));
+}
+
+// Windows reports every restore to WinEvent hooks; Wine 8 reports none, so the test reports it
+// as Windows would.
+void restoreAsTheUser(HWND window) {
+    ShowWindow(window, SW_RESTORE);
+    NotifyWinEvent(EVENT_SYSTEM_MINIMIZEEND, window, OBJID_WINDOW, CHILDID_SELF);
+}
+
+// Only windows that the sweep minimised and that are still minimised by it come back: not one
+// that the user restored and minimised again himself, nor another program's window that now
+// has a recorded handle.
+TEST_F(Sweep, RestoreBringsBackOnlyWhatTheSweepStillHoldsMinimised) {
+    HWND user = windows.make("CabinetWClass", "restored by the user"), kept = windows.make("CabinetWClass", "kept");
+    selection.targetExplorer = 1;
+    sweep.runSweep(0, 0, 1, selection);
+    ASSERT_TRUE(IsIconic(user) && IsIconic(kept));
+    restoreAsTheUser(user);
+    ShowWindow(user, SW_MINIMIZE);
+    test::pumpMessages();
+    sweep.restoreMinimised();
+    EXPECT_TRUE(IsIconic(user));
+    EXPECT_FALSE(IsIconic(kept));
+
+    sweep.runSweep(0, 0, 1, selection);
+    test::TargetWindows other;
+    ASSERT_TRUE(other.start({{"OtherClass", "newcomer", false, WS_OVERLAPPEDWINDOW | WS_MINIMIZE}}));
+    ASSERT_EQ(kept, sweep.minimisedWindows[0].window);
+    sweep.minimisedWindows[0].window = other.window(0);
+    EXPECT_FALSE(sweep.canRestoreMinimised());
+    sweep.restoreMinimised();
+    EXPECT_TRUE(IsIconic(other.window(0)));
+}
+
 TEST_F(Sweep, UserTargetsActOnlyWhileTheDialogIsExpanded) {
     HWND note = windows.make("NotepadLike", "memo");
     setTarget(selection.otherTargets[2], "-", "NotepadLike", "-");
