@@ -17,12 +17,10 @@ DWORD readFileSecurity(const wchar_t* path, PSECURITY_DESCRIPTOR* descriptor) {
     wchar_t sddl[1024];
     if (!GetPrivateProfileStringW(L"SDDL", path, L"", sddl, 1024, table)) {
         *descriptor = nullptr;
-        return GetNamedSecurityInfoW(path, SE_FILE_OBJECT,
-                                     OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+        return GetNamedSecurityInfoW(path, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                                      nullptr, nullptr, nullptr, nullptr, descriptor);
     }
-    return ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, descriptor,
-                                                                nullptr)
+    return ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, descriptor, nullptr)
                ? ERROR_SUCCESS
                : GetLastError();
 }

@@ -1,13 +1,92 @@
-// The error text fallback, and the resources that Quillon.exe carries.
+// The error text fallback, the judgement of who can change a program, and the resources that
+// Quillon.exe carries.
 
+#include "autorun/AutorunSafety.h"
 #include "autorun/ErrorText.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <string>
 
 namespace {
+
+const std::wstring TRUSTED_INSTALLER = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+const std::wstring SOME_USER = L"S-1-5-21-1004336348-1177238915-682003330-1001";
+
+bool othersCanChangeSddl(const std::wstring& sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    EXPECT_TRUE(
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+        << GetLastError();
+    bool changeable = othersCanChange(descriptor);
+    LocalFree(descriptor);
+    return changeable;
+}
+
+TEST(QuillonAutorunSafety, SafeOnlyWhereAdministratorsSystemAndTrustedInstallerAloneMayChange) {
+    const std::wstring admins = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+    const struct {
+        std::wstring sddl;
+        bool changeable;
+    } cases[] = {
+        // A folder made below Program Files, and one of the system's own.
+        {admins + L"(A;OICI;0x1200a9;;;BU)(A;OICIIO;GA;;;CO)(A;OICI;0x1200a9;;;AC)", false},
+        {L"O:" + TRUSTED_INSTALLER + L"D:(A;;FA;;;" + TRUSTED_INSTALLER + L")(A;;0x1301bf;;;BA)(A;;0x1301bf;;;SY)" +
+             L"(A;;0x1200a9;;;BU)",
+         false},
+        // Rights that do not change the program: attributes and extended attributes.
+        {admins + L"(A;;0x1201b9;;;BU)", false},
+        // Write, append or add a folder, delete a child, delete, rights, owner.
+        {admins + L"(A;;0x1201bf;;;BU)", true},
+        {admins + L"(A;;0x100004;;;IU)", true},
+        {admins + L"(A;;0x100040;;;AU)", true},
+        {admins + L"(A;;0x110000;;;AU)", true},
+        {admins + L"(A;;0x40000;;;WD)", true},
+        {admins + L"(A;;0x80000;;;WD)", true},
+        {admins + L"(A;;GW;;;WD)", true},
+        {admins + L"(A;;GA;;;BU)", true},
+        // The user who started Quillon, or any other account, counts like everyone else.
+        {admins + L"(A;OICI;FA;;;" + SOME_USER + L")", true},
+        // Entries only children inherit, and placeholders, grant nothing here.
+        {admins + L"(A;OICIIO;FA;;;BU)(A;;FA;;;CO)(A;;FA;;;OW)", false},
+        // Deny entries count where they come first and certainly apply.
+        {admins + L"(D;;0x10116;;;BU)(A;;0x1301bf;;;BU)", false},
+        {admins + L"(D;;0x10116;;;WD)(A;;0x1301bf;;;AU)", false},
+        {admins + L"(A;;0x1301bf;;;BU)(D;;0x10116;;;BU)", true},
+        {admins + L"(D;;0x10116;;;BU)(A;;0x1301bf;;;WD)", true},
+        {admins + L"(D;;0x10000;;;BU)(A;;0x1301bf;;;BU)", true},
+        // An empty DACL lets no one in but the owner.
+        {L"O:BAD:", false},
+        // An owner other than the trusted ones may rewrite the rights.
+        {L"O:" + SOME_USER + L"D:(A;;FA;;;BA)", true},
+        {L"O:BUD:(A;;FA;;;BA)", true},
+        // What Wine gives every file: owned by the user and his to write.
+        {L"O:S-1-5-21-0-0-0-1000G:S-1-5-21-0-0-0-513D:(A;;FA;;;SY)(A;;FA;;;S-1-5-21-0-0-0-1000)(A;;0x1200a9;;;WD)",
+         true},
+    };
+    for (const auto& each : cases) EXPECT_EQ(each.changeable, othersCanChangeSddl(each.sddl)) << each.sddl.c_str();
+
+    // No DACL at all lets everyone in. Made by hand: Wine reads "D:NO_ACCESS_CONTROL" as an empty DACL.
+    SECURITY_DESCRIPTOR open;
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof administrators;
+    ASSERT_TRUE(CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size));
+    ASSERT_TRUE(InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorOwner(&open, administrators, FALSE));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE));
+    EXPECT_TRUE(othersCanChange(&open));
+}
+
+// Wine keeps no descriptor set on a file: it makes one from the Unix owner and mode, in which
+// the user owns every file and may write it. So a safe real file exists only on Windows.
+TEST(QuillonAutorunSafety, ARealFileOfTheUsersOwnIsChangeable) {
+    test::TempDir folder;
+    ASSERT_TRUE(test::writeFile(folder.file("prog.exe"), "MZ"));
+    std::wstring file = std::wstring(folder.path().begin(), folder.path().end()) + L"prog.exe";
+    EXPECT_TRUE(othersCanReplace(file.c_str()));
+}
 
 TEST(QuillonErrorText, SystemTextWhereThereIsOneElseTheNumber) {
     EXPECT_NE(L"", std::wstring(ErrorText(ERROR_FILE_NOT_FOUND).text()));
