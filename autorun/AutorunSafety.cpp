@@ -10,8 +10,8 @@ const int PATH_CHARS = 2048;
 
 // What lets an account put a program of its own in the place of another: writing or adding
 // to the file or folder, deleting it or its children, changing its rights or its owner.
-const DWORD CHANGE_RIGHTS =
-    FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
+const DWORD REMOVE_RIGHTS = FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
+const DWORD CHANGE_RIGHTS = REMOVE_RIGHTS | FILE_WRITE_DATA | FILE_APPEND_DATA;
 
 // NT SERVICE\TrustedInstaller, which owns the system's own files.
 const DWORD TRUSTED_INSTALLER[] = {80, 956008885, 3418522649u, 1831038044, 1853292631, 2271478464u};
@@ -44,11 +44,11 @@ bool isPlaceholder(PSID sid) { return hasAuthority(sid, SECURITY_CREATOR_SID_AUT
 struct Entry {
     bool allows = false;
     bool denies = false;
-    DWORD rights = 0;  // change rights only, generic rights mapped to the file rights
+    DWORD rights = 0;  // of the rights asked for, generic rights mapped to the file rights
     PSID sid = nullptr;
 };
 
-Entry entryAt(PACL dacl, DWORD index) {
+Entry entryAt(PACL dacl, DWORD index, DWORD asked) {
     Entry entry;
     ACE_HEADER* header = nullptr;
     if (!GetAce(dacl, index, reinterpret_cast<void**>(&header))) return entry;
@@ -65,19 +65,20 @@ Entry entryAt(PACL dacl, DWORD index) {
                                    FILE_ALL_ACCESS};
     DWORD mask = ace->Mask;
     MapGenericMask(&mask, &fileMapping);
-    entry.rights = mask & CHANGE_RIGHTS;
+    entry.rights = mask & asked;
     entry.sid = &ace->SidStart;
     return entry;
 }
 
-// The change rights of an account known to hold `sid` and Everyone, and nothing else: the
-// least membership, so that no deny entry is counted on that might not apply. The entries are
-// taken in order, and the first to speak of a right decides, as in the system's access check.
-DWORD changeRightsOf(PACL dacl, PSID sid) {
+// The rights asked for that an account known to hold `sid` and Everyone, and nothing else, is
+// granted: the least membership, so that no deny entry is counted on that might not apply. The
+// entries are taken in order, and the first to speak of a right decides, as in the system's
+// access check.
+DWORD grantedRights(PACL dacl, PSID sid, DWORD asked) {
     DWORD granted = 0;
     DWORD denied = 0;
     for (DWORD index = 0; index < dacl->AceCount; ++index) {
-        Entry entry = entryAt(dacl, index);
+        Entry entry = entryAt(dacl, index, asked);
         if (!entry.sid || (!EqualSid(entry.sid, sid) && !IsWellKnownSid(entry.sid, WinWorldSid)))
             continue;
         if (entry.allows) granted |= entry.rights & ~denied;
@@ -86,13 +87,34 @@ DWORD changeRightsOf(PACL dacl, PSID sid) {
     return granted;
 }
 
+// Whether an untrusted account holds any of the rights asked for, or owns the object.
+bool othersHave(PSECURITY_DESCRIPTOR descriptor, DWORD asked) {
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    // The owner may always rewrite the rights.
+    if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || !owner || !isTrusted(owner))
+        return true;
+    BOOL present = FALSE;
+    PACL dacl = nullptr;
+    // Without a DACL everyone may do anything.
+    if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !present || !dacl)
+        return true;
+    for (DWORD index = 0; index < dacl->AceCount; ++index) {
+        Entry entry = entryAt(dacl, index, asked);
+        if (!entry.allows || !entry.rights || isTrusted(entry.sid) || isPlaceholder(entry.sid))
+            continue;
+        if (grantedRights(dacl, entry.sid, asked)) return true;
+    }
+    return false;
+}
+
 enum class Verdict { safe, changeable, missing };
 
-Verdict judge(const wchar_t* path) {
+Verdict judge(const wchar_t* path, DWORD asked) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     DWORD error = readFileSecurity(path, &descriptor);
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Verdict::missing;
-    bool changeable = error != ERROR_SUCCESS || othersCanChange(descriptor);
+    bool changeable = error != ERROR_SUCCESS || othersHave(descriptor, asked);
     LocalFree(descriptor);
     return changeable ? Verdict::changeable : Verdict::safe;
 }
@@ -110,34 +132,25 @@ bool cutToFolder(wchar_t* path) {
 }  // namespace
 
 bool othersCanChange(PSECURITY_DESCRIPTOR descriptor) {
-    PSID owner = nullptr;
-    BOOL defaulted = FALSE;
-    // The owner may always rewrite the rights.
-    if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || !owner || !isTrusted(owner))
-        return true;
-    BOOL present = FALSE;
-    PACL dacl = nullptr;
-    // Without a DACL everyone may do anything.
-    if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !present || !dacl)
-        return true;
-    for (DWORD index = 0; index < dacl->AceCount; ++index) {
-        Entry entry = entryAt(dacl, index);
-        if (!entry.allows || !entry.rights || isTrusted(entry.sid) || isPlaceholder(entry.sid))
-            continue;
-        if (changeRightsOf(dacl, entry.sid)) return true;
-    }
-    return false;
+    return othersHave(descriptor, CHANGE_RIGHTS);
+}
+
+bool othersCanRemoveFrom(PSECURITY_DESCRIPTOR descriptor) {
+    return othersHave(descriptor, REMOVE_RIGHTS);
 }
 
 bool othersCanReplace(const wchar_t* programPath) {
     wchar_t path[PATH_CHARS];
     DWORD length = GetFullPathNameW(programPath, PATH_CHARS, path, nullptr);
     if (length == 0 || length >= static_cast<DWORD>(PATH_CHARS)) return true;
-    if (judge(path) == Verdict::changeable) return true;
-    // Whoever may add to the folder may put a program of his own beside it or in its place.
+    if (judge(path, CHANGE_RIGHTS) == Verdict::changeable) return true;
+    // Whoever may add to the program's folder may put a program of his own beside it or in its
+    // place; whoever may take a folder further up away may put a path of his own there.
+    bool folderFound = false;
     while (cutToFolder(path)) {
-        Verdict folder = judge(path);
-        if (folder != Verdict::missing) return folder == Verdict::changeable;
+        Verdict verdict = judge(path, folderFound ? REMOVE_RIGHTS : CHANGE_RIGHTS);
+        if (verdict == Verdict::changeable) return true;
+        if (verdict == Verdict::safe) folderFound = true;
     }
-    return true;
+    return !folderFound;
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #if QUILLON_JAPANESE
@@ -135,12 +136,21 @@ protected:
                                     "[AUTORUN]\r\nKEY=" + key + "\r\nNAME=" + name + "\r\nFILE=" + file + "\r\n"));
     }
     void start() { ASSERT_TRUE(quillon.start(folder.file("Quillon.exe"), "", folder.path())); }
-    // Runs the test build, with these descriptors for the test folder and the files named.
-    void storeSecurity(const std::string& folderSddl, const std::string& files = "") {
+    // Runs the test build, in which the test folder and every folder above it may be changed by
+    // administrators only, unless `special` gives a path other rights.
+    void storeSecurity(const std::map<std::string, std::string>& special = {}) {
         ASSERT_TRUE(test::copyFile(test::binFolder() + "QuillonStoredSecurity.exe", folder.file("Quillon.exe")));
-        std::string folderPath = folder.path().substr(0, folder.path().size() - 1);
-        ASSERT_TRUE(test::writeFile(folder.file("StoredSecurity.ini"),
-                                    "[SDDL]\r\n" + folderPath + "=" + folderSddl + "\r\n" + files));
+        std::map<std::string, std::string> table = special;
+        std::string path = folder.path();
+        for (size_t end; (end = path.find_last_of('\\', path.size() - 2)) != std::string::npos;) {
+            path = path.substr(0, path.size() - 1);  // the folder without its closing backslash
+            table.insert({path, ADMINS_ONLY});
+            path = path.substr(0, end + 1);
+        }
+        table.insert({path, ADMINS_ONLY});
+        std::string text = "[SDDL]\r\n";
+        for (const auto& entry : table) text += entry.first + "=" + entry.second + "\r\n";
+        ASSERT_TRUE(test::writeFile(folder.file("StoredSecurity.ini"), text));
     }
 
     // A visible message box of Quillon's with this caption, other than `other`.
@@ -218,7 +228,7 @@ TEST_F(QUILLON_SUITE, YesStoresQuotedPathBesideQuillonAndConfirms) {
     setRunText(TEST_VALUE, L"old");
     writeIni("QuillonTestValue", "Test Program", "sub\\prog.exe");
     // The program and its subfolder do not exist yet: only administrators could make them.
-    storeSecurity(ADMINS_ONLY);
+    storeSecurity();
     start();
     HWND done = answer(waitForBox(CAPTION), IDYES, CAPTION);
     ASSERT_TRUE(done);
@@ -234,16 +244,19 @@ TEST_F(QUILLON_SUITE, YesStoresQuotedPathBesideQuillonAndConfirms) {
 }
 
 // Wine's descriptors make the folder the user's own, as an unpacked ZIP's is on Windows: Yes
-// refuses, and the test build refuses a program that users may write in a folder that they may
-// not. The value there stays as it was.
+// refuses. So does the test build where only the program, or only the folder above, is open
+// to users. The value stays as it was.
 TEST_F(QUILLON_SUITE, YesRefusesAProgramThatOthersCanChangeAndKeepsTheValue) {
     setRunText(TEST_VALUE, L"old");
     writeIni("QuillonTestValue", "Test Program", "prog.exe");
-    for (bool stored : {false, true}) {
-        if (stored) {
-            ASSERT_TRUE(test::writeFile(folder.file("prog.exe"), "MZ"));
-            storeSecurity(ADMINS_ONLY, folder.file("prog.exe") + "=O:BAD:(A;;FA;;;BA)(A;;0x1301bf;;;BU)\r\n");
-        }
+    ASSERT_TRUE(test::writeFile(folder.file("prog.exe"), "MZ"));
+    std::string above = folder.path().substr(0, folder.path().find_last_of('\\', folder.path().size() - 2));
+    const std::map<std::string, std::string> stored[] = {
+        {{folder.file("prog.exe"), "O:BAD:(A;;FA;;;BA)(A;;0x1301bf;;;BU)"}},
+        {{above, "O:BAD:(A;;FA;;;BA)(A;;0x100040;;;BU)"}, {folder.file("prog.exe"), ADMINS_ONLY}},
+    };
+    for (int run = 0; run < 3; ++run) {
+        if (run) storeSecurity(stored[run - 1]);
         start();
         HWND refusal = answer(waitForBox(CAPTION), IDYES, CAPTION);
         ASSERT_TRUE(refusal);
@@ -285,7 +298,7 @@ TEST_F(QUILLON_SUITE, NoWithoutValueReportsTheSystemErrorAndEnds) {
 }
 
 TEST_F(QUILLON_SUITE, WithoutIniTheDefaultsNameValueAndFile) {
-    storeSecurity(ADMINS_ONLY);
+    storeSecurity();
     start();
     HWND box = waitForBox(CAPTION);
     ASSERT_TRUE(box);
@@ -315,7 +328,7 @@ TEST_F(QUILLON_SUITE, LongestValuesAreKeptWholeInQuestionAndData) {
     setRunText(LONGEST_VALUE, current);
     // Longer INI values are cut to 127 characters.
     writeIni(std::string(200, 'K'), std::string(200, 'N'), std::string(200, 'F'));
-    storeSecurity(ADMINS_ONLY);
+    storeSecurity();
     start();
     HWND box = waitForBox(CAPTION);
     ASSERT_TRUE(box);

@@ -15,14 +15,14 @@ namespace {
 const std::wstring TRUSTED_INSTALLER = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 const std::wstring SOME_USER = L"S-1-5-21-1004336348-1177238915-682003330-1001";
 
-bool othersCanChangeSddl(const std::wstring& sddl) {
+bool judgeSddl(bool (*judge)(PSECURITY_DESCRIPTOR), const std::wstring& sddl) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     EXPECT_TRUE(
         ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
         << GetLastError();
-    bool changeable = othersCanChange(descriptor);
+    bool verdict = judge(descriptor);
     LocalFree(descriptor);
-    return changeable;
+    return verdict;
 }
 
 TEST(QuillonAutorunSafety, SafeOnlyWhereAdministratorsSystemAndTrustedInstallerAloneMayChange) {
@@ -66,7 +66,8 @@ TEST(QuillonAutorunSafety, SafeOnlyWhereAdministratorsSystemAndTrustedInstallerA
         {L"O:S-1-5-21-0-0-0-1000G:S-1-5-21-0-0-0-513D:(A;;FA;;;SY)(A;;FA;;;S-1-5-21-0-0-0-1000)(A;;0x1200a9;;;WD)",
          true},
     };
-    for (const auto& each : cases) EXPECT_EQ(each.changeable, othersCanChangeSddl(each.sddl)) << each.sddl.c_str();
+    for (const auto& each : cases)
+        EXPECT_EQ(each.changeable, judgeSddl(othersCanChange, each.sddl)) << each.sddl.c_str();
 
     // No DACL at all lets everyone in. Made by hand: Wine reads "D:NO_ACCESS_CONTROL" as an empty DACL.
     SECURITY_DESCRIPTOR open;
@@ -77,6 +78,31 @@ TEST(QuillonAutorunSafety, SafeOnlyWhereAdministratorsSystemAndTrustedInstallerA
     ASSERT_TRUE(SetSecurityDescriptorOwner(&open, administrators, FALSE));
     ASSERT_TRUE(SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE));
     EXPECT_TRUE(othersCanChange(&open));
+}
+
+// Above the program's folder only taking a folder away counts: deleting or renaming it or one in
+// it, or changing its rights or owner.
+TEST(QuillonAutorunSafety, AFolderFurtherUpIsSafeUnlessOthersCanTakeAFolderAway) {
+    const struct {
+        std::wstring sddl;
+        bool removable;
+    } cases[] = {
+        // A drive's root: users may make folders in it, but neither delete nor rename them.
+        {L"O:" + TRUSTED_INSTALLER + L"D:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)(A;;0x100004;;;AU)" +
+             L"(A;OICIIO;SDGXGWGR;;;AU)",
+         false},
+        {L"O:BAD:(A;;FA;;;BA)(A;;0x100002;;;BU)", false},
+        // A user's profile folder, and one that users may modify.
+        {L"O:SYD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + SOME_USER + L")", true},
+        {L"O:BAD:(A;;FA;;;BA)(A;;0x1301bf;;;AU)", true},
+        {L"O:BAD:(A;;FA;;;BA)(A;;0x100040;;;BU)", true},
+        {L"O:BUD:(A;;FA;;;BA)", true},
+    };
+    for (const auto& each : cases) {
+        EXPECT_EQ(each.removable, judgeSddl(othersCanRemoveFrom, each.sddl)) << each.sddl.c_str();
+    }
+    // Where the program's own folder is concerned, adding to it counts.
+    EXPECT_TRUE(judgeSddl(othersCanChange, cases[1].sddl));
 }
 
 // Wine keeps no descriptor set on a file: it makes one from the Unix owner and mode, in which
