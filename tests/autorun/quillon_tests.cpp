@@ -34,7 +34,8 @@ std::wstring question(const std::wstring& name, const std::wstring& current) {
            L"\r\n\r\n[はい]\t→自動起動を設定\r\n[いいえ]\t→自動起動設定を解除";
 }
 std::wstring othersCanChange(const std::wstring& program) {
-    return L"自動起動は設定しませんでした。\r\n\r\n次のプログラムまたはそのフォルダーは、管理者以外のユーザーも変更でき"
+    return L"自動起動は設定しませんでした。\r\n\r\n次のプログラムか、それを含むフォルダーは、管理者以外のユーザーも変更"
+           L"でき"
            L"ます:\r\n" +
            program +
            L"\r\n\r\n自動起動はすべてのユーザーのログオン時に働くため、そこにほかのプログラムを置かれると、ログオンした"
@@ -53,7 +54,8 @@ std::wstring question(const std::wstring& name, const std::wstring& current) {
            L"\r\n\r\n[YES]\t->Set autorun\r\n[NO]\t->Unset autorun";
 }
 std::wstring othersCanChange(const std::wstring& program) {
-    return L"Autorun was not set.\r\n\r\nUsers other than administrators can change this program or its folder:\r\n" +
+    return L"Autorun was not set.\r\n\r\nUsers other than administrators can change this program or a folder it lies "
+           L"in:\r\n" +
            program +
            L"\r\n\r\nAutorun starts the program for every user who logs on, so a program that one of them put there "
            L"would run with the rights of whoever logs on.\r\n\r\nCopy Varnel's files into a folder that only "
