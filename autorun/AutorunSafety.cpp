@@ -108,15 +108,15 @@ bool othersHave(PSECURITY_DESCRIPTOR descriptor, DWORD asked) {
     return false;
 }
 
-enum class Verdict { safe, changeable, missing };
+enum class Verdict { SAFE, CHANGEABLE, MISSING };
 
 Verdict judge(const wchar_t* path, DWORD asked) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     DWORD error = readFileSecurity(path, &descriptor);
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Verdict::missing;
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Verdict::MISSING;
     bool changeable = error != ERROR_SUCCESS || othersHave(descriptor, asked);
     LocalFree(descriptor);
-    return changeable ? Verdict::changeable : Verdict::safe;
+    return changeable ? Verdict::CHANGEABLE : Verdict::SAFE;
 }
 
 // Cuts the last part off a full path, keeping the backslash of a drive's root; false where
@@ -143,14 +143,14 @@ bool othersCanReplace(const wchar_t* programPath) {
     wchar_t path[PATH_CHARS];
     DWORD length = GetFullPathNameW(programPath, PATH_CHARS, path, nullptr);
     if (length == 0 || length >= static_cast<DWORD>(PATH_CHARS)) return true;
-    if (judge(path, CHANGE_RIGHTS) == Verdict::changeable) return true;
+    if (judge(path, CHANGE_RIGHTS) == Verdict::CHANGEABLE) return true;
     // Whoever may add to the program's folder may put a program of his own beside it or in its
     // place; whoever may take a folder further up away may put a path of his own there.
     bool folderFound = false;
     while (cutToFolder(path)) {
         Verdict verdict = judge(path, folderFound ? REMOVE_RIGHTS : CHANGE_RIGHTS);
-        if (verdict == Verdict::changeable) return true;
-        if (verdict == Verdict::safe) folderFound = true;
+        if (verdict == Verdict::CHANGEABLE) return true;
+        if (verdict == Verdict::SAFE) folderFound = true;
     }
     return !folderFound;
 }
