@@ -38,15 +38,6 @@ TEST(QuillonAutorunSafety, SafeOnlyWhereAdministratorsSystemAndTrustedInstallerA
          false},
         // Rights that do not change the program: attributes and extended attributes.
         {admins + L"(A;;0x1201b9;;;BU)", false},
-        // Write, append or add a folder, delete a child, delete, rights, owner.
-        {admins + L"(A;;0x1201bf;;;BU)", true},
-        {admins + L"(A;;0x100004;;;IU)", true},
-        {admins + L"(A;;0x100040;;;AU)", true},
-        {admins + L"(A;;0x110000;;;AU)", true},
-        {admins + L"(A;;0x40000;;;WD)", true},
-        {admins + L"(A;;0x80000;;;WD)", true},
-        {admins + L"(A;;GW;;;WD)", true},
-        {admins + L"(A;;GA;;;BU)", true},
         // The user who started Quillon, or any other account, counts like everyone else.
         {admins + L"(A;OICI;FA;;;" + SOME_USER + L")", true},
         // Entries only children inherit, and placeholders, grant nothing here.
@@ -62,12 +53,21 @@ TEST(QuillonAutorunSafety, SafeOnlyWhereAdministratorsSystemAndTrustedInstallerA
         // An owner other than the trusted ones may rewrite the rights.
         {L"O:" + SOME_USER + L"D:(A;;FA;;;BA)", true},
         {L"O:BUD:(A;;FA;;;BA)", true},
-        // What Wine gives every file: owned by the user and his to write.
-        {L"O:S-1-5-21-0-0-0-1000G:S-1-5-21-0-0-0-513D:(A;;FA;;;SY)(A;;FA;;;S-1-5-21-0-0-0-1000)(A;;0x1200a9;;;WD)",
-         true},
     };
     for (const auto& each : cases)
         EXPECT_EQ(each.changeable, judgeSddl(othersCanChange, each.sddl)) << each.sddl.c_str();
+    // Write or add a file, append or add a folder, delete a child, delete, rights, owner, and the
+    // generic rights that hold them, for each untrusted group in turn.
+    const wchar_t* groups[] = {L"BU", L"AU", L"IU", L"WD"};
+    int group = 0;
+    const DWORD rights[] = {FILE_WRITE_DATA, FILE_APPEND_DATA, FILE_DELETE_CHILD, DELETE,
+                            WRITE_DAC,       WRITE_OWNER,      GENERIC_WRITE,     GENERIC_ALL};
+    for (DWORD right : rights) {
+        wchar_t ace[64];
+        swprintf(ace, 64, L"(A;;0x%lx;;;%ls)", static_cast<unsigned long>(right), groups[group++ % 4]);
+        std::wstring sddl = admins + ace;
+        EXPECT_TRUE(judgeSddl(othersCanChange, sddl)) << sddl.c_str();
+    }
 
     // No DACL at all lets everyone in. Made by hand: Wine reads "D:NO_ACCESS_CONTROL" as an empty DACL.
     SECURITY_DESCRIPTOR open;
