@@ -5,7 +5,9 @@
 
 #include <wchar.h>
 
+#include "AutorunSafety.h"
 #include "ErrorText.h"
+#include "QuillonIds.h"
 #include "settings/IniText.h"
 
 namespace {
@@ -27,36 +29,34 @@ bool useJapanese;
 wchar_t iniPath[PATH_CHARS];
 IniFile iniFile;
 wchar_t currentValue[PATH_CHARS];
+wchar_t programPath[PATH_CHARS];
 wchar_t runValueData[PATH_CHARS];
 wchar_t question[QUESTION_CHARS];
 
-struct Texts {
-    const wchar_t* noSetting;
-    const wchar_t* question;
-    const wchar_t* caption;
-    const wchar_t* setDone;
-    const wchar_t* removedDone;
-};
+// Quillon's texts in the chosen language, indexed by their string ids.
+const int TEXT_CHARS = 1024;
+wchar_t texts[QUILLON_TEXT_COUNT][TEXT_CHARS];
 
-const Texts JAPANESE_TEXTS = {
-    L" 自動起動設定なし",
-    L"Windows起動時に、%sを自動起動しますか？\r\n\r\n現在の設定:%s\r\n\r\n"
-    L"[はい]\t→自動起動を設定\r\n[いいえ]\t→自動起動設定を解除",
-    L"自動起動を設定",
-    L"自動起動を設定しました",
-    L"自動起動を解除しました",
-};
+const wchar_t* text(int id) { return texts[id]; }
 
-const Texts ENGLISH_TEXTS = {
-    L" No autorun setting",
-    L"Do you want %s to run automatically?\r\n\r\ncurrent setting:%s\r\n\r\n"
-    L"[YES]\t->Set autorun\r\n[NO]\t->Unset autorun",
-    L"Auto run setting",
-    L"Successfully set up automatic startup",
-    L"Deleted settings successfully.",
-};
-
-const Texts& texts() { return useJapanese ? JAPANESE_TEXTS : ENGLISH_TEXTS; }
+// Reads the string table in the chosen language, whatever the thread's UI language says. A
+// block holds 16 strings, each a length and that many code units without a terminating zero.
+void loadTexts() {
+    const int stringsPerBlock = 16;
+    LANGID language = useJapanese ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)
+                                  : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    for (int id = 1; id < QUILLON_TEXT_COUNT; ++id) {
+        HRSRC found = FindResourceExW(nullptr, RT_STRING,
+                                      MAKEINTRESOURCEW(id / stringsPerBlock + 1), language);
+        HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+        const wchar_t* entry = loaded ? static_cast<const wchar_t*>(LockResource(loaded)) : nullptr;
+        if (!entry) continue;
+        for (int skip = id % stringsPerBlock; skip; --skip) entry += 1 + *entry;
+        int length = *entry < TEXT_CHARS - 1 ? *entry : TEXT_CHARS - 1;
+        wmemcpy(texts[id], entry + 1, length);
+        texts[id][length] = 0;
+    }
+}
 
 // Quillon runs elevated, often from a folder the user can write to, so DLLs come from System32
 // only. Looked up at run time: Windows 7 without its loader update lacks the function.
@@ -116,12 +116,25 @@ void readCurrentValue() {
         // Stored data need not end with a zero, and a failed query may leave anything behind.
         currentValue[PATH_CHARS - 1] = 0;
     }
-    if (!currentValue[0]) lstrcpynW(currentValue, texts().noSetting, PATH_CHARS);
+    if (!currentValue[0]) lstrcpynW(currentValue, text(IDS_NO_SETTING), PATH_CHARS);
+}
+
+// The Run value starts the program for every user who logs on: one that someone else can
+// replace would open a door into every account, an administrator's included.
+void refuseChangeableProgram() {
+    _snwprintf(question, QUESTION_CHARS - 1, text(IDS_OTHERS_CAN_CHANGE), programPath);
+    question[QUESTION_CHARS - 1] = 0;
+    MessageBoxW(nullptr, question, text(IDS_CAPTION), MB_ICONWARNING);
 }
 
 void setAutorun() {
+    makeModuleFilePathW(programPath, PATH_CHARS - 1, targetFile);
+    if (othersCanReplace(programPath)) {
+        refuseChangeableProgram();
+        return;
+    }
     runValueData[0] = L'"';
-    makeModuleFilePathW(runValueData + 1, PATH_CHARS - 1, targetFile);
+    lstrcpynW(runValueData + 1, programPath, PATH_CHARS - 1);
     appendText(runValueData, PATH_CHARS - 1, L"\"");
 
     HKEY key;
@@ -137,7 +150,7 @@ void setAutorun() {
     if (result != ERROR_SUCCESS) {
         showError(result);
     } else {
-        showMessage(texts().setDone, texts().caption);
+        showMessage(text(IDS_SET_DONE), text(IDS_CAPTION));
     }
 }
 
@@ -154,7 +167,7 @@ void removeAutorun() {
     if (result != ERROR_SUCCESS) {
         showError(result);
     } else {
-        showMessage(texts().removedDone, texts().caption);
+        showMessage(text(IDS_REMOVED_DONE), text(IDS_CAPTION));
     }
 }
 
@@ -170,12 +183,13 @@ void run() {
 
     useJapanese = GetThreadLocale() == LOCALE_JAPANESE;
     SetThreadLocale(useJapanese ? LOCALE_JAPANESE : LOCALE_ENGLISH);
+    loadTexts();
 
     readCurrentValue();
-    _snwprintf(question, QUESTION_CHARS - 1, texts().question, displayName, currentValue);
+    _snwprintf(question, QUESTION_CHARS - 1, text(IDS_QUESTION), displayName, currentValue);
     question[QUESTION_CHARS - 1] = 0;
 
-    switch (MessageBoxW(nullptr, question, texts().caption, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    switch (MessageBoxW(nullptr, question, text(IDS_CAPTION), MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:
         setAutorun();
         break;

@@ -1,11 +1,14 @@
 // Quillon as a real child process in a folder of its own: its message boxes are found, read and
-// answered from here, and the Run key is read back. Built once for each language.
+// answered from here, and the Run key is read back. Built once for each language. Wine makes
+// every folder its user's own to change, so the flows that register a program run the test
+// build of Quillon, which reads the descriptors Windows would keep from StoredSecurity.ini.
 
 #include "settings/IniText.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #if QUILLON_JAPANESE
@@ -19,6 +22,7 @@ namespace {
 const wchar_t RUN_KEY[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::wstring TEST_VALUE = L"QuillonTestValue";
 const std::wstring LONGEST_VALUE(127, L'K');
+const std::string ADMINS_ONLY = "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
 #if QUILLON_JAPANESE
 const std::wstring CAPTION = L"自動起動を設定";
@@ -29,6 +33,17 @@ std::wstring question(const std::wstring& name, const std::wstring& current) {
     return L"Windows起動時に、" + name + L"を自動起動しますか？\r\n\r\n現在の設定:" + current +
            L"\r\n\r\n[はい]\t→自動起動を設定\r\n[いいえ]\t→自動起動設定を解除";
 }
+std::wstring othersCanChange(const std::wstring& program) {
+    return L"自動起動は設定しませんでした。\r\n\r\n次のプログラムか、それを含むフォルダーは、管理者以外のユーザーも変更"
+           L"でき"
+           L"ます:\r\n" +
+           program +
+           L"\r\n\r\n自動起動はすべてのユーザーのログオン時に働くため、そこにほかのプログラムを置かれると、ログオンした"
+           L"ユー"
+           L"ザーの権限で実行されてしまいます。\r\n\r\nVarnel のファイルを Program Files "
+           L"など管理者だけが変更できるフォルダー"
+           L"にコピーし、そこから自動起動の登録をやり直してください。";
+}
 #else
 const std::wstring CAPTION = L"Auto run setting";
 const std::wstring NO_SETTING = L" No autorun setting";
@@ -37,6 +52,14 @@ const std::wstring REMOVED_DONE = L"Deleted settings successfully.";
 std::wstring question(const std::wstring& name, const std::wstring& current) {
     return L"Do you want " + name + L" to run automatically?\r\n\r\ncurrent setting:" + current +
            L"\r\n\r\n[YES]\t->Set autorun\r\n[NO]\t->Unset autorun";
+}
+std::wstring othersCanChange(const std::wstring& program) {
+    return L"Autorun was not set.\r\n\r\nUsers other than administrators can change this program or a folder it lies "
+           L"in:\r\n" +
+           program +
+           L"\r\n\r\nAutorun starts the program for every user who logs on, so a program that one of them put there "
+           L"would run with the rights of whoever logs on.\r\n\r\nCopy Varnel's files into a folder that only "
+           L"administrators can change, such as Program Files, and register autorun again from there.";
 }
 #endif
 
@@ -115,6 +138,22 @@ protected:
                                     "[AUTORUN]\r\nKEY=" + key + "\r\nNAME=" + name + "\r\nFILE=" + file + "\r\n"));
     }
     void start() { ASSERT_TRUE(quillon.start(folder.file("Quillon.exe"), "", folder.path())); }
+    // Runs the test build, in which the test folder and every folder above it may be changed by
+    // administrators only, unless `special` gives a path other rights.
+    void storeSecurity(const std::map<std::string, std::string>& special = {}) {
+        ASSERT_TRUE(test::copyFile(test::binFolder() + "QuillonStoredSecurity.exe", folder.file("Quillon.exe")));
+        std::map<std::string, std::string> table = special;
+        std::string path = folder.path();
+        for (size_t end; (end = path.find_last_of('\\', path.size() - 2)) != std::string::npos;) {
+            path = path.substr(0, path.size() - 1);  // the folder without its closing backslash
+            table.insert({path, ADMINS_ONLY});
+            path = path.substr(0, end + 1);
+        }
+        table.insert({path, ADMINS_ONLY});
+        std::string text = "[SDDL]\r\n";
+        for (const auto& entry : table) text += entry.first + "=" + entry.second + "\r\n";
+        ASSERT_TRUE(test::writeFile(folder.file("StoredSecurity.ini"), text));
+    }
 
     // A visible message box of Quillon's with this caption, other than `other`.
     HWND waitForBox(const std::wstring& caption, HWND other = nullptr) {
@@ -190,6 +229,8 @@ TEST_F(QUILLON_SUITE, CurrentValueFollowsTheLabelAndCancelOrCloseKeepsIt) {
 TEST_F(QUILLON_SUITE, YesStoresQuotedPathBesideQuillonAndConfirms) {
     setRunText(TEST_VALUE, L"old");
     writeIni("QuillonTestValue", "Test Program", "sub\\prog.exe");
+    // The program and its subfolder do not exist yet: only administrators could make them.
+    storeSecurity();
     start();
     HWND done = answer(waitForBox(CAPTION), IDYES, CAPTION);
     ASSERT_TRUE(done);
@@ -204,6 +245,31 @@ TEST_F(QUILLON_SUITE, YesStoresQuotedPathBesideQuillonAndConfirms) {
     EXPECT_EQ((expected.size() + 1) * 2, value.bytes);
 }
 
+// Wine's descriptors make the folder the user's own, as an unpacked ZIP's is on Windows: Yes
+// refuses. So does the test build where only the program, or only the folder above, is open
+// to users. The value stays as it was.
+TEST_F(QUILLON_SUITE, YesRefusesAProgramThatOthersCanChangeAndKeepsTheValue) {
+    setRunText(TEST_VALUE, L"old");
+    writeIni("QuillonTestValue", "Test Program", "prog.exe");
+    ASSERT_TRUE(test::writeFile(folder.file("prog.exe"), "MZ"));
+    std::string above = folder.path().substr(0, folder.path().find_last_of('\\', folder.path().size() - 2));
+    const std::map<std::string, std::string> stored[] = {
+        {{folder.file("prog.exe"), "O:BAD:(A;;FA;;;BA)(A;;0x1301bf;;;BU)"}},
+        {{above, "O:BAD:(A;;FA;;;BA)(A;;0x100040;;;BU)"}, {folder.file("prog.exe"), ADMINS_ONLY}},
+    };
+    for (int run = 0; run < 3; ++run) {
+        if (run) storeSecurity(stored[run - 1]);
+        start();
+        HWND refusal = answer(waitForBox(CAPTION), IDYES, CAPTION);
+        ASSERT_TRUE(refusal);
+        EXPECT_EQ(othersCanChange(widen(folder.file("prog.exe"))), boxText(refusal));
+        press(refusal, IDOK);
+        expectEndsWithZero();
+        EXPECT_EQ(L"old", readRunValue(TEST_VALUE).text);
+    }
+}
+
+// In a folder that others can change, too: removing a value is always allowed.
 TEST_F(QUILLON_SUITE, NoRemovesValueAndConfirms) {
     setRunText(TEST_VALUE, L"\"C:\\x.exe\"");
     writeIni("QuillonTestValue", "Test Program", "prog.exe");
@@ -234,6 +300,7 @@ TEST_F(QUILLON_SUITE, NoWithoutValueReportsTheSystemErrorAndEnds) {
 }
 
 TEST_F(QUILLON_SUITE, WithoutIniTheDefaultsNameValueAndFile) {
+    storeSecurity();
     start();
     HWND box = waitForBox(CAPTION);
     ASSERT_TRUE(box);
@@ -263,6 +330,7 @@ TEST_F(QUILLON_SUITE, LongestValuesAreKeptWholeInQuestionAndData) {
     setRunText(LONGEST_VALUE, current);
     // Longer INI values are cut to 127 characters.
     writeIni(std::string(200, 'K'), std::string(200, 'N'), std::string(200, 'F'));
+    storeSecurity();
     start();
     HWND box = waitForBox(CAPTION);
     ASSERT_TRUE(box);
