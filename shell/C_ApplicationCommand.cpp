@@ -18,6 +18,11 @@ void addLine(CommandReply& reply, DWORD sweepKind, DWORD label,
     reply.lines[reply.lineCount++].kind = label;
 }
 
+// "-" is the name of a target that target.ini does not define.
+bool namesTarget(const wchar_t* name, const OtherTarget& target) {
+    return lstrcmpW(target.wideName, L"-") != 0 && sameTargetName(name, target.wideName);
+}
+
 }  // namespace
 
 // Parsed here; handed to a resident Varnel when one runs, so that its record of minimised
@@ -80,8 +85,7 @@ bool C_Application::resolveKinds(const CommandRecord& command, CommandReply& rep
         } else {
             const wchar_t* name = command.names[code - KIND_NAMED];
             int t = 0;
-            while (t < OTHER_TARGET_COUNT && !sameTargetName(name, ticked.otherTargets[t].wideName))
-                ++t;
+            while (t < OTHER_TARGET_COUNT && !namesTarget(name, ticked.otherTargets[t])) ++t;
             if (t == OTHER_TARGET_COUNT) {
                 reply.status = STATUS_UNKNOWN_NAME;
                 reply.detail = code - KIND_NAMED;

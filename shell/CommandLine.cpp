@@ -108,7 +108,7 @@ void CommandParser::take(const wchar_t* argument, bool fits, int position) {
         if (record.waitTime < 0) fail(IDS_CMD_WAIT_RANGE, argument);
         return;
     }
-    if ((argument[0] == L'/' || argument[0] == L'-') && argument[1])
+    if (argument[0] == L'/' || argument[0] == L'-')
         takeOption(argument);
     else
         takeKind(argument, position);
