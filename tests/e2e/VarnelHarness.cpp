@@ -91,8 +91,8 @@ CommandRun VarnelRun::runCommand(const std::wstring& arguments, DWORD timeoutMs)
     startup.hStdError = errWrite;
     PROCESS_INFORMATION info = {};
     std::wstring folder = test::wide(dir.path().c_str());
-    BOOL started = CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
-                                  &info);
+    BOOL started =
+        CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup, &info);
     CloseHandle(outWrite);
     CloseHandle(errWrite);
     std::string out, err;

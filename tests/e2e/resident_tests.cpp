@@ -260,8 +260,10 @@ TEST(Resident, NonResidentShowsTheDialogOnceAndSaves) {
 // trace (no window, icon or settings), and says what it did.
 TEST(CommandLine, CarriedOutByItselfWithoutAResidentInstance) {
     TargetWindows targets;
-    ASSERT_TRUE(targets.start(
-        {{"CabinetWClass", "back"}, {"CabinetWClass", "front"}, {"MozillaWindowClass", "Firefox"}, {"ToolClass", "tool"}}));
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "back"},
+                               {"CabinetWClass", "front"},
+                               {"MozillaWindowClass", "Firefox"},
+                               {"ToolClass", "tool"}}));
     SetWindowPos(targets.window(1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     VarnelRun varnel;
     varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=true\r\n");
@@ -372,8 +374,8 @@ TEST(CommandLine, TheResidentRefusesAForeignRecord) {
     auto send = [&](ULONG_PTR id, DWORD size) {
         COPYDATASTRUCT data = {id, size, &record};
         DWORD_PTR answer = 7;
-        SendMessageTimeoutA(varnel.resident(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
-                            5000, &answer);
+        SendMessageTimeoutA(varnel.resident(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000,
+                            &answer);
         return answer;
     };
     EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record));

@@ -105,7 +105,8 @@ TEST(CommandLine, RefusesBadInputSayingWhy) {
     };
     for (const auto& c : cases) {
         Parsed p = parse(c.arguments);
-        std::string shown(c.arguments.begin(), c.arguments.begin() + (c.arguments.size() < 60 ? c.arguments.size() : 60));
+        std::string shown(c.arguments.begin(),
+                          c.arguments.begin() + (c.arguments.size() < 60 ? c.arguments.size() : 60));
         EXPECT_EQ(PARSE_USAGE_ERROR, p.outcome) << shown;
         EXPECT_EQ(c.message, p.problem.message) << shown;
         EXPECT_EQ(c.argument, std::wstring(p.problem.argument)) << shown;
