@@ -45,7 +45,7 @@ int C_Application::runCommandLine(const wchar_t* commandLine) {
     }
     CommandReply reply;
     if (HWND resident = findInstanceForCommand()) {
-        HandOutcome outcome = handCommand(instanceHandle, resident, command, reply);
+        HandOutcome outcome = handCommand(resident, command, reply);
         if (outcome != HAND_ANSWERED) {
             output.writeFailure(outcome == HAND_REFUSED ? IDS_CMD_REFUSED : IDS_CMD_NO_ANSWER);
             return EXIT_NOT_DONE;
@@ -136,9 +136,10 @@ void C_Application::carryOutCommand(const CommandRecord& command, CommandReply& 
 }
 
 LRESULT C_Application::onCommandMessage(const COPYDATASTRUCT* data) {
-    CommandRecord command;
-    if (!receiveCommand(data, command)) return FALSE;
+    CommandReceipt receipt;
+    if (!receipt.receive(data)) return FALSE;
     CommandReply reply;
-    carryOutCommand(command, reply);
-    return sendReply(residentWindow.getHwnd(), command, reply) ? TRUE : FALSE;
+    carryOutCommand(receipt.command(), reply);
+    receipt.answer(reply);
+    return TRUE;
 }

@@ -1,21 +1,12 @@
 #include "shell/CommandExchange.h"
 
+#include <cstdio>
 #include <cstring>
 #include <cwchar>
 
 namespace {
 
-const char REPLY_WINDOW_CLASS[] = "VarnelReply";
-// The sender is waiting for the reply; one that does not take it at once has gone.
-const DWORD REPLY_PATIENCE = 2000;
-
-// What the sender's reply window is waiting for.
-struct ReplyBox {
-    const CommandRecord* record;
-    HWND resident;
-    CommandReply* reply;
-    bool received;
-};
+const int SECTION_NAME_SIZE = 64;
 
 bool isAnActingVerb(DWORD verb) { return verb == VERB_CLOSE || verb == VERB_MINIMISE; }
 
@@ -29,43 +20,10 @@ bool optionValid(LONG value, LONG maximum, DWORD verb) {
     return value >= FROM_SETTINGS && value <= maximum;
 }
 
-// The block of a WM_COPYDATA, copied out when it has exactly the expected id and size.
-template <class Record>
-bool copyOut(const COPYDATASTRUCT* data, ULONG_PTR id, Record& record) {
-    if (!data || data->dwData != id || data->cbData != sizeof record || !data->lpData) return false;
-    memcpy(&record, data->lpData, sizeof record);
-    return true;
-}
-
-HWND windowOf(DWORD value) { return static_cast<HWND>(LongToHandle(static_cast<LONG>(value))); }
-
-LRESULT CALLBACK replyWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg != WM_COPYDATA) return DefWindowProcA(window, msg, wParam, lParam);
-    auto* box = reinterpret_cast<ReplyBox*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    CommandReply reply;
-    if (!box || reinterpret_cast<HWND>(wParam) != box->resident ||
-        !copyOut(reinterpret_cast<const COPYDATASTRUCT*>(lParam), REPLY_DATA_ID, reply) ||
-        !commandReplyValid(reply, *box->record))
-        return FALSE;
-    *box->reply = reply;
-    box->received = true;
-    return TRUE;
-}
-
-HWND createReplyWindow(HINSTANCE instance) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = replyWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = REPLY_WINDOW_CLASS;
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, REPLY_WINDOW_CLASS, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           instance, nullptr);
-}
-
-bool isReplyWindow(HWND window) {
-    char name[sizeof REPLY_WINDOW_CLASS + 1] = {};
-    return IsWindow(window) && GetClassNameA(window, name, sizeof name) &&
-           lstrcmpA(name, REPLY_WINDOW_CLASS) == 0;
+void replySectionName(const CommandRecord& record, char (&name)[SECTION_NAME_SIZE]) {
+    snprintf(name, sizeof name, "Local\\VarnelReply.%08lx.%08lx",
+             static_cast<unsigned long>(record.senderProcess),
+             static_cast<unsigned long>(record.requestId));
 }
 
 }  // namespace
@@ -115,37 +73,50 @@ bool commandReplyValid(const CommandReply& reply, const CommandRecord& record) {
     return true;
 }
 
-HandOutcome handCommand(HINSTANCE instance, HWND resident, CommandRecord& record,
-                        CommandReply& reply) {
-    HWND replyWindow = createReplyWindow(instance);
-    if (!replyWindow) return HAND_NO_ANSWER;
-    record.replyWindow = HandleToULong(replyWindow);
-    record.requestId = GetCurrentProcessId() ^ (GetTickCount() << 16);
-    ReplyBox box = {&record, resident, &reply, false};
-    SetWindowLongPtrA(replyWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&box));
+HandOutcome handCommand(HWND resident, CommandRecord& record, CommandReply& reply) {
+    record.senderProcess = GetCurrentProcessId();
+    record.requestId = GetTickCount() ^ static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(&record));
+    char name[SECTION_NAME_SIZE];
+    replySectionName(record, name);
+    HANDLE section =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof reply, name);
+    if (!section) return HAND_NO_ANSWER;
+    void* view = MapViewOfFile(section, FILE_MAP_READ, 0, 0, sizeof reply);
+    HandOutcome outcome = HAND_NO_ANSWER;
     COPYDATASTRUCT data = {COMMAND_DATA_ID, sizeof record, &record};
     DWORD_PTR accepted = 0;
-    // Waiting here, this thread still takes the reply that the resident sends meanwhile.
-    LRESULT delivered = SendMessageTimeoutA(
-        resident, WM_COPYDATA, reinterpret_cast<WPARAM>(replyWindow),
-        reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, COMMAND_PATIENCE, &accepted);
-    DestroyWindow(replyWindow);
-    if (!delivered) return HAND_NO_ANSWER;
-    if (!accepted) return HAND_REFUSED;
-    return box.received ? HAND_ANSWERED : HAND_NO_ANSWER;
+    if (view && SendMessageTimeoutA(resident, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                    SMTO_ABORTIFHUNG, COMMAND_PATIENCE, &accepted)) {
+        memcpy(&reply, view, sizeof reply);
+        outcome = !accepted                          ? HAND_REFUSED
+                  : commandReplyValid(reply, record) ? HAND_ANSWERED
+                                                     : HAND_NO_ANSWER;
+    }
+    if (view) UnmapViewOfFile(view);
+    CloseHandle(section);
+    return outcome;
 }
 
-bool receiveCommand(const COPYDATASTRUCT* data, CommandRecord& record) {
-    return copyOut(data, COMMAND_DATA_ID, record) && commandRecordValid(record) &&
-           isReplyWindow(windowOf(record.replyWindow));
+CommandReceipt::~CommandReceipt() {
+    if (view) UnmapViewOfFile(view);
 }
 
-bool sendReply(HWND resident, const CommandRecord& record, const CommandReply& reply) {
-    HWND target = windowOf(record.replyWindow);
-    COPYDATASTRUCT data = {REPLY_DATA_ID, sizeof reply, const_cast<CommandReply*>(&reply)};
-    DWORD_PTR taken = 0;
-    return SendMessageTimeoutA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(resident),
-                               reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, REPLY_PATIENCE,
-                               &taken) &&
-           taken;
+// The block is copied out first: the sender could change it while it is being checked.
+bool CommandReceipt::receive(const COPYDATASTRUCT* data) {
+    if (!data || data->dwData != COMMAND_DATA_ID || data->cbData != sizeof record || !data->lpData)
+        return false;
+    memcpy(&record, data->lpData, sizeof record);
+    if (!commandRecordValid(record)) return false;
+    char name[SECTION_NAME_SIZE];
+    replySectionName(record, name);
+    HANDLE section = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name);
+    if (!section) return false;
+    // A section smaller than the reply gives no view of the reply's size.
+    view = MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, sizeof(CommandReply));
+    CloseHandle(section);
+    return view != nullptr;
+}
+
+void CommandReceipt::answer(const CommandReply& reply) {
+    if (view) memcpy(view, &reply, sizeof reply);
 }

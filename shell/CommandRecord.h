@@ -6,13 +6,12 @@
 #include "sweep/SweepState.h"
 
 // A command from the command line, and the answer to it. Both cross from one Varnel process to
-// another (WM_COPYDATA), possibly between a 32-bit and a 64-bit one: fixed layout, 32-bit
-// fields only, no pointers. A window handle fits in 32 bits in both architectures.
+// another, possibly between a 32-bit and a 64-bit one: fixed layout, 32-bit fields only, no
+// pointers.
 
 const DWORD COMMAND_RECORD_VERSION = 1;
-// dwData of the WM_COPYDATA that carries a CommandRecord, and of the one that carries the reply.
+// dwData of the WM_COPYDATA that carries a CommandRecord.
 const ULONG_PTR COMMAND_DATA_ID = 0x56524331;  // "VRC1"
-const ULONG_PTR REPLY_DATA_ID = 0x56525231;    // "VRR1"
 
 enum CommandVerb { VERB_CLOSE = 1, VERB_MINIMISE = 2, VERB_RESTORE = 3, VERB_COUNT = 4 };
 
@@ -27,10 +26,10 @@ struct CommandRecord {
     DWORD size;  // sizeof(CommandRecord)
     DWORD version;
     DWORD verb;
-    DWORD requestId;    // echoed by the reply
-    DWORD replyWindow;  // the sender's message-only window of class REPLY_WINDOW_CLASS
-    LONG keepFront;     // FROM_SETTINGS, 0 or 1
-    LONG waitTime;      // FROM_SETTINGS or 0..200 ms
+    DWORD requestId;      // echoed by the reply
+    DWORD senderProcess;  // with requestId, names the sender's section for the reply
+    LONG keepFront;       // FROM_SETTINGS, 0 or 1
+    LONG waitTime;        // FROM_SETTINGS or 0..200 ms
     DWORD kindCount;
     DWORD kinds[COMMAND_MAX_KINDS];
     DWORD nameCount;

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdio>
+
 #include "shell/CommandLine.h"
 #include "tests/e2e/VarnelHarness.h"
 
@@ -12,6 +14,12 @@ using test::TargetWindows;
 namespace {
 
 const UINT ALL_THREE = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
+
+std::string hex8(DWORD value) {
+    char text[16];
+    snprintf(text, sizeof text, "%08lx", static_cast<unsigned long>(value));
+    return text;
+}
 
 TEST(Resident, StartsWithTrayWindowAndExitsCleanly) {
     VarnelRun varnel;
@@ -254,8 +262,6 @@ TEST(Resident, NonResidentShowsTheDialogOnceAndSaves) {
     EXPECT_EQ("true", once.saved("SETTINGS", "NOBACK"));
 }
 
-}  // namespace
-
 // The command line, with no resident Varnel: the process does the work itself and leaves no
 // trace (no window, icon or settings), and says what it did.
 TEST(CommandLine, CarriedOutByItselfWithoutAResidentInstance) {
@@ -359,18 +365,19 @@ TEST(CommandLine, HandedToTheResidentInstance) {
     EXPECT_TRUE(IsWindow(varnel.resident()));
 }
 
-// The resident takes only a record that the command line writes, with a reply window of a
-// Varnel; anything else it refuses without acting.
+// The resident takes only a record that the command line writes, from a sender with a section
+// for the reply; anything else it refuses without acting.
 TEST(CommandLine, TheResidentRefusesAForeignRecord) {
     TargetWindows targets;
-    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"}, {"NotAReplyWindow", "reply"}}));
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"}}));
     VarnelRun varnel;
     varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     ASSERT_TRUE(varnel.start());
     CommandRecord record;
     CommandProblem problem;
     ASSERT_EQ(PARSE_COMMAND, parseCommandLine(L"v.exe /close explorer", record, problem));
-    record.replyWindow = HandleToULong(targets.window(1));
+    record.senderProcess = GetCurrentProcessId();
+    record.requestId = 0x1234;
     auto send = [&](ULONG_PTR id, DWORD size) {
         COPYDATASTRUCT data = {id, size, &record};
         DWORD_PTR answer = 7;
@@ -378,11 +385,19 @@ TEST(CommandLine, TheResidentRefusesAForeignRecord) {
                             &answer);
         return answer;
     };
+    // No section for the reply.
     EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record));
+    HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(CommandReply),
+                                        ("Local\\VarnelReply." + hex8(GetCurrentProcessId()) + ".00001234").c_str());
     EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record - 2));
-    EXPECT_EQ(0u, send(REPLY_DATA_ID, sizeof record));
-    record.replyWindow = 0;
+    EXPECT_EQ(0u, send(COMMAND_DATA_ID + 1, sizeof record));
+    record.version = 2;
     EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record));
     EXPECT_EQ(0, targets.events(0, "close"));
-    EXPECT_EQ(L"explorer: 1\r\n", varnel.runCommand(L"/count explorer").out);
+    record.version = COMMAND_RECORD_VERSION;
+    EXPECT_EQ(1u, send(COMMAND_DATA_ID, sizeof record)) << "the same record, now with its section";
+    EXPECT_TRUE(targets.waitClosed(0));
+    CloseHandle(section);
 }
+
+}  // namespace
