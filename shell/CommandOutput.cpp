@@ -25,6 +25,17 @@ bool usable(HANDLE handle) {
     return handle && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
 }
 
+// A console handle takes UTF-16; a pipe or file the ANSI code page.
+bool writeTo(HANDLE handle, const wchar_t* text) {
+    int length = lstrlenW(text);
+    DWORD mode = 0, written = 0;
+    if (GetConsoleMode(handle, &mode))
+        return WriteConsoleW(handle, text, static_cast<DWORD>(length), &written, nullptr) != 0;
+    char bytes[OUTPUT_SIZE * BYTES_PER_UNIT];
+    int size = WideCharToMultiByte(CP_ACP, 0, text, length, bytes, sizeof bytes, nullptr, nullptr);
+    return size > 0 && WriteFile(handle, bytes, static_cast<DWORD>(size), &written, nullptr);
+}
+
 }  // namespace
 
 CommandOutput::CommandOutput(HINSTANCE instance)
@@ -34,10 +45,8 @@ CommandOutput::~CommandOutput() {
     if (console != INVALID_HANDLE_VALUE) CloseHandle(console);
 }
 
-// The caller's handle; else the caller's console, joined once.
-HANDLE CommandOutput::handleFor(DWORD standardHandle) {
-    HANDLE given = GetStdHandle(standardHandle);
-    if (usable(given)) return given;
+// The console of the process that started Varnel, joined once.
+HANDLE CommandOutput::parentConsole() {
     if (!consoleTried) {
         consoleTried = true;
         if (AttachConsole(ATTACH_PARENT_PROCESS))
@@ -48,18 +57,13 @@ HANDLE CommandOutput::handleFor(DWORD standardHandle) {
     return console;
 }
 
+// The caller's handle; a handle that takes nothing (a console handle passed down without the
+// console) falls back to the console.
 void CommandOutput::write(DWORD standardHandle, const wchar_t* text) {
-    HANDLE handle = handleFor(standardHandle);
-    if (handle == INVALID_HANDLE_VALUE) return;
-    int length = lstrlenW(text);
-    DWORD mode = 0, written = 0;
-    if (GetConsoleMode(handle, &mode)) {
-        WriteConsoleW(handle, text, static_cast<DWORD>(length), &written, nullptr);
-        return;
-    }
-    char bytes[OUTPUT_SIZE * BYTES_PER_UNIT];
-    int size = WideCharToMultiByte(CP_ACP, 0, text, length, bytes, sizeof bytes, nullptr, nullptr);
-    if (size > 0) WriteFile(handle, bytes, static_cast<DWORD>(size), &written, nullptr);
+    HANDLE given = GetStdHandle(standardHandle);
+    if (usable(given) && writeTo(given, text)) return;
+    HANDLE joined = parentConsole();
+    if (joined != INVALID_HANDLE_VALUE) writeTo(joined, text);
 }
 
 void CommandOutput::append(wchar_t* line, int size, UINT id, ...) {

@@ -25,7 +25,7 @@ public:
     void writeFailure(UINT message);
 
 private:
-    HANDLE handleFor(DWORD standardHandle);
+    HANDLE parentConsole();
     void write(DWORD standardHandle, const wchar_t* text);
     // The string resource id formatted with the arguments that follow, appended to line.
     void append(wchar_t* line, int size, UINT id, ...);
