@@ -261,7 +261,7 @@ ParseOutcome parseCommandLine(const wchar_t* commandLine, CommandRecord& record,
         return PARSE_USAGE_ERROR;
     }
     ArgumentReader reader(commandLine);
-    wchar_t argument[COMMAND_ARG_SIZE];
+    wchar_t argument[COMMAND_ARG_SIZE] = {};
     bool fits = true;
     int count = 0;
     while (reader.next(argument, &fits)) parser.take(argument, fits, ++count);
