@@ -272,8 +272,11 @@ TEST(CommandLine, CarriedOutByItselfWithoutAResidentInstance) {
                                {"ToolClass", "tool"}}));
     SetWindowPos(targets.window(1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     VarnelRun varnel;
-    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=true\r\n");
+    varnel.writeSettings(
+        "[TARGET]\r\nEX=false\r\nNN=true\r\nAP00=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=true\r\n");
     varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
+    // The ticked kinds, without the user-defined one: the main window was left collapsed.
+    EXPECT_EQ(L"firefox: 1\r\n", varnel.runCommand(L"/count selected").out);
 
     e2e::CommandRun count = varnel.runCommand(L"/COUNT Explorer firefox -count");
     EXPECT_EQ(2, count.code);
@@ -398,6 +401,35 @@ TEST(CommandLine, TheResidentRefusesAForeignRecord) {
     EXPECT_EQ(1u, send(COMMAND_DATA_ID, sizeof record)) << "the same record, now with its section";
     EXPECT_TRUE(targets.waitClosed(0));
     CloseHandle(section);
+}
+
+// Exit code 1 when a resident window refuses the command or answers nothing readable: here a
+// stand-in of the test's own, holding the mutex, as an older or broken Varnel would.
+TEST(CommandLine, ExitCodeOneWhenTheResidentRefusesOrGivesNoAnswer) {
+    static LRESULT answer = FALSE;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = [](HWND window, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        return msg == WM_COPYDATA ? answer : DefWindowProcA(window, msg, wParam, lParam);
+    };
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "VarnelDummy";
+    RegisterClassA(&windowClass);
+    HWND standIn = CreateWindowExA(0, "VarnelDummy", "VARNELDMMY", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                   windowClass.hInstance, nullptr);
+    ASSERT_NE(nullptr, standIn);
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, "VARNEL_MX");
+    VarnelRun varnel;
+    varnel.writeSettings("");
+    e2e::CommandRun refused = varnel.runCommand(L"/count explorer");
+    EXPECT_EQ(1, refused.code);
+    EXPECT_EQ(L"", refused.out);
+    EXPECT_EQ(L"Varnel: 常駐している Varnel がコマンドを受け付けませんでした。\r\n", refused.err);
+    answer = TRUE;
+    e2e::CommandRun silent = varnel.runCommand(L"/count explorer");
+    EXPECT_EQ(1, silent.code);
+    EXPECT_EQ(0u, silent.err.find(L"Varnel: 常駐している Varnel が 10 秒以内に応答しませんでした。"));
+    CloseHandle(mutex);
+    DestroyWindow(standIn);
 }
 
 }  // namespace
