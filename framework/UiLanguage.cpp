@@ -1,5 +1,7 @@
 #include "framework/UiLanguage.h"
 
+#include <cwchar>
+
 namespace {
 
 const UINT JAPANESE_CODE_PAGE = 932;
@@ -36,17 +38,37 @@ HMENU loadUiMenu(HINSTANCE instance, const char* name) {
     return menu ? LoadMenuIndirectA(menu) : nullptr;
 }
 
+namespace {
+
+// The string's entry in its block: a length, then that many UTF-16 units; null when missing.
+const WCHAR* stringEntry(HINSTANCE instance, UINT id) {
+    const WCHAR* entry = static_cast<const WCHAR*>(
+        loadUiResource(instance, MAKEINTRESOURCEA(id / STRINGS_PER_BLOCK + 1), STRING_TYPE));
+    if (!entry) return nullptr;
+    for (UINT skip = id % STRINGS_PER_BLOCK; skip; --skip) entry += 1 + *entry;
+    return entry;
+}
+
+}  // namespace
+
 int loadUiString(HINSTANCE instance, UINT id, char* out, int size) {
     if (size <= 0) return 0;
     out[0] = '\0';
-    const WCHAR* entry = static_cast<const WCHAR*>(
-        loadUiResource(instance, MAKEINTRESOURCEA(id / STRINGS_PER_BLOCK + 1), STRING_TYPE));
+    const WCHAR* entry = stringEntry(instance, id);
     if (!entry) return 0;
-    for (UINT skip = id % STRINGS_PER_BLOCK; skip; --skip) entry += 1 + *entry;
     // A string too long for the buffer loses characters at its end, never half a character.
     int length = 0;
     for (int units = *entry; units > 0 && !length; --units)
         length = WideCharToMultiByte(CP_ACP, 0, entry + 1, units, out, size - 1, nullptr, nullptr);
     out[length] = '\0';
+    return length;
+}
+
+int loadUiStringW(HINSTANCE instance, UINT id, wchar_t* out, int size) {
+    if (size <= 0) return 0;
+    const WCHAR* entry = stringEntry(instance, id);
+    int length = entry ? (*entry < size ? *entry : size - 1) : 0;
+    if (length) wmemcpy(out, entry + 1, length);
+    out[length] = L'\0';
     return length;
 }

@@ -13,3 +13,5 @@ LPCDLGTEMPLATEA loadUiDialog(HINSTANCE instance, const char* name);
 HMENU loadUiMenu(HINSTANCE instance, const char* name);
 // Like LoadStringA: the string converted to the ANSI code page, cut to fit; its length.
 int loadUiString(HINSTANCE instance, UINT id, char* out, int size);
+// The same in UTF-16, as the resource holds it.
+int loadUiStringW(HINSTANCE instance, UINT id, wchar_t* out, int size);

@@ -16,6 +16,29 @@
 #define IDS_CANCEL 4         // cancel button, Ctrl up
 #define IDS_SETTINGS_ONLY 5  // cancel button, Ctrl held
 #define IDS_MINIMISE_ALL 6   // run button, Ctrl held
+// The command line: result lines (%ls the kind as written on the command line), failures, the
+// usage text and the reasons for a usage error (%ls the argument concerned).
+#define IDS_CMD_CLOSED 60
+#define IDS_CMD_MINIMISED 61
+#define IDS_CMD_SPARED 62
+#define IDS_CMD_COUNTED 63
+#define IDS_CMD_RESTORED 64
+#define IDS_CMD_NO_ANSWER 65
+#define IDS_CMD_REFUSED 66
+#define IDS_CMD_USAGE 67
+#define IDS_CMD_ERROR_PREFIX 68
+#define IDS_CMD_UNKNOWN_OPTION 70
+#define IDS_CMD_NO_COMMAND 71
+#define IDS_CMD_TWO_COMMANDS 72
+#define IDS_CMD_NO_KIND 73
+#define IDS_CMD_WAIT_RANGE 74
+#define IDS_CMD_TOO_LONG 75
+#define IDS_CMD_LINE_TOO_LONG 76
+#define IDS_CMD_EMPTY_NAME 77
+#define IDS_CMD_TOO_MANY_KINDS 78
+#define IDS_CMD_OPTION_TWICE 79
+#define IDS_CMD_NOT_FOR_VERB 80
+#define IDS_CMD_UNKNOWN_NAME 81
 
 // Icons
 #define IDI_VARNEL 101

@@ -28,8 +28,10 @@ C_Application::C_Application()
 }
 
 int C_Application::run(HINSTANCE instance) {
-    settleDpiAwareness();
     instanceHandle = instance;
+    int commandResult = runCommandLine(GetCommandLineW());
+    if (commandResult != NOT_A_COMMAND) return commandResult;
+    settleDpiAwareness();
     mainDialog.setApplication(*this);
     hyperlinkClass.registerClass(instance, LINK_CLASS);
     int showWelcome = loadSettings();
@@ -60,6 +62,14 @@ HWND C_Application::findRunningInstance() const {
         if (running || GetTickCount() - start >= FIND_INSTANCE_PATIENCE) return running;
         Sleep(FIND_INSTANCE_STEP);
     }
+}
+
+// Only a resident instance holds the mutex; without it there is nobody to wait for.
+HWND C_Application::findInstanceForCommand() const {
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, MUTEX_NAME);
+    if (!mutex) return nullptr;
+    CloseHandle(mutex);
+    return findRunningInstance();
 }
 
 // The hidden window, then the hotkeys, then the tray icon. False when no window can be made:

@@ -6,12 +6,13 @@
 #include "dialogs/C_MainDialog.h"
 #include "settings/Settings.h"
 #include "shell/C_DammyWindow.h"
+#include "shell/CommandRecord.h"
 #include "sweep/SweepState.h"
 
 // The one application object: owns the settings, the sweep state, the main dialog, the
 // resident window and the link class, and runs start-up, the resident loop and the exit.
 // Its operations live in C_Application.cpp (start-up, exit, settings, sweep, dialogs),
-// C_ApplicationHotkeys.cpp and C_ApplicationTray.cpp.
+// C_ApplicationHotkeys.cpp, C_ApplicationTray.cpp and C_ApplicationCommand.cpp.
 class C_Application {
 public:
     C_Application();
@@ -39,6 +40,15 @@ public:
     // The display scaling may have changed: the icon follows the notification area's size.
     void followTrayScaling();
 
+    // The command line (C_ApplicationCommand.cpp). runCommandLine returns the process's exit
+    // code, or NOT_A_COMMAND when there are no arguments and Varnel is to start as usual.
+    enum { NOT_A_COMMAND = -1 };
+    int runCommandLine(const wchar_t* commandLine);
+    // Carries out a valid command in this process; nothing when it names an unknown target.
+    void carryOutCommand(const CommandRecord& command, CommandReply& reply);
+    // A command handed to the resident window: TRUE when carried out and answered.
+    LRESULT onCommandMessage(const COPYDATASTRUCT* data);
+
     int showWelcomeDialog(HWND owner);
     int showSettingsDialog(HWND owner);
 
@@ -60,6 +70,11 @@ public:
 private:
     int becomeResident();
     HWND findRunningInstance() const;
+    HWND findInstanceForCommand() const;
+    // The kinds a command names, as reply lines in the command's order, one per kind, with the
+    // sweep kind of each line; false (the reply saying which) when a name is no target's.
+    bool resolveKinds(const CommandRecord& command, CommandReply& reply,
+                      DWORD (&lineKinds)[SWEEP_KIND_COUNT]) const;
     void showTrayMenu();
     int showTrayIcon(DWORD command);
 };

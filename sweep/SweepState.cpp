@@ -58,6 +58,8 @@ SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog)
       sparedWindow(nullptr), settings(live), mainDialog(ownDialog), restoreWatch(nullptr) {
     memset(&sweepSelection, 0, sizeof sweepSelection);
     memset(otherCounts, 0, sizeof otherCounts);
+    memset(actedCounts, 0, sizeof actedCounts);
+    memset(sparedCounts, 0, sizeof sparedCounts);
     memset(minimisedWindows, 0, sizeof minimisedWindows);
 }
 
@@ -74,6 +76,8 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
     if (&selection != &sweepSelection) sweepSelection = selection;
     explorerCount = chromiumCount = firefoxCount = 0;
     memset(otherCounts, 0, sizeof otherCounts);
+    memset(actedCounts, 0, sizeof actedCounts);
+    memset(sparedCounts, 0, sizeof sparedCounts);
     if (minimise && !countOnly) {
         forgetNoLongerMinimised();
         newlyMinimisedCount = 0;
@@ -91,22 +95,22 @@ int SweepState::visitWindow(HWND window) {
     VisitedWindow visited(window);
     if (matchExplorer(visited)) {
         ++explorerCount;
-        if (sweepSelection.targetExplorer) handleMatch(window);
+        if (sweepSelection.targetExplorer) handleMatchOfKind(SWEEP_KIND_EXPLORER, window);
     }
     if (matchChromium(visited)) {
         ++chromiumCount;
-        if (sweepSelection.targetChromium) handleMatch(window);
+        if (sweepSelection.targetChromium) handleMatchOfKind(SWEEP_KIND_CHROMIUM, window);
     }
     if (matchFirefox(visited)) {
         ++firefoxCount;
-        if (sweepSelection.targetFirefox) handleMatch(window);
+        if (sweepSelection.targetFirefox) handleMatchOfKind(SWEEP_KIND_FIREFOX, window);
     }
     HWND ownDialog = mainDialog.getHwnd();
     for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
         const OtherTarget& target = sweepSelection.otherTargets[i];
         if (matchOtherTarget(visited, target, ownDialog)) {
             ++otherCounts[i];
-            if (target.enabled) handleMatch(window);
+            if (target.enabled) handleMatchOfKind(SWEEP_KIND_OTHER + i, window);
         }
     }
     return TRUE;
@@ -128,6 +132,30 @@ int SweepState::handleMatch(HWND window) {
     }
     pauseAfterAction();
     return 1;
+}
+
+// The spare is the match that found sweepSpareNext on and turned it off.
+void SweepState::handleMatchOfKind(int kind, HWND window) {
+    int spareOpen = sweepSpareNext;
+    if (handleMatch(window))
+        ++actedCounts[kind];
+    else if (spareOpen && !sweepSpareNext)
+        ++sparedCounts[kind];
+}
+
+unsigned SweepState::foundCount(int kind) const {
+    switch (kind) {
+    case SWEEP_KIND_EXPLORER:
+        return explorerCount;
+    case SWEEP_KIND_CHROMIUM:
+        return chromiumCount;
+    case SWEEP_KIND_FIREFOX:
+        return firefoxCount;
+    default:
+        return kind >= SWEEP_KIND_OTHER && kind < SWEEP_KIND_COUNT
+                   ? otherCounts[kind - SWEEP_KIND_OTHER]
+                   : 0;
+    }
 }
 
 void SweepState::spare(HWND window) {
@@ -209,7 +237,7 @@ int SweepState::restoreMinimised() {
         handKeyboardBack(typing);
     newlyMinimisedCount = 0;
     sparedWindow = nullptr;
-    return 1;
+    return restored;
 }
 
 void SweepState::pauseAfterAction() const {

@@ -9,6 +9,16 @@ class Ceditwindow;
 // The frontmost windows that minimise sweeps remember for a later restore.
 const int MINIMISED_RECORD_SIZE = 256;
 
+// The kinds a sweep tells apart, in the order of its counters: Explorer, Edge/Chrome, Firefox,
+// then the user-defined targets.
+enum {
+    SWEEP_KIND_EXPLORER = 0,
+    SWEEP_KIND_CHROMIUM = 1,
+    SWEEP_KIND_FIREFOX = 2,
+    SWEEP_KIND_OTHER = 3
+};
+enum { SWEEP_KIND_COUNT = SWEEP_KIND_OTHER + OTHER_TARGET_COUNT };
+
 // A window a sweep minimised, and whether it was maximised: it is to come back so. Its process
 // and thread tell it from a later window that Windows gives the same handle; leftMinimised is
 // set once anyone restores it, so that a window the user restored and minimised again himself
@@ -39,10 +49,13 @@ public:
     // Whether a recorded window still exists and is still minimised.
     int canRestoreMinimised() const;
     // Restores those windows in their former stacking order, behind the window the last
-    // minimise sweep spared, without taking the keyboard; empties the record.
+    // minimise sweep spared, without taking the keyboard; empties the record. Returns how many
+    // were restored.
     int restoreMinimised();
     // The window has left the minimised state, by whatever hand.
     void noteRestored(HWND window);
+    // The windows of one kind (a SWEEP_KIND_ value) that the last sweep found.
+    unsigned foundCount(int kind) const;
 
     int sweepSpareNext;
     int sweepCountOnly;
@@ -53,6 +66,10 @@ public:
     unsigned firefoxCount;
     unsigned otherCounts[OTHER_TARGET_COUNT];
     int dialogExpanded;
+    // Of the last sweep, per kind (SWEEP_KIND_ order): the windows closed or minimised, and the
+    // one spared as the front-most.
+    unsigned actedCounts[SWEEP_KIND_COUNT];
+    unsigned sparedCounts[SWEEP_KIND_COUNT];
     // The windows minimise sweeps minimised, front to back: those of the latest sweep first,
     // then those of earlier sweeps that are still minimised.
     MinimisedWindow minimisedWindows[MINIMISED_RECORD_SIZE];
@@ -63,6 +80,7 @@ public:
     HWND sparedWindow;
 
 private:
+    void handleMatchOfKind(int kind, HWND window);
     void pauseAfterAction() const;
     void spare(HWND window);
     void forgetNoLongerMinimised();

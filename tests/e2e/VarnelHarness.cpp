@@ -56,6 +56,71 @@ int VarnelRun::startAgain() {
     return static_cast<int>(code);
 }
 
+namespace {
+
+void drain(HANDLE pipe, std::string& bytes) {
+    DWORD waiting = 0, read = 0;
+    char buffer[4096];
+    while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &waiting, nullptr) && waiting &&
+           ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read)
+        bytes.append(buffer, read);
+}
+
+std::wstring fromAnsi(const std::string& bytes) {
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0],
+                                    static_cast<int>(text.size())));
+    return text;
+}
+
+}  // namespace
+
+CommandRun VarnelRun::runCommand(const std::wstring& arguments, DWORD timeoutMs) {
+    CommandRun run;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE outRead, outWrite, errRead, errWrite;
+    if (!CreatePipe(&outRead, &outWrite, &inherit, 0) || !CreatePipe(&errRead, &errWrite, &inherit, 0)) return run;
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    std::wstring exe = test::wide(dir.file("Varnel.exe").c_str());
+    std::wstring line = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = outWrite;
+    startup.hStdError = errWrite;
+    PROCESS_INFORMATION info = {};
+    std::wstring folder = test::wide(dir.path().c_str());
+    BOOL started =
+        CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup, &info);
+    CloseHandle(outWrite);
+    CloseHandle(errWrite);
+    std::string out, err;
+    if (started) {
+        test::waitUntil(
+            [&] {
+                drain(outRead, out);
+                drain(errRead, err);
+                return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0;
+            },
+            timeoutMs);
+        drain(outRead, out);
+        drain(errRead, err);
+        DWORD code = 0;
+        if (WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0 && GetExitCodeProcess(info.hProcess, &code))
+            run.code = static_cast<int>(code);
+        else
+            TerminateProcess(info.hProcess, 99);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    CloseHandle(outRead);
+    CloseHandle(errRead);
+    run.out = fromAnsi(out);
+    run.err = fromAnsi(err);
+    return run;
+}
+
 void VarnelRun::tray(UINT mouseMessage) { PostMessageA(residentWindow, WM_TRAY_NOTIFY, 1, mouseMessage); }
 
 void VarnelRun::command(WORD id) { PostMessageA(residentWindow, WM_COMMAND, id, 0); }

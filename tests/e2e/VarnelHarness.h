@@ -14,6 +14,14 @@ namespace e2e {
 const UINT WM_TRAY_NOTIFY = WM_USER + 10;
 const UINT WM_OPEN_MAIN_DIALOG = WM_USER + 20;
 
+// A Varnel.exe run with a command line: its exit code and what it wrote to the pipes it was
+// given, decoded from the ANSI code page.
+struct CommandRun {
+    int code = -1;  // -1: still running after the timeout
+    std::wstring out;
+    std::wstring err;
+};
+
 class VarnelRun {
 public:
     // A folder with Varnel.exe; no settings below the application-data folder.
@@ -29,6 +37,8 @@ public:
     bool start(bool waitResident = true);
     // A further start of the same Varnel.exe; returns its exit code, or -1 on timeout.
     int startAgain();
+    // Varnel.exe of this folder with these arguments (UTF-16, as a shell passes them).
+    CommandRun runCommand(const std::wstring& arguments, DWORD timeoutMs = 20000);
     HWND resident() const { return residentWindow; }
     DWORD processId() const { return process.id(); }
     test::Process& proc() { return process; }

@@ -110,4 +110,30 @@ TEST(EnglishFace, WelcomeAtFirstStartAndSettings) {
     e2e::click(settings, IDCANCEL);
 }
 
+// Code page 1252: a NAME in Japanese still reaches the program whole (it reads the UTF-16
+// command line), with and without a resident instance; the lines are in English, and the name,
+// which the code page cannot hold, shows as question marks.
+TEST(EnglishFace, CommandLineTakesAJapaneseNameAndSpeaksEnglish) {
+    test::TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"ToolClass", "one"}, {"ToolClass", "front"}, {"CabinetWClass", "folder"}}));
+    SetWindowPos(targets.window(1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\n");
+    varnel.writeTargets("\xEF\xBB\xBF[TARGET02]\r\nNAME=日本語ツール\r\nCLASS=ToolClass\r\n");
+    e2e::CommandRun alone = varnel.runCommand(L"/close 日本語ツール explorer /keep-front");
+    EXPECT_EQ(0, alone.code);
+    EXPECT_EQ(L"??????: 1 closed, 1 spared\r\nexplorer: 1 closed\r\n", alone.out);
+    EXPECT_TRUE(targets.waitClosed(0));
+    EXPECT_TRUE(targets.waitClosed(2));
+
+    ASSERT_TRUE(varnel.start());
+    EXPECT_EQ(L"target3: 1\r\n", varnel.runCommand(L"/count target3").out);
+    e2e::CommandRun handed = varnel.runCommand(L"/minimize 日本語ツール");
+    EXPECT_EQ(L"??????: 1 minimized\r\n", handed.out);
+    EXPECT_EQ(L"restored: 1\r\n", varnel.runCommand(L"/restore").out);
+    e2e::CommandRun bad = varnel.runCommand(L"/close 日本語ツー");
+    EXPECT_EQ(2, bad.code);
+    EXPECT_EQ(0u, bad.err.find(L"Varnel: no target is named \"?????\"\r\nUsage:\r\n"));
+}
+
 }  // namespace

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdio>
+
+#include "shell/CommandLine.h"
 #include "tests/e2e/VarnelHarness.h"
 
 using e2e::VarnelRun;
@@ -11,6 +14,12 @@ using test::TargetWindows;
 namespace {
 
 const UINT ALL_THREE = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
+
+std::string hex8(DWORD value) {
+    char text[16];
+    snprintf(text, sizeof text, "%08lx", static_cast<unsigned long>(value));
+    return text;
+}
 
 TEST(Resident, StartsWithTrayWindowAndExitsCleanly) {
     VarnelRun varnel;
@@ -251,6 +260,176 @@ TEST(Resident, NonResidentShowsTheDialogOnceAndSaves) {
     EXPECT_EQ(0u, code);
     EXPECT_EQ("false", once.saved("SETTINGS", "RUNNEXT"));
     EXPECT_EQ("true", once.saved("SETTINGS", "NOBACK"));
+}
+
+// The command line, with no resident Varnel: the process does the work itself and leaves no
+// trace (no window, icon or settings), and says what it did.
+TEST(CommandLine, CarriedOutByItselfWithoutAResidentInstance) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "back"},
+                               {"CabinetWClass", "front"},
+                               {"MozillaWindowClass", "Firefox"},
+                               {"ToolClass", "tool"}}));
+    SetWindowPos(targets.window(1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    VarnelRun varnel;
+    varnel.writeSettings(
+        "[TARGET]\r\nEX=false\r\nNN=true\r\nAP00=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=true\r\n");
+    varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
+    // The ticked kinds, without the user-defined one: the main window was left collapsed.
+    EXPECT_EQ(L"firefox: 1\r\n", varnel.runCommand(L"/count selected").out);
+
+    e2e::CommandRun count = varnel.runCommand(L"/COUNT Explorer firefox -count");
+    EXPECT_EQ(2, count.code);
+    count = varnel.runCommand(L"/COUNT Explorer firefox \"my tools\" target2");
+    EXPECT_EQ(0, count.code);
+    EXPECT_EQ(L"explorer: 2\r\nfirefox: 1\r\nmy tools: 1\r\ntarget2: 0\r\n", count.out);
+    EXPECT_EQ(L"", count.err);
+
+    e2e::CommandRun close = varnel.runCommand(L"/close explorer \"MY TOOLS\" /keep-front /wait 0");
+    EXPECT_EQ(0, close.code);
+    EXPECT_EQ(L"explorer: 1 件閉じました、1 件残しました\r\nMY TOOLS: 1 件閉じました\r\n", close.out);
+    EXPECT_TRUE(targets.waitClosed(0));
+    EXPECT_TRUE(targets.waitClosed(3));
+    EXPECT_TRUE(targets.isOpen(1));
+
+    e2e::CommandRun minimise = varnel.runCommand(L"/minimize firefox");
+    EXPECT_EQ(L"firefox: 1 件最小化しました\r\n", minimise.out);
+    EXPECT_TRUE(test::waitUntil([&] { return IsIconic(targets.window(2)) != 0; }));
+    // The record of what was minimised went with that process.
+    EXPECT_EQ(L"元に戻しました: 0\r\n", varnel.runCommand(L"/restore").out);
+    EXPECT_TRUE(IsIconic(targets.window(2)));
+
+    EXPECT_EQ(nullptr, FindWindowA("VarnelDummy", "VARNELDMMY"));
+    EXPECT_FALSE(test::fileExistsPlain(test::appDataSettingsFile()));
+}
+
+// A usage error changes nothing, and says why with the usage on standard error.
+TEST(CommandLine, BadInputIsAUsageErrorThatChangesNothing) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"}}));
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\n");
+    const std::wstring bad[] = {L"/close nosuch",
+                                L"/close \"\"",
+                                L"/close explorer /wait -1",
+                                L"/close explorer /wait 201",
+                                L"/close explorer /wait 99999999999",
+                                L"/close explorer " + std::wstring(32000, L'x'),
+                                L"/close explorer /count explorer",
+                                L"explorer"};
+    for (const std::wstring& arguments : bad) {
+        e2e::CommandRun run = varnel.runCommand(arguments);
+        EXPECT_EQ(2, run.code) << arguments.size();
+        EXPECT_EQ(L"", run.out);
+        EXPECT_EQ(0u, run.err.find(L"Varnel: ")) << arguments.size();
+        EXPECT_NE(std::wstring::npos, run.err.find(L"Varnel.exe /count    KIND")) << arguments.size();
+    }
+    EXPECT_NE(std::wstring::npos, varnel.runCommand(L"/close nosuch").err.find(L"\"nosuch\""));
+    EXPECT_TRUE(targets.isOpen(0));
+    EXPECT_EQ(0, targets.events(0, "close"));
+
+    e2e::CommandRun help = varnel.runCommand(L"-?");
+    EXPECT_EQ(0, help.code);
+    EXPECT_NE(std::wstring::npos, help.out.find(L"Varnel.exe /minimize KIND"));
+    EXPECT_EQ(L"", help.err);
+}
+
+// With a resident Varnel the command is handed to it: its restore brings back what a command's
+// minimise took, a named target is acted on though the main window never showed it, and the
+// resident shows nothing.
+TEST(CommandLine, HandedToTheResidentInstance) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "one"}, {"CabinetWClass", "two"}, {"ToolClass", "tool"}}));
+    VarnelRun varnel;
+    varnel.writeSettings("[OPTIONS]\r\nKEEP1ST=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
+    ASSERT_TRUE(varnel.start());
+
+    e2e::CommandRun minimise = varnel.runCommand(L"/minimize explorer /no-keep-front");
+    EXPECT_EQ(0, minimise.code);
+    EXPECT_EQ(L"explorer: 2 件最小化しました\r\n", minimise.out);
+    ASSERT_TRUE(test::waitUntil([&] { return IsIconic(targets.window(0)) && IsIconic(targets.window(1)); }));
+    EXPECT_EQ(L"explorer: 2\r\n", varnel.runCommand(L"/count explorer").out);
+    EXPECT_EQ(L"元に戻しました: 2\r\n", varnel.runCommand(L"/restore").out);
+    EXPECT_TRUE(test::waitUntil([&] { return !IsIconic(targets.window(0)) && !IsIconic(targets.window(1)); }));
+
+    e2e::CommandRun unknown = varnel.runCommand(L"/close explorer nosuch");
+    EXPECT_EQ(2, unknown.code);
+    EXPECT_NE(std::wstring::npos, unknown.err.find(L"\"nosuch\""));
+    EXPECT_EQ(0, targets.events(0, "close") + targets.events(1, "close"));
+
+    // Keep-front as the settings say, then overridden.
+    e2e::CommandRun close = varnel.runCommand(L"/close \"my tools\"");
+    EXPECT_EQ(0, close.code);
+    EXPECT_EQ(L"my tools: 0 件閉じました、1 件残しました\r\n", close.out);
+    EXPECT_EQ(L"My Tools: 1 件閉じました\r\n", varnel.runCommand(L"/close \"My Tools\" /no-keep-front").out);
+    EXPECT_TRUE(targets.waitClosed(2));
+    EXPECT_EQ(nullptr, varnel.findDialog(L"Varnel"));
+    EXPECT_TRUE(IsWindow(varnel.resident()));
+}
+
+// The resident takes only a record that the command line writes, from a sender with a section
+// for the reply; anything else it refuses without acting.
+TEST(CommandLine, TheResidentRefusesAForeignRecord) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"}}));
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    ASSERT_TRUE(varnel.start());
+    CommandRecord record;
+    CommandProblem problem;
+    ASSERT_EQ(PARSE_COMMAND, parseCommandLine(L"v.exe /close explorer", record, problem));
+    record.senderProcess = GetCurrentProcessId();
+    record.requestId = 0x1234;
+    auto send = [&](ULONG_PTR id, DWORD size) {
+        COPYDATASTRUCT data = {id, size, &record};
+        DWORD_PTR answer = 7;
+        SendMessageTimeoutA(varnel.resident(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000,
+                            &answer);
+        return answer;
+    };
+    // No section for the reply.
+    EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record));
+    HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(CommandReply),
+                                        ("Local\\VarnelReply." + hex8(GetCurrentProcessId()) + ".00001234").c_str());
+    EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record - 2));
+    EXPECT_EQ(0u, send(COMMAND_DATA_ID + 1, sizeof record));
+    record.version = 2;
+    EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record));
+    EXPECT_EQ(0, targets.events(0, "close"));
+    record.version = COMMAND_RECORD_VERSION;
+    EXPECT_EQ(1u, send(COMMAND_DATA_ID, sizeof record)) << "the same record, now with its section";
+    EXPECT_TRUE(targets.waitClosed(0));
+    CloseHandle(section);
+}
+
+// Exit code 1 when a resident window refuses the command or answers nothing readable: here a
+// stand-in of the test's own, holding the mutex, as an older or broken Varnel would.
+TEST(CommandLine, ExitCodeOneWhenTheResidentRefusesOrGivesNoAnswer) {
+    static LRESULT answer = FALSE;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = [](HWND window, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        return msg == WM_COPYDATA ? answer : DefWindowProcA(window, msg, wParam, lParam);
+    };
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "VarnelDummy";
+    RegisterClassA(&windowClass);
+    HWND standIn = CreateWindowExA(0, "VarnelDummy", "VARNELDMMY", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                   windowClass.hInstance, nullptr);
+    ASSERT_NE(nullptr, standIn);
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, "VARNEL_MX");
+    VarnelRun varnel;
+    varnel.writeSettings("");
+    e2e::CommandRun refused = varnel.runCommand(L"/count explorer");
+    EXPECT_EQ(1, refused.code);
+    EXPECT_EQ(L"", refused.out);
+    EXPECT_EQ(L"Varnel: 常駐している Varnel がコマンドを受け付けませんでした。\r\n", refused.err);
+    answer = TRUE;
+    e2e::CommandRun silent = varnel.runCommand(L"/count explorer");
+    EXPECT_EQ(1, silent.code);
+    EXPECT_EQ(0u, silent.err.find(L"Varnel: 常駐している Varnel が 10 秒以内に応答しませんでした。"));
+    CloseHandle(mutex);
+    DestroyWindow(standIn);
 }
 
 }  // namespace

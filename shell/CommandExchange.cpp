@@ -1,0 +1,122 @@
+#include "shell/CommandExchange.h"
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+
+namespace {
+
+const int SECTION_NAME_SIZE = 64;
+
+bool isAnActingVerb(DWORD verb) { return verb == VERB_CLOSE || verb == VERB_MINIMISE; }
+
+bool kindCodeValid(DWORD code, DWORD nameCount) {
+    return code < SWEEP_KIND_COUNT || code == KIND_SELECTED ||
+           (code >= KIND_NAMED && code < KIND_NAMED + nameCount);
+}
+
+bool optionValid(LONG value, LONG maximum, DWORD verb) {
+    if (!isAnActingVerb(verb)) return value == FROM_SETTINGS;
+    return value >= FROM_SETTINGS && value <= maximum;
+}
+
+void replySectionName(const CommandRecord& record, char (&name)[SECTION_NAME_SIZE]) {
+    snprintf(name, sizeof name, "Local\\VarnelReply.%08lx.%08lx",
+             static_cast<unsigned long>(record.senderProcess),
+             static_cast<unsigned long>(record.requestId));
+}
+
+}  // namespace
+
+void initCommandRecord(CommandRecord& record) {
+    memset(&record, 0, sizeof record);
+    record.size = sizeof record;
+    record.version = COMMAND_RECORD_VERSION;
+    record.keepFront = FROM_SETTINGS;
+    record.waitTime = FROM_SETTINGS;
+}
+
+void initCommandReply(CommandReply& reply, const CommandRecord& record) {
+    memset(&reply, 0, sizeof reply);
+    reply.size = sizeof reply;
+    reply.version = COMMAND_RECORD_VERSION;
+    reply.requestId = record.requestId;
+    reply.status = STATUS_DONE;
+}
+
+bool commandRecordValid(const CommandRecord& record) {
+    if (record.size != sizeof record || record.version != COMMAND_RECORD_VERSION) return false;
+    if (record.verb < VERB_CLOSE || record.verb > VERB_COUNT) return false;
+    if (!optionValid(record.keepFront, 1, record.verb) ||
+        !optionValid(record.waitTime, WAIT_TIME_MAX, record.verb))
+        return false;
+    if (record.kindCount > COMMAND_MAX_KINDS || record.nameCount > COMMAND_MAX_NAMES) return false;
+    if ((record.verb == VERB_RESTORE) != (record.kindCount == 0)) return false;
+    for (DWORD i = 0; i < record.kindCount; ++i)
+        if (!kindCodeValid(record.kinds[i], record.nameCount)) return false;
+    for (DWORD n = 0; n < record.nameCount; ++n)
+        if (!record.names[n][0] || !wmemchr(record.names[n], 0, OTHER_NAME_SIZE)) return false;
+    return true;
+}
+
+bool commandReplyValid(const CommandReply& reply, const CommandRecord& record) {
+    if (reply.size != sizeof reply || reply.version != COMMAND_RECORD_VERSION ||
+        reply.requestId != record.requestId)
+        return false;
+    if (reply.status == STATUS_UNKNOWN_NAME)
+        return reply.detail < record.nameCount && reply.lineCount == 0;
+    if (reply.status != STATUS_DONE || reply.lineCount > SWEEP_KIND_COUNT) return false;
+    for (DWORD i = 0; i < reply.lineCount; ++i) {
+        DWORD kind = reply.lines[i].kind;
+        if (kind == KIND_SELECTED || !kindCodeValid(kind, record.nameCount)) return false;
+    }
+    return true;
+}
+
+HandOutcome handCommand(HWND resident, CommandRecord& record, CommandReply& reply) {
+    record.senderProcess = GetCurrentProcessId();
+    record.requestId = GetTickCount() ^ static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(&record));
+    char name[SECTION_NAME_SIZE];
+    replySectionName(record, name);
+    HANDLE section =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof reply, name);
+    if (!section) return HAND_NO_ANSWER;
+    void* view = MapViewOfFile(section, FILE_MAP_READ, 0, 0, sizeof reply);
+    HandOutcome outcome = HAND_NO_ANSWER;
+    COPYDATASTRUCT data = {COMMAND_DATA_ID, sizeof record, &record};
+    DWORD_PTR accepted = 0;
+    if (view && SendMessageTimeoutA(resident, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                    SMTO_ABORTIFHUNG, COMMAND_PATIENCE, &accepted)) {
+        memcpy(&reply, view, sizeof reply);
+        outcome = !accepted                          ? HAND_REFUSED
+                  : commandReplyValid(reply, record) ? HAND_ANSWERED
+                                                     : HAND_NO_ANSWER;
+    }
+    if (view) UnmapViewOfFile(view);
+    CloseHandle(section);
+    return outcome;
+}
+
+CommandReceipt::~CommandReceipt() {
+    if (view) UnmapViewOfFile(view);
+}
+
+// The block is copied out first: the sender could change it while it is being checked.
+bool CommandReceipt::receive(const COPYDATASTRUCT* data) {
+    if (!data || data->dwData != COMMAND_DATA_ID || data->cbData != sizeof record || !data->lpData)
+        return false;
+    memcpy(&record, data->lpData, sizeof record);
+    if (!commandRecordValid(record)) return false;
+    char name[SECTION_NAME_SIZE];
+    replySectionName(record, name);
+    HANDLE section = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name);
+    if (!section) return false;
+    // A section smaller than the reply gives no view of the reply's size.
+    view = MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, sizeof(CommandReply));
+    CloseHandle(section);
+    return view != nullptr;
+}
+
+void CommandReceipt::answer(const CommandReply& reply) {
+    if (view) memcpy(view, &reply, sizeof reply);
+}

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "resources/resource.h"
+#include "shell/CommandLine.h"
+
+namespace {
+
+std::vector<std::wstring> split(const wchar_t* line) {
+    std::vector<std::wstring> arguments;
+    ArgumentReader reader(line);
+    wchar_t argument[COMMAND_ARG_SIZE];
+    bool fits = true;
+    while (reader.next(argument, &fits)) arguments.push_back(fits ? argument : L"<too long>");
+    return arguments;
+}
+
+struct Parsed {
+    ParseOutcome outcome;
+    CommandRecord record;
+    CommandProblem problem;
+};
+
+Parsed parse(const std::wstring& arguments) {
+    Parsed p;
+    std::wstring line = L"\"C:\\Program Files\\Varnel\\Varnel.exe\" " + arguments;
+    p.outcome = parseCommandLine(line.c_str(), p.record, p.problem);
+    return p;
+}
+
+TEST(CommandLine, SplitsAsWindowsDoes) {
+    EXPECT_EQ((std::vector<std::wstring>{L"/close", L"my tools", L"a\"b", L"c:\\x\\", L"q\"uote", L"\\\\\"x"}),
+              split(L"\"C:\\a b\\Varnel.exe\"\t/close \"my tools\" a\\\"b \"c:\\x\\\\\" \"q\"\"uote\" \\\\\\\\\\\"x"));
+    EXPECT_TRUE(split(L"Varnel.exe   \t").empty());
+    EXPECT_TRUE(split(L"\"C:\\with space\\Varnel.exe\"").empty());
+    std::wstring longest(COMMAND_ARG_SIZE - 1, L'x'), tooLong(COMMAND_ARG_SIZE, L'x');
+    EXPECT_EQ((std::vector<std::wstring>{longest, L"<too long>", L"next"}),
+              split((L"v.exe " + longest + L" " + tooLong + L" next").c_str()));
+}
+
+TEST(CommandLine, ReadsCommandsCaseInsensitivelyInEitherSpelling) {
+    Parsed close = parse(L"/CLOSE Explorer chrome -Keep-Front /wait 0 explorer");
+    ASSERT_EQ(PARSE_COMMAND, close.outcome);
+    EXPECT_EQ(VERB_CLOSE, close.record.verb);
+    ASSERT_EQ(2u, close.record.kindCount);
+    EXPECT_EQ(SWEEP_KIND_EXPLORER, close.record.kinds[0]);
+    EXPECT_EQ(SWEEP_KIND_CHROMIUM, close.record.kinds[1]);
+    EXPECT_EQ(1, close.record.keepFront);
+    EXPECT_EQ(0, close.record.waitTime);
+
+    Parsed minimise = parse(L"-minimize \"My Tools\" TARGET5 selected \"my tools\" 日本語 /no-keep-front /wait 200");
+    ASSERT_EQ(PARSE_COMMAND, minimise.outcome);
+    EXPECT_EQ(VERB_MINIMISE, minimise.record.verb);
+    ASSERT_EQ(4u, minimise.record.kindCount);
+    EXPECT_EQ(KIND_NAMED + 0u, minimise.record.kinds[0]);
+    EXPECT_EQ(SWEEP_KIND_OTHER + 4u, minimise.record.kinds[1]);
+    EXPECT_EQ(KIND_SELECTED, minimise.record.kinds[2]);
+    EXPECT_EQ(KIND_NAMED + 1u, minimise.record.kinds[3]);
+    EXPECT_EQ(std::wstring(L"My Tools"), minimise.record.names[0]);
+    EXPECT_EQ(std::wstring(L"日本語"), minimise.record.names[1]);
+    EXPECT_EQ(0, minimise.record.keepFront);
+    EXPECT_EQ(200, minimise.record.waitTime);
+
+    Parsed count = parse(L"/count firefox");
+    EXPECT_EQ(FROM_SETTINGS, count.record.keepFront);
+    EXPECT_EQ(FROM_SETTINGS, count.record.waitTime);
+    EXPECT_EQ(PARSE_COMMAND, parse(L"/restore").outcome);
+    EXPECT_TRUE(commandRecordValid(close.record) && commandRecordValid(minimise.record) &&
+                commandRecordValid(count.record));
+
+    EXPECT_EQ(PARSE_NO_ARGUMENTS, parse(L"  ").outcome);
+    EXPECT_EQ(PARSE_HELP, parse(L"/?").outcome);
+    EXPECT_EQ(PARSE_HELP, parse(L"/close /frobnicate -?").outcome);
+}
+
+TEST(CommandLine, RefusesBadInputSayingWhy) {
+    const struct {
+        std::wstring arguments;
+        UINT message;
+        std::wstring argument;
+    } cases[] = {
+        {L"explorer", IDS_CMD_NO_COMMAND, L""},
+        {L"/close", IDS_CMD_NO_KIND, L""},
+        {L"/close explorer /count chrome", IDS_CMD_TWO_COMMANDS, L"/count"},
+        {L"/close \"\"", IDS_CMD_EMPTY_NAME, L""},
+        {L"/close explorer /wait -1", IDS_CMD_WAIT_RANGE, L"-1"},
+        {L"/close explorer /wait 201", IDS_CMD_WAIT_RANGE, L"201"},
+        {L"/close explorer /wait 99999999999", IDS_CMD_WAIT_RANGE, L"99999999999"},
+        {L"/close explorer /wait 5x", IDS_CMD_WAIT_RANGE, L"5x"},
+        {L"/close explorer /wait", IDS_CMD_WAIT_RANGE, L""},
+        {L"/close explorer /wait 5 /wait 6", IDS_CMD_OPTION_TWICE, L"/wait"},
+        {L"/close explorer /keep-front /no-keep-front", IDS_CMD_OPTION_TWICE, L"/no-keep-front"},
+        {L"/count explorer /keep-front", IDS_CMD_NOT_FOR_VERB, L"/keep-front"},
+        {L"/count explorer /wait 5", IDS_CMD_NOT_FOR_VERB, L"/wait"},
+        {L"/restore explorer", IDS_CMD_NOT_FOR_VERB, L"KIND"},
+        {L"/close explorer /frobnicate", IDS_CMD_UNKNOWN_OPTION, L"/frobnicate"},
+        {L"/close -", IDS_CMD_UNKNOWN_OPTION, L"-"},
+        {L"/close " + std::wstring(OTHER_NAME_SIZE, L'n'), IDS_CMD_TOO_LONG, L"2"},
+        {L"/close explorer " + std::wstring(30000, L'x'), IDS_CMD_TOO_LONG, L"3"},
+        {L"/close " + std::wstring(40000, L'x'), IDS_CMD_LINE_TOO_LONG, L""},
+        {L"/close a b c d e f", IDS_CMD_TOO_MANY_KINDS, L"f"},
+    };
+    for (const auto& c : cases) {
+        Parsed p = parse(c.arguments);
+        std::string shown(c.arguments.begin(),
+                          c.arguments.begin() + (c.arguments.size() < 60 ? c.arguments.size() : 60));
+        EXPECT_EQ(PARSE_USAGE_ERROR, p.outcome) << shown;
+        EXPECT_EQ(c.message, p.problem.message) << shown;
+        EXPECT_EQ(c.argument, std::wstring(p.problem.argument)) << shown;
+    }
+}
+
+// What the resident checks in a record from another process, and the sender in the reply.
+TEST(CommandRecord, EveryFieldOutsideWhatTheSenderWritesIsRefused) {
+    Parsed good = parse(L"/close explorer \"my tools\" /wait 20");
+    ASSERT_TRUE(commandRecordValid(good.record));
+    const std::function<void(CommandRecord&)> spoil[] = {
+        [](CommandRecord& r) { r.size -= 4; },
+        [](CommandRecord& r) { r.version = 2; },
+        [](CommandRecord& r) { r.verb = 0; },
+        [](CommandRecord& r) { r.verb = VERB_COUNT + 1; },
+        [](CommandRecord& r) { r.verb = VERB_RESTORE; },
+        [](CommandRecord& r) { r.verb = VERB_COUNT; },
+        [](CommandRecord& r) { r.keepFront = 2; },
+        [](CommandRecord& r) { r.waitTime = 201; },
+        [](CommandRecord& r) { r.waitTime = -2; },
+        [](CommandRecord& r) { r.kindCount = 0; },
+        [](CommandRecord& r) { r.kindCount = COMMAND_MAX_KINDS + 1; },
+        [](CommandRecord& r) { r.kinds[0] = KIND_SELECTED + 1; },
+        [](CommandRecord& r) { r.kinds[1] = KIND_NAMED + 1; },
+        [](CommandRecord& r) { r.nameCount = COMMAND_MAX_NAMES + 1; },
+        [](CommandRecord& r) { r.names[0][0] = 0; },
+        [](CommandRecord& r) { std::fill(r.names[0], r.names[0] + OTHER_NAME_SIZE, L'x'); },
+    };
+    for (size_t i = 0; i < sizeof spoil / sizeof spoil[0]; ++i) {
+        CommandRecord record = good.record;
+        spoil[i](record);
+        EXPECT_FALSE(commandRecordValid(record)) << "change " << i;
+    }
+
+    CommandReply reply;
+    initCommandReply(reply, good.record);
+    reply.lineCount = 1;
+    reply.lines[0].kind = KIND_NAMED;
+    EXPECT_TRUE(commandReplyValid(reply, good.record));
+    CommandReply other = reply;
+    other.requestId ^= 1;
+    EXPECT_FALSE(commandReplyValid(other, good.record));
+    other = reply;
+    other.lineCount = SWEEP_KIND_COUNT + 1;
+    EXPECT_FALSE(commandReplyValid(other, good.record));
+    other = reply;
+    other.lines[0].kind = KIND_NAMED + 1;
+    EXPECT_FALSE(commandReplyValid(other, good.record));
+    other = reply;
+    other.status = STATUS_UNKNOWN_NAME;
+    other.lineCount = 0;
+    other.detail = 1;
+    EXPECT_FALSE(commandReplyValid(other, good.record));
+}
+
+}  // namespace
