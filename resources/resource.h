@@ -11,11 +11,12 @@
 #define IDR_MANIFEST 1
 
 // String table
-#define IDS_RUNNING 2        // dialog title while a sweep runs
-#define IDS_CLOSE_ALL 3      // run button, Ctrl up
-#define IDS_CANCEL 4         // cancel button, Ctrl up
-#define IDS_SETTINGS_ONLY 5  // cancel button, Ctrl held
-#define IDS_MINIMISE_ALL 6   // run button, Ctrl held
+#define IDS_RUNNING 2         // dialog title while a sweep runs
+#define IDS_CLOSE_ALL 3       // run button, Ctrl up
+#define IDS_CANCEL 4          // cancel button, Ctrl up
+#define IDS_SETTINGS_ONLY 5   // cancel button, Ctrl held
+#define IDS_MINIMISE_ALL 6    // run button, Ctrl held
+#define IDS_RULE_TOO_LONG 30  // before a target's label: a condition is too long to hold
 
 // Icons
 #define IDI_VARNEL 101

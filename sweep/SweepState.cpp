@@ -53,6 +53,7 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
     if (&selection != &sweepSelection) sweepSelection = selection;
     explorerCount = chromiumCount = firefoxCount = 0;
     memset(otherCounts, 0, sizeof otherCounts);
+    programs.clear();
     if (minimise && !countOnly) {
         forgetNoLongerMinimised();
         newlyMinimisedCount = 0;
@@ -66,7 +67,7 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
 }
 
 int SweepState::visitWindow(HWND window) {
-    VisitedWindow visited(window);
+    VisitedWindow visited(window, &programs);
     if (matchExplorer(visited)) {
         ++explorerCount;
         if (sweepSelection.targetExplorer) handleMatch(window);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "settings/Settings.h"
+#include "sweep/ProgramImage.h"
 
 class Ceditwindow;
 
@@ -60,6 +61,7 @@ private:
 
     const Settings& settings;
     const Ceditwindow& mainDialog;
+    ProgramImageCache programs;
 };
 
 int closeWindow(HWND window);
