@@ -230,30 +230,9 @@ Pair measurePair(int inner, S sweep, F floor, After after) {
     return {median(sweeps), median(floors), median(ratios)};
 }
 
-void countOnlyRows(SweepState& sweep, const TargetSelection& selection) {
-    static const int sizes[] = {100, 1000, 3000};
-    for (int n : sizes) {
-        Desktop desktop;
-        if (!makeMixedDesktop(desktop, n)) {
-            fprintf(stderr, "could not make %d windows\n", n);
-            continue;
-        }
-        unsigned windows = topLevelWindows();
-        int inner = std::max(1, 3000 / n);
-        Pair pair = measurePair(
-            inner, [&] { sweep.runSweep(1, 0, 0, selection); },
-            [] {
-                unsigned visited = 0;
-                EnumWindows(classFloorProc, reinterpret_cast<LPARAM>(&visited));
-            },
-            [] {});
-        char item[64];
-        snprintf(item, sizeof item, "1 count-only sweep, N=%d (%u top-level)", n, windows);
-        printRow(item, "time per window", format("%.2f us", pair.sweep * 1e6 / windows),
-                 format("%.2f us", pair.floor * 1e6 / windows), format("%.2f", pair.ratio),
-                 "<= 1.2");
-        fflush(stdout);
-    }
+void classFloor() {
+    unsigned visited = 0;
+    EnumWindows(classFloorProc, reinterpret_cast<LPARAM>(&visited));
 }
 
 // The windows of class Notepad and the processes they belong to, each image read once: what a
@@ -281,14 +260,35 @@ BOOL CALLBACK exeFloorProc(HWND window, LPARAM context) {
     return TRUE;
 }
 
-// The rules of the count-only rows plus program conditions: one with a class beside it, which
-// reads the process of the Notepad windows, or one with EXE alone, which looks at every window
-// the user would see (here none: the helpers' windows are hidden).
-void exeRows(SweepState& sweep, const TargetSelection& selection) {
+void exeFloor() {
+    ExeFloor floor = {{}, 0};
+    EnumWindows(exeFloorProc, reinterpret_cast<LPARAM>(&floor));
+}
+
+// One set of rules for the count-only rows and the least that its sweep has to do.
+struct CountOnlyCase {
+    const char* rules;  // "" for the plain row
+    TargetSelection selection;
+    void (*floor)();
+};
+
+// The rules of the plain row; then with a program condition beside a class, which reads the
+// process of the Notepad windows, and with EXE alone, which looks at every window that the user
+// would see (here none: the helpers' windows are hidden).
+std::vector<CountOnlyCase> countOnlyCases(const TargetSelection& selection, bool plain) {
+    std::vector<CountOnlyCase> cases;
+    if (plain) cases.push_back({"", selection, classFloor});
+    cases.push_back({" with CLASS and EXE", selection, exeFloor});
+    setOtherTargetTexts(cases.back().selection.otherTargets[2], L"-", L"-", L"Notepad", L"-",
+                        L"notepad.exe");
+    cases.push_back({" with EXE alone", selection, exeFloor});
+    setOtherTargetTexts(cases.back().selection.otherTargets[2], L"-", L"-", L"-", L"-",
+                        L"excel.exe");
+    return cases;
+}
+
+void countOnlyRows(SweepState& sweep, const std::vector<CountOnlyCase>& cases) {
     static const int sizes[] = {100, 1000, 3000};
-    TargetSelection withClass = selection, alone = selection;
-    setOtherTargetTexts(withClass.otherTargets[2], L"-", L"-", L"Notepad", L"-", L"notepad.exe");
-    setOtherTargetTexts(alone.otherTargets[2], L"-", L"-", L"-", L"-", L"excel.exe");
     for (int n : sizes) {
         Desktop desktop;
         if (!makeMixedDesktop(desktop, n)) {
@@ -297,17 +297,12 @@ void exeRows(SweepState& sweep, const TargetSelection& selection) {
         }
         unsigned windows = topLevelWindows();
         int inner = std::max(1, 3000 / n);
-        for (const TargetSelection* rules : {&withClass, &alone}) {
+        for (const CountOnlyCase& c : cases) {
             Pair pair = measurePair(
-                inner, [&] { sweep.runSweep(1, 0, 0, *rules); },
-                [] {
-                    ExeFloor floor = {{}, 0};
-                    EnumWindows(exeFloorProc, reinterpret_cast<LPARAM>(&floor));
-                },
-                [] {});
+                inner, [&] { sweep.runSweep(1, 0, 0, c.selection); }, c.floor, [] {});
             char item[96];
-            snprintf(item, sizeof item, "1 count-only sweep with %s, N=%d (%u top-level)",
-                     rules == &alone ? "EXE alone" : "CLASS and EXE", n, windows);
+            snprintf(item, sizeof item, "1 count-only sweep%s, N=%d (%u top-level)", c.rules, n,
+                     windows);
             printRow(item, "time per window", format("%.2f us", pair.sweep * 1e6 / windows),
                      format("%.2f us", pair.floor * 1e6 / windows), format("%.2f", pair.ratio),
                      "<= 1.2");
@@ -554,12 +549,9 @@ int main(int argc, char** argv) {
     printf("| item | figure | measured | floor / reference | ratio | goal |\n");
     printf("|---|---|---|---|---|---|\n");
     // "exe": only the count-only rows with program conditions.
-    if (argc > 1 && strcmp(argv[1], "exe") == 0) {
-        exeRows(sweep, selection);
-        return 0;
-    }
-    countOnlyRows(sweep, selection);
-    exeRows(sweep, selection);
+    const bool exeOnly = argc > 1 && strcmp(argv[1], "exe") == 0;
+    countOnlyRows(sweep, countOnlyCases(selection, !exeOnly));
+    if (exeOnly) return 0;
     closingRows(sweep);
     residentRows();
     sweepMemoryRows(sweep, selection);
