@@ -102,31 +102,4 @@ TEST_F(SampleTargets, AllButExcel) {
     EXPECT_EQ("00001", inProcess("OpusApp", u8"文書 1 - Word"));
 }
 
-// The commented example, its ";" removed as the comment says, finds the windows of a program of
-// that name that the user sees.
-TEST_F(SampleTargets, CommentedProgramExampleWorksOnceUncommented) {
-    std::string sample = test::readFile(targetFile), example;
-    for (size_t at = sample.find("\n;[TARGET"); at != std::string::npos; at = sample.find("\n;", at + 1)) {
-        size_t end = sample.find('\n', at + 1);
-        std::string line = sample.substr(at + 2, end == std::string::npos ? std::string::npos : end - at - 2);
-        if (line.find('=') == std::string::npos && line[0] != '[') break;
-        example += line + "\n";
-    }
-    ASSERT_NE(std::string::npos, example.find("EXE=")) << example;
-    test::writeFile(targetFile, example);
-    OtherTarget target;
-    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
-        loadOtherTarget(i, target);
-        if (strcmp(target.name, "-") != 0) live.selection.otherTargets[i] = target;
-    }
-    countOnly();
-    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) baseline[i] = sweep.otherCounts[i];
-    test::TempDir folder;
-    ASSERT_TRUE(test::copyFile(test::binFolder() + "targetwin.exe", folder.file("EXCEL.EXE")));
-    test::TargetWindowSpec helper = {"XLHelper", "", false};
-    test::TargetWindows excel;
-    ASSERT_TRUE(excel.start({{"XLMAIN", "Book1 - Excel"}, helper}, folder.file("EXCEL.EXE")));
-    EXPECT_EQ("00001", matches());
-}
-
 }  // namespace
