@@ -139,8 +139,7 @@ void C_MainDialog::initMainDialog(HWND dialog) {
     if (s.keepTopmost) setCheck(IDC_KEEP_TOPMOST, 1);
 
     application->reloadTargets();
-    for (int i = 0; i < OTHER_TARGET_COUNT; ++i)
-        setDlgItemText(otherCheck(i), application->sweep.sweepSelection.otherTargets[i].wideName);
+    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) showTargetLabel(i);
 
     if (s.showOnTop) setCheck(IDC_PIN_BUTTON, 1);
     applyOnTop();
@@ -282,6 +281,23 @@ void C_MainDialog::showCount(int id, unsigned count) {
     char text[16] = "-";
     if (count) snprintf(text, sizeof text, "%u", count);
     setDlgItemText(id, text);
+}
+
+// A target that matches nothing because a condition is too long says so before its label.
+void C_MainDialog::showTargetLabel(int index) {
+    const OtherTarget& target = application->sweep.sweepSelection.otherTargets[index];
+    if (!target.ruleTooLong) {
+        setDlgItemText(otherCheck(index), target.wideName);
+        return;
+    }
+    char marker[LABEL_SIZE] = {};
+    loadUiString(application->instanceHandle, IDS_RULE_TOO_LONG, marker, sizeof marker);
+    wchar_t label[LABEL_SIZE + OTHER_NAME_SIZE + 1] = {};
+    int length = MultiByteToWideChar(CP_ACP, 0, marker, -1, label, LABEL_SIZE) - 1;
+    if (length < 0) length = 0;
+    label[length] = L' ';
+    lstrcpynW(label + length + 1, target.wideName, OTHER_NAME_SIZE);
+    setDlgItemText(otherCheck(index), label);
 }
 
 void C_MainDialog::refreshCounts() {

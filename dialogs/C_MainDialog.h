@@ -24,6 +24,7 @@ private:
     void onCommand(HWND dialog, int id);
     void onKeyTimer(HWND dialog);
     void showCount(int id, unsigned count);
+    void showTargetLabel(int index);
     void setButtonLabel(int id, int stringId);
     void placeAtSavedPosition(HWND dialog);
     void showTargetControls(int show);

@@ -39,6 +39,7 @@
 #define IDS_CMD_OPTION_TWICE 79
 #define IDS_CMD_NOT_FOR_VERB 80
 #define IDS_CMD_UNKNOWN_NAME 81
+#define IDS_RULE_TOO_LONG 30  // before a target's label: a condition is too long to hold
 
 // Icons
 #define IDI_VARNEL 101

@@ -6,11 +6,15 @@
 enum { OTHER_TARGET_COUNT = 5 };
 
 enum { OTHER_NAME_SIZE = 128, OTHER_SPEC_SIZE = 32, OTHER_CLASS_SIZE = 128, OTHER_TEXT_SIZE = 256 };
+// The program condition, in UTF-16 code units with the terminator: a full path fits.
+enum { OTHER_EXE_SIZE = 260 };
 
 // One user-defined target: texts from target.ini (ANSI, each ending in a zero within its
-// width), the switch from the settings file. "-" in spec, className or text sets no condition.
-// Beside them the same texts in UTF-16, cut at the same character, which the label and the
-// rules use: the code page may lack a character, and "?" in its place would change the rule.
+// width, for display only), the switch from the settings file. "-" in spec, className, text or
+// exe sets no condition. Beside them the texts in UTF-16 as the user wrote them, which the label
+// and the rules use: the code page may lack a character, and "?" in its place would change the
+// rule. A condition longer than its UTF-16 field sets ruleTooLong: cut, it would be a weaker
+// rule, so the target matches nothing instead. The label alone is cut when long; it is no rule.
 struct OtherTarget {
     char name[OTHER_NAME_SIZE];
     char spec[OTHER_SPEC_SIZE];
@@ -21,6 +25,8 @@ struct OtherTarget {
     wchar_t wideSpec[OTHER_SPEC_SIZE];
     wchar_t wideClassName[OTHER_CLASS_SIZE];
     wchar_t wideText[OTHER_TEXT_SIZE];
+    wchar_t wideExe[OTHER_EXE_SIZE];
+    int ruleTooLong;
 };
 
 // What a sweep acts on.

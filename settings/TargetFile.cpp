@@ -17,20 +17,35 @@ void targetFilePath(char (&path)[TARGET_FILE_PATH_SIZE]) {
     C_PathUtil().makeModuleFilePath(path, sizeof path, TARGET_FILE_NAME);
 }
 
+// Copies value into a field of WIDTH code units, a longer one cut before the first character
+// that does not fit. Whether it fitted whole.
 template <int WIDTH>
-void setText(const wchar_t* value, char (&ansi)[WIDTH], wchar_t (&wide)[WIDTH]) {
-    int units = cutToAnsi(value, ansi, WIDTH, WIDTH - 1);
-    lstrcpynW(wide, value, units + 1);
+bool copyWhole(const wchar_t* value, wchar_t (&field)[WIDTH]) {
+    int length = lstrlenW(value);
+    int kept = length < WIDTH ? length : WIDTH - 1;
+    if (kept < length && kept > 0 && IS_HIGH_SURROGATE(value[kept - 1])) --kept;
+    wmemcpy(field, value, kept);
+    field[kept] = 0;
+    return kept == length;
+}
+
+// The ANSI copy is for display; the UTF-16 one is the rule. Whether the rule fitted whole.
+template <int WIDTH>
+bool setText(const wchar_t* value, char (&ansi)[WIDTH], wchar_t (&wide)[WIDTH]) {
+    cutToAnsi(value, ansi, WIDTH, WIDTH - 1);
+    return copyWhole(value, wide);
 }
 
 }  // namespace
 
 void setOtherTargetTexts(OtherTarget& record, const wchar_t* name, const wchar_t* spec,
-                         const wchar_t* className, const wchar_t* text) {
+                         const wchar_t* className, const wchar_t* text, const wchar_t* exe) {
     setText(name, record.name, record.wideName);
-    setText(spec, record.spec, record.wideSpec);
-    setText(className, record.className, record.wideClassName);
-    setText(text, record.text, record.wideText);
+    bool whole = setText(spec, record.spec, record.wideSpec);
+    whole &= setText(className, record.className, record.wideClassName);
+    whole &= setText(text, record.text, record.wideText);
+    whole &= copyWhole(exe, record.wideExe);
+    record.ruleTooLong = whole ? 0 : 1;
 }
 
 int loadOtherTarget(int index, OtherTarget& record) {
@@ -42,14 +57,16 @@ int loadOtherTarget(int index, OtherTarget& record) {
     wchar_t section[16];
     _snwprintf(section, 16, L"TARGET%02d", index);
     section[15] = 0;
-    // The longest value that any field keeps, with room to tell that it is longer.
-    wchar_t name[OTHER_TEXT_SIZE + 1], spec[OTHER_TEXT_SIZE + 1], className[OTHER_TEXT_SIZE + 1],
-        text[OTHER_TEXT_SIZE + 1];
-    readIniValue(file, section, L"NAME", L"-", name, OTHER_TEXT_SIZE + 1);
-    readIniValue(file, section, L"SPEC", L"-", spec, OTHER_TEXT_SIZE + 1);
-    readIniValue(file, section, L"CLASS", L"-", className, OTHER_TEXT_SIZE + 1);
-    readIniValue(file, section, L"TEXT", L"-", text, OTHER_TEXT_SIZE + 1);
-    setOtherTargetTexts(record, name, spec, className, text);
+    // The longest value that any field keeps, with room to tell that it is longer even when the
+    // read stops short of a surrogate pair.
+    const int size = OTHER_EXE_SIZE + 2;
+    wchar_t name[size], spec[size], className[size], text[size], exe[size];
+    readIniValue(file, section, L"NAME", L"-", name, size);
+    readIniValue(file, section, L"SPEC", L"-", spec, size);
+    readIniValue(file, section, L"CLASS", L"-", className, size);
+    readIniValue(file, section, L"TEXT", L"-", text, size);
+    readIniValue(file, section, L"EXE", L"-", exe, size);
+    setOtherTargetTexts(record, name, spec, className, text, exe);
     return 1;
 }
 

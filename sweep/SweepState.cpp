@@ -78,6 +78,7 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
     memset(otherCounts, 0, sizeof otherCounts);
     memset(actedCounts, 0, sizeof actedCounts);
     memset(sparedCounts, 0, sizeof sparedCounts);
+    programs.clear();
     if (minimise && !countOnly) {
         forgetNoLongerMinimised();
         newlyMinimisedCount = 0;
@@ -92,7 +93,7 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
 }
 
 int SweepState::visitWindow(HWND window) {
-    VisitedWindow visited(window);
+    VisitedWindow visited(window, &programs);
     if (matchExplorer(visited)) {
         ++explorerCount;
         if (sweepSelection.targetExplorer) handleMatchOfKind(SWEEP_KIND_EXPLORER, window);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "settings/Settings.h"
+#include "sweep/ProgramImage.h"
 
 class Ceditwindow;
 
@@ -91,6 +92,7 @@ private:
     const Settings& settings;
     const Ceditwindow& mainDialog;
     HWINEVENTHOOK restoreWatch;
+    ProgramImageCache programs;
 };
 
 // The record of a window as a sweep takes it, just before minimising it.

@@ -3,8 +3,10 @@
 #include <cwchar>
 
 #include "settings/Settings.h"
+#include "sweep/UserWindow.h"
 
-VisitedWindow::VisitedWindow(HWND window) : hwnd(window), titleRead(0) {
+VisitedWindow::VisitedWindow(HWND window, ProgramImageCache* programs)
+    : hwnd(window), cache(programs), titleRead(0), userWindowState(-1), image(nullptr) {
     classBuffer[0] = 0;
     titleBuffer[0] = 0;
     GetClassNameW(window, classBuffer, CLASS_NAME_SIZE);
@@ -18,6 +20,25 @@ const wchar_t* VisitedWindow::title() {
     return titleBuffer;
 }
 
+const ProgramImage& VisitedWindow::program() {
+    if (!image) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(hwnd, &processId);
+        if (cache) {
+            image = &cache->imageOf(processId);
+        } else {
+            readProgramImage(processId, ownImage);
+            image = &ownImage;
+        }
+    }
+    return *image;
+}
+
+int VisitedWindow::userWindow() {
+    if (userWindowState < 0) userWindowState = isUserWindow(hwnd) ? 1 : 0;
+    return userWindowState;
+}
+
 int endsWith(const wchar_t* suffix, const wchar_t* text) {
     size_t n = wcslen(suffix);
     size_t length = wcslen(text);
@@ -25,18 +46,6 @@ int endsWith(const wchar_t* suffix, const wchar_t* text) {
 }
 
 int contains(const wchar_t* text, const wchar_t* part) { return wcsstr(text, part) != nullptr; }
-
-void readProcessImagePath(HWND window, wchar_t* path, DWORD size) {
-    path[0] = 0;
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (!process) return;
-    DWORD length = size;
-    if (!QueryFullProcessImageNameW(process, 0, path, &length)) path[0] = 0;
-    path[size - 1] = 0;
-    CloseHandle(process);
-}
 
 int matchExplorer(VisitedWindow& window) {
     return wcscmp(window.className(), L"CabinetWClass") == 0;
@@ -46,8 +55,8 @@ int matchChromium(VisitedWindow& window) {
     if (wcscmp(window.className(), L"Chrome_WidgetWin_1") != 0) return 0;
     const wchar_t* title = window.title();
     if (!title[0] || wcscmp(title, L"Tray Assistant") == 0) return 0;
-    wchar_t path[PROCESS_PATH_SIZE];
-    readProcessImagePath(window.window(), path, PROCESS_PATH_SIZE);
+    // A long path keeps its file name, which is all that these suffixes look at.
+    const wchar_t* path = window.program().path;
     return endsWith(L"chrome.exe", path) || endsWith(L"msedge.exe", path);
 }
 
@@ -73,17 +82,25 @@ static int isOrdinaryWindow(HWND window) {
     return (GetWindowLongA(window, GWL_STYLE) & wanted) == wanted;
 }
 
+// EXE as the only condition stands for the program's windows that the user sees, not its hidden
+// helpers. With SPEC, CLASS or TEXT beside it, those say which windows are meant, as they do
+// without EXE: a CLASS matches hidden windows too.
 int matchOtherTarget(VisitedWindow& window, const OtherTarget& target, HWND ownDialog) {
-    if (window.window() == ownDialog) return 0;
+    if (target.ruleTooLong || window.window() == ownDialog) return 0;
     // The UTF-16 texts, exactly as the user wrote them.
     int anyClass = wcscmp(target.wideClassName, L"-") == 0;
     int anyText = wcscmp(target.wideText, L"-") == 0;
     int anySpec = wcscmp(target.wideSpec, L"-") == 0;
-    if (anyClass && anyText && anySpec) return 0;
+    int anyExe = wcscmp(target.wideExe, L"-") == 0;
+    int exeOnly = anyClass && anyText && anySpec;
+    if (exeOnly && anyExe) return 0;
     // Cheapest tests first: the selector keyword and the class, then the window queries, then the
-    // title.
+    // title, and the process last.
     if (!anySpec && wcscmp(target.wideSpec, L"%allwindow") != 0) return 0;
     if (!anyClass && wcscmp(window.className(), target.wideClassName) != 0) return 0;
     if (!anySpec && !isOrdinaryWindow(window.window())) return 0;
-    return anyText || textConditionHolds(target.wideText, window.title());
+    if (!anyText && !textConditionHolds(target.wideText, window.title())) return 0;
+    if (anyExe) return 1;
+    if (exeOnly && !window.userWindow()) return 0;
+    return exeConditionHolds(target.wideExe, window.program());
 }

@@ -2,37 +2,43 @@
 
 #include <windows.h>
 
+#include "sweep/ProgramImage.h"
+
 struct OtherTarget;
 
 // In code units.
-enum { CLASS_NAME_SIZE = 256, TITLE_SIZE = 256, PROCESS_PATH_SIZE = 4096 };
+enum { CLASS_NAME_SIZE = 256, TITLE_SIZE = 256 };
 
 // One top-level window as a sweep sees it, in UTF-16 as the system holds it: read through a
 // code page, a character it lacks would become "?" and a rule could then match in its place. The
-// class name is read at once; the title only when a rule asks for it, since most windows are
+// class name is read at once; the rest only when a rule asks for it, since most windows are
 // decided by their class alone.
 class VisitedWindow {
 public:
-    explicit VisitedWindow(HWND window);
+    // programs: the sweep's images read so far, or none (each window's is then read for it).
+    explicit VisitedWindow(HWND window, ProgramImageCache* programs = nullptr);
 
     HWND window() const { return hwnd; }
     const wchar_t* className() const { return classBuffer; }
     const wchar_t* title();
+    const ProgramImage& program();
+    // isUserWindow, asked once.
+    int userWindow();
 
 private:
     HWND hwnd;
+    ProgramImageCache* cache;
     int titleRead;
+    int userWindowState;  // -1 until asked
+    const ProgramImage* image;
     wchar_t classBuffer[CLASS_NAME_SIZE];
     wchar_t titleBuffer[TITLE_SIZE];
+    ProgramImage ownImage;
 };
 
 // Exact, case-sensitive text tests, code unit by code unit.
 int endsWith(const wchar_t* suffix, const wchar_t* text);
 int contains(const wchar_t* text, const wchar_t* part);
-
-// Fills path (size code units) with the image path of the process that owns window; empty when
-// the process cannot be opened or queried.
-void readProcessImagePath(HWND window, wchar_t* path, DWORD size);
 
 int matchExplorer(VisitedWindow& window);
 int matchChromium(VisitedWindow& window);

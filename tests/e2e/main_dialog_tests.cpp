@@ -365,6 +365,15 @@ TEST(MainDialog, TargetsAreReadAgainAtEveryOpening) {
     e2e::click(dialog, CANCEL);
     ASSERT_TRUE(closes(varnel, dialog));
 
+    // An exclusion too long to hold, cut, would leave "memo" in; the row says why it counts none.
+    varnel.writeTargets("[TARGET01]\r\nNAME=Memos\r\nCLASS=NotepadLike\r\nTEXT=!" + std::string(300, 'x') + "\r\n");
+    dialog = varnel.openMainDialog();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(GetACP() == 932 ? L"(条件が長すぎます) Memos" : L"(rule too long) Memos", itemText(dialog, OTHER0 + 2));
+    EXPECT_EQ(L"-", itemText(dialog, OTHER_COUNT0 + 2)) << "counted when the dialog opened";
+    e2e::click(dialog, CANCEL);
+    ASSERT_TRUE(closes(varnel, dialog));
+
     varnel.writeTargets("[TARGET01]\r\nNAME=Memos\r\nCLASS=NotepadLike\r\n");
     dialog = varnel.openMainDialog();
     ASSERT_NE(nullptr, dialog);

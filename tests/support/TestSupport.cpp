@@ -135,14 +135,25 @@ Process::~Process() {
     if (info.hThread) CloseHandle(info.hThread);
 }
 
+static std::wstring fromCodePage(const std::string& text, UINT codePage) {
+    std::vector<wchar_t> out(text.size() + 1);
+    int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                                     static_cast<int>(out.size()));
+    return std::wstring(out.data(), length > 0 ? length : 0);
+}
+
 bool Process::start(const std::string& exe, const std::string& arguments, const std::string& workingFolder) {
-    std::string commandLine = "\"" + exe + "\"";
-    if (!arguments.empty()) commandLine += " " + arguments;
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    return start(fromCodePage(exe, CP_ACP), fromCodePage(arguments, CP_ACP), fromCodePage(workingFolder, CP_ACP));
+}
+
+bool Process::start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingFolder) {
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(0);
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    return CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    return CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info) != 0;
 }
 
@@ -198,7 +209,7 @@ bool TargetWindows::start(const std::vector<TargetWindowSpec>& windows, const st
              << (w.keepOpen ? 1 : 0) << (w.ownedByPrevious ? 1 : 0);
     }
     std::string path = exe.find(':') == std::string::npos ? binFolder() + exe : exe;
-    if (!process.start(path, args.str())) return false;
+    if (!process.start(fromCodePage(path, CP_UTF8), fromCodePage(args.str(), CP_UTF8))) return false;
 
     bool ready = waitUntil([&] { return readFile(logPath).find("ready\n") != std::string::npos; }, 10000);
     if (!ready) return false;

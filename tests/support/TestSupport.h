@@ -58,6 +58,8 @@ public:
     Process& operator=(const Process&) = delete;
 
     bool start(const std::string& exe, const std::string& arguments = "", const std::string& workingFolder = "");
+    // The same in UTF-16, for a program in a folder that the code page cannot spell.
+    bool start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingFolder = L"");
     bool running() const;
     // Waits for the end; returns false on timeout. exitCode receives the code.
     bool wait(DWORD timeoutMs, DWORD* exitCode = nullptr);
@@ -89,7 +91,7 @@ struct TargetWindowSpec {
 class TargetWindows {
 public:
     ~TargetWindows();
-    // exe: a file name in binFolder() or a full path. hang: stop pumping after creation.
+    // exe: a file name in binFolder() or a full path, in UTF-8. hang: stop pumping after creation.
     bool start(const std::vector<TargetWindowSpec>& windows, const std::string& exe = "targetwin.exe",
                bool hang = false);
     HWND window(size_t index) const { return index < handles.size() ? handles[index] : nullptr; }

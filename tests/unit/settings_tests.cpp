@@ -356,25 +356,42 @@ TEST_F(SettingsFiles, TargetIniSectionsAndCuts) {
     loadOtherTarget(0, t);
     EXPECT_STREQ("Notes only", t.name);
     EXPECT_STREQ("-", t.className);
+    EXPECT_STREQ(L"-", t.wideExe);
+    EXPECT_FALSE(t.ruleTooLong);
+    // Too long to hold: the label is cut, a rule is not; the target then matches nothing.
     loadOtherTarget(1, t);
     EXPECT_EQ(longName.substr(0, 127), t.name);
     EXPECT_EQ(longSpec.substr(0, 31), t.spec);
-    EXPECT_EQ(longClass.substr(0, 127), t.className);
-    EXPECT_EQ(longText.substr(0, 255), t.text);
+    EXPECT_TRUE(t.ruleTooLong);
     loadOtherTarget(4, t);
     EXPECT_STREQ("-", t.name);
     EXPECT_STREQ("Notepad", t.className);
+    EXPECT_FALSE(t.ruleTooLong);
     EXPECT_EQ(7, t.enabled);
 
-    // 100 double-byte characters: 63 of them fit in 127 bytes, and the UTF-16 copy ends there too.
-    std::wstring longJapanese(100, L'\u3042');
+    // 100 double-byte characters: 63 of them fit in the ANSI label's 127 bytes; the UTF-16 texts
+    // keep all of them. Each condition at its longest holds whole; one more unit is too long.
+    const std::wstring longJapanese(100, L'\u3042'), path = L"C:\\ツール\\" + std::wstring(252, L'x');
+    const std::wstring lines[][2] = {{L"TEXT=" + std::wstring(255, L'\u3042'), L"TEXT=" + std::wstring(256, L'\u3042')},
+                                     {L"CLASS=" + std::wstring(127, L'c'), L"CLASS=" + std::wstring(128, L'c')},
+                                     {L"EXE=" + path, L"EXE=" + path + L"x"},
+                                     {L"SPEC=" + std::wstring(31, L's'), L"SPEC=" + std::wstring(32, L's')}};
+    for (const auto& pair : lines)
+        for (int tooLong = 0; tooLong < 2; ++tooLong) {
+            test::writeFile(
+                besideProgram("target.ini"),
+                test::encodedText(L"[TARGET02]\r\nNAME=" + longJapanese + L"\r\n" + pair[tooLong], INI_UTF8));
+            loadOtherTarget(2, t);
+            EXPECT_EQ(ansiOf(longJapanese.substr(0, 63)), t.name);
+            EXPECT_EQ(longJapanese, t.wideName);
+            EXPECT_EQ(tooLong, t.ruleTooLong) << test::encodedText(pair[tooLong], INI_UTF8);
+        }
     test::writeFile(besideProgram("target.ini"),
-                    test::encodedText(L"[TARGET02]\r\nNAME=" + longJapanese + L"\r\nTEXT=!下書き\r\n", INI_UTF8));
+                    test::encodedText(L"[TARGET02]\r\nTEXT=!下書き\r\nEXE=" + path + L"\r\n", INI_UTF16LE));
     loadOtherTarget(2, t);
-    EXPECT_EQ(ansiOf(longJapanese.substr(0, 63)), t.name);
-    EXPECT_EQ(longJapanese.substr(0, 63), t.wideName);
     EXPECT_EQ(ansiOf(L"!下書き"), t.text);
     EXPECT_STREQ(L"!下書き", t.wideText);
+    EXPECT_EQ(path, t.wideExe);
     EXPECT_STREQ(L"-", t.wideClassName);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwctype>
 
 #include "framework/Ceditwindow.h"
 #include "settings/IniText.h"
@@ -359,6 +360,104 @@ TEST_F(Sweep, TargetFileRulesHoldInEveryEncodingAndCodePage) {
         EXPECT_EQ(2, windows.count(marks, "close")) << "\"?\" stands in for no character";
     }
     DeleteFileA(file.c_str());
+}
+
+// The whole UTF-16 text or nothing: 200 Japanese characters exceed 255 bytes of any code page but
+// fit the text field; a condition longer than its field, cut, would match more (a title
+// containing its start, a class never), so its target matches nothing.
+TEST_F(Sweep, LongRulesMeanWhatTheySayOrNothing) {
+    const std::wstring word(200, L'\u3042');
+    windows.make("LongRule", test::encodedText(word + L" end", INI_UTF8).c_str());
+    windows.make("LongRule", test::encodedText(word.substr(0, 150), INI_UTF8).c_str());
+    const std::wstring tooLong(300, L'\u3042'), except = L"!" + tooLong, longClass(200, L'c');
+    OtherTarget* t = selection.otherTargets;
+    setOtherTargetTexts(t[0], L"whole", L"-", L"LongRule", word.c_str());
+    setOtherTargetTexts(t[1], L"long text", L"-", L"LongRule", tooLong.c_str());
+    setOtherTargetTexts(t[2], L"long exclusion", L"-", L"LongRule", except.c_str());
+    setOtherTargetTexts(t[3], L"long class", L"-", longClass.c_str(), L"-");
+    setOtherTargetTexts(t[4], L"long program", L"-", L"LongRule", L"-", tooLong.c_str());
+    countOnly();
+    EXPECT_EQ(1u, sweep.otherCounts[0]) << "only the title with all 200 characters";
+    for (int i = 1; i < OTHER_TARGET_COUNT; ++i) {
+        EXPECT_TRUE(t[i].ruleTooLong) << i;
+        EXPECT_EQ(0u, sweep.otherCounts[i]) << i;
+    }
+}
+
+// EXE names a program by its image, ignoring case as Windows file names do, in UTF-16: the helper
+// runs from a folder with a Japanese name, which the code page of the English run cannot spell.
+// EXE alone counts the windows the user sees; with CLASS and TEXT, hidden ones too.
+TEST_F(Sweep, ExeConditionsFromAFolderInAnyScript) {
+    test::TempDir temp;
+    const std::wstring folder = test::wide(temp.path().c_str()) + L"ツール";
+    const std::wstring exe = folder + L"\\TargetWin.exe";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(test::wide((test::binFolder() + "targetwin.exe").c_str()).c_str(), exe.c_str(), FALSE));
+    std::wstring otherCase = exe;
+    for (wchar_t& c : otherCase) c = iswupper(c) ? towlower(c) : towupper(c);
+    {
+        test::TargetWindows program, other;
+        test::TargetWindowSpec hiddenHelper = {"ExeHelper", "helper", false}, frameless = {"ExeHelper", "popup"};
+        frameless.style = WS_POPUP;
+        ASSERT_TRUE(program.start({{"ExeMain", "main"}, hiddenHelper, frameless}, test::encodedText(exe, INI_UTF8)));
+        ASSERT_TRUE(other.start({{"ExeMain", "another program"}}, "chrome.exe"));
+        OtherTarget* t = selection.otherTargets;
+        setOtherTargetTexts(t[0], L"by name", L"-", L"-", L"-", L"TARGETWIN.EXE");
+        setOtherTargetTexts(t[1], L"by path", L"-", L"-", L"-", otherCase.c_str());
+        setOtherTargetTexts(t[2], L"all but", L"-", L"ExeMain", L"-", L"!targetwin.exe");
+        setOtherTargetTexts(t[3], L"helper", L"-", L"ExeHelper", L"help", L"targetwin.exe");
+        setOtherTargetTexts(t[4], L"not a suffix", L"-", L"ExeMain", L"-", L"argetwin.exe");
+        countOnly();
+        EXPECT_EQ(1u, sweep.otherCounts[0]) << "the main window; hidden and frameless helpers are not counted";
+        EXPECT_EQ(1u, sweep.otherCounts[1]);
+        EXPECT_EQ(1u, sweep.otherCounts[2]) << "the other program's window only";
+        EXPECT_EQ(1u, sweep.otherCounts[3]);
+        EXPECT_EQ(0u, sweep.otherCounts[4]);
+
+        sweep.dialogExpanded = 1;
+        t[0].enabled = 1;
+        close();
+        EXPECT_TRUE(program.waitClosed(0));
+        EXPECT_EQ(0, program.events(1, "close") + program.events(2, "close"));
+        EXPECT_EQ(0, other.events(0, "close"));
+    }
+    DeleteFileW(exe.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+ProgramImage imageOf(const wchar_t* path, int whole = 1) {
+    ProgramImage image = {1, whole, {}};
+    lstrcpynW(image.path, path, OTHER_EXE_SIZE);
+    return image;
+}
+
+// The cases that the helper processes above do not reach.
+TEST(ExeCondition, NamesOneProgramByFileNameOrWholePath) {
+    const ProgramImage excel = imageOf(L"C:\\Program Files\\Office\\EXCEL.EXE");
+    EXPECT_TRUE(exeConditionHolds(L"-", excel));
+    EXPECT_FALSE(exeConditionHolds(L"office\\excel.exe", excel)) << "a path is compared whole";
+    EXPECT_FALSE(exeConditionHolds(L"", excel));
+    EXPECT_FALSE(exeConditionHolds(L"!", excel)) << "names no program";
+    // Letters beyond ASCII fold as in Windows file names.
+    EXPECT_TRUE(exeConditionHolds(L"\u00C4RGER.EXE", imageOf(L"C:\\x\\\u00E4rger.exe")));
+    // An image path longer than any EXE value keeps its file name: found by name, never by path.
+    const ProgramImage deep = imageOf(L"tool.exe", 0);
+    EXPECT_TRUE(exeConditionHolds(L"TOOL.EXE", deep));
+    EXPECT_FALSE(exeConditionHolds(L"C:\\tool.exe", deep));
+    EXPECT_TRUE(exeConditionHolds(L"!C:\\tool.exe", deep));
+}
+
+// Another user's process or a protected one cannot be opened. Wine opens every process, even
+// one that has ended (seen here), so the failed open comes from process id 0, which is what a
+// window that vanished during the sweep yields and which no process has.
+TEST(ExeCondition, AProgramThatCannotBeOpenedIsNoneThatIsNamed) {
+    ProgramImage image;
+    readProgramImage(0, image);
+    EXPECT_FALSE(image.known);
+    for (const wchar_t* exe : {L"targetwin.exe", L"", L"\\"}) {
+        EXPECT_FALSE(exeConditionHolds(exe, image));
+        EXPECT_TRUE(exeConditionHolds((std::wstring(L"!") + exe + L"x").c_str(), image));
+    }
 }
 
 // The Edge/Chrome rule needs real processes: it reads the owner's image path.

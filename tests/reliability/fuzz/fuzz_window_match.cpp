@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 #include <string>
 
 #include "settings/Settings.h"
@@ -14,7 +15,7 @@
 namespace {
 struct FakeWindow {
     std::wstring className, title, imagePath;
-    bool visible, enabled;
+    bool visible, enabled, userWindow;
     LONG style;
     RECT rect;
 } fake;
@@ -63,6 +64,19 @@ BOOL GetWindowRect(HWND, RECT* rect) {
     return TRUE;
 }
 LONG GetWindowLongA(HWND, int) { return fake.style; }
+int isUserWindow(HWND) { return fake.userWindow; }
+// Case folded code unit by code unit, as the ordinal comparison does.
+int CompareStringOrdinal(const wchar_t* a, int, const wchar_t* b, int, BOOL ignoreCase) {
+    for (;; ++a, ++b) {
+        wint_t x = ignoreCase ? towupper(*a) : *a, y = ignoreCase ? towupper(*b) : *b;
+        if (x != y) return x < y ? CSTR_LESS_THAN : CSTR_GREATER_THAN;
+        if (!x) return CSTR_EQUAL;
+    }
+}
+wchar_t* lstrcpynW(wchar_t* to, const wchar_t* from, int size) {
+    copyCut(from, to, size);
+    return to;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
@@ -81,6 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fake.imagePath = wideText(input, 5000);
     fake.visible = input.ConsumeBool();
     fake.enabled = input.ConsumeBool();
+    fake.userWindow = input.ConsumeBool();
     fake.style = input.ConsumeIntegral<LONG>();
     fake.rect = {input.ConsumeIntegral<LONG>(), input.ConsumeIntegral<LONG>(), input.ConsumeIntegral<LONG>(),
                  input.ConsumeIntegral<LONG>()};
@@ -88,6 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fill(input, target.wideSpec, OTHER_SPEC_SIZE);
     fill(input, target.wideClassName, OTHER_CLASS_SIZE);
     fill(input, target.wideText, OTHER_TEXT_SIZE);
+    fill(input, target.wideExe, OTHER_EXE_SIZE);
 
     HWND window = reinterpret_cast<HWND>(&fake);
     VisitedWindow visited(window);

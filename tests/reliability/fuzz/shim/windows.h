@@ -70,3 +70,6 @@ BOOL IsWindowVisible(HWND window);
 BOOL IsWindowEnabled(HWND window);
 BOOL GetWindowRect(HWND window, RECT* rect);
 LONG GetWindowLongA(HWND window, int index);
+enum { CSTR_LESS_THAN = 1, CSTR_EQUAL = 2, CSTR_GREATER_THAN = 3 };
+int CompareStringOrdinal(const wchar_t* a, int aLength, const wchar_t* b, int bLength, BOOL ignoreCase);
+wchar_t* lstrcpynW(wchar_t* to, const wchar_t* from, int size);
