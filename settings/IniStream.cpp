@@ -54,6 +54,7 @@ int IniStream::entryOf(int inSection) const {
 void IniStream::unit(unsigned value, const unsigned char* bytes) {
     if (afterCarriageReturn && value == '\n') {
         afterCarriageReturn = false;
+        lineBreakKnown = true;
         emit(bytes);
         return;
     }
@@ -63,6 +64,9 @@ void IniStream::unit(unsigned value, const unsigned char* bytes) {
         pendingInsert = -1;
     }
     if (value == '\r' || value == '\n') {
+        // Lines that a rewrite adds end as the file's first line does.
+        if (value == '\n' && !lineBreakKnown) lineBreak = "\n";
+        lineBreakKnown = lineBreakKnown || value == '\n';
         endLine();
         emit(bytes);
         afterCarriageReturn = value == '\r';
@@ -184,7 +188,7 @@ void IniStream::putLine(const IniEntry& entry) {
     putText(entry.key);
     putText("=");
     putText(entry.value);
-    putText("\r\n");
+    putText(lineBreak);
     lineOpen = false;
 }
 
@@ -222,7 +226,7 @@ int IniStream::finish() {
     pendingSize = 0;
     endLine();
     if (!sink) return 1;
-    if (lineOpen) putText("\r\n");
+    if (lineOpen) putText(lineBreak);
     lineOpen = false;
     if (pendingInsert >= 0) insertMissing(pendingInsert);
     pendingInsert = -1;
@@ -231,7 +235,8 @@ int IniStream::finish() {
         if (!firstOfSection || sectionSeen[e]) continue;
         putText("[");
         putText(entries[e].section);
-        putText("]\r\n");
+        putText("]");
+        putText(lineBreak);
         insertMissing(e);
     }
     flush();

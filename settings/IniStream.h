@@ -5,7 +5,8 @@
 // those keys is kept byte for byte, in the file's own encoding (ANSI and UTF-8: one byte a
 // code unit; UTF-16LE: two). Lines are read as the profile functions read them: names compare
 // ignoring ASCII case, blanks around names and values do not count, one pair of quotes around
-// a value is taken off, and only the first section of a name and its first key count.
+// a value is taken off, and only the first section of a name and its first key count. Lines that
+// a rewrite adds end as the file's first line does (CR LF in a file that has none yet).
 //
 //   IniStream reader(entries, count, 1, nullptr);  // fills value and found
 //   reader.feed(bytes, size); ... reader.finish();
@@ -63,6 +64,8 @@ private:
     int section = -1;        // entry whose section the current lines belong to, or -1
     int pendingInsert = -1;  // a section header of ours just ended: its missing keys follow
     bool afterCarriageReturn = false;
+    const char* lineBreak = "\r\n";  // what ends the lines that a rewrite adds
+    bool lineBreakKnown = false;
     bool lineOpen = false;  // something written since the last line end
     char name[INI_NAME_CAP + 1];
     int nameLength = 0;  // units of the name so far (may pass INI_NAME_CAP)

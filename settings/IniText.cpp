@@ -204,6 +204,10 @@ DWORD iniBomSize(IniEncoding encoding) {
                                       : 0;
 }
 
+const unsigned char* iniBomBytes(IniEncoding encoding) {
+    return encoding == INI_UTF16LE ? UTF16LE_BOM : UTF8_BOM;
+}
+
 void setIniBytes(IniFile& file, const void* bytes, DWORD size) {
     if (size > INI_FILE_MAX_BYTES) size = INI_FILE_MAX_BYTES;
     if (bytes && bytes != file.bytes) CopyMemory(file.bytes, bytes, size);

@@ -30,6 +30,8 @@ struct IniFile {
 IniEncoding detectIniEncoding(const unsigned char* bytes, DWORD size);
 // The length of the BOM that the encoding writes first (0 for ANSI and plain UTF-8).
 DWORD iniBomSize(IniEncoding encoding);
+// That BOM's bytes.
+const unsigned char* iniBomBytes(IniEncoding encoding);
 
 // Reads the file at path. 1 when read; 0, leaving an empty ANSI file, when it is missing or
 // unreadable.

@@ -6,6 +6,7 @@
 
 #include <thread>
 
+#include "settings/IniFileRewrite.h"
 #include "settings/IniText.h"
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"
@@ -376,6 +377,32 @@ TEST_F(SettingsFiles, TargetIniSectionsAndCuts) {
     EXPECT_EQ(ansiOf(L"!下書き"), t.text);
     EXPECT_STREQ(L"!下書き", t.wideText);
     EXPECT_STREQ(L"-", t.wideClassName);
+}
+
+// The rewrite that target.ini shares: a missing file is made in the encoding asked for, an
+// existing one keeps its own, and each outcome is told apart.
+TEST(IniFileRewrite, OutcomesAndTheEncodingOfANewFile) {
+    test::TempDir dir;
+    std::string file = dir.file("target.ini");
+    IniEntry entries[] = {{"TARGET00", "NAME", "Pad", 0}, {"TARGET00", "CLASS", "Notepad", 0}};
+    EXPECT_EQ(INI_REWRITE_WRITTEN, rewriteIniFile(file.c_str(), entries, 2, INI_UTF8_BOM));
+    EXPECT_EQ("\xEF\xBB\xBF[TARGET00]\r\nNAME=Pad\r\nCLASS=Notepad\r\n", test::readFile(file));
+
+    const std::string ansi = "; mine\n[TARGET00]\nCLASS=x\n";
+    ASSERT_TRUE(test::writeFile(file, ansi));
+    EXPECT_EQ(INI_REWRITE_WRITTEN, rewriteIniFile(file.c_str(), entries, 2, INI_UTF8_BOM));
+    EXPECT_EQ("; mine\n[TARGET00]\nNAME=Pad\nCLASS=Notepad\n", test::readFile(file));
+    EXPECT_EQ(1, entries[1].found);
+
+    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(INI_REWRITE_READ_ONLY, rewriteIniFile(file.c_str(), entries, 2, INI_UTF8_BOM));
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(INI_REWRITE_UNREADABLE, rewriteIniFile(file.c_str(), entries, 2, INI_UTF8_BOM));
+    CloseHandle(held);
+    std::string folder = dir.file("folder.ini");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    EXPECT_EQ(INI_REWRITE_UNWRITABLE, rewriteIniFile(folder.c_str(), entries, 2, INI_UTF8_BOM));
 }
 
 std::wstring iniValue(const std::string& bytes, const wchar_t* section, const wchar_t* key, int size = 256) {

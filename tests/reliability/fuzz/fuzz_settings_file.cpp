@@ -81,6 +81,10 @@ IniEncoding detectIniEncoding(const unsigned char* bytes, DWORD size) {
     return INI_ANSI;
 }
 DWORD iniBomSize(IniEncoding encoding) { return encoding == INI_UTF16LE ? 2 : encoding == INI_UTF8_BOM ? 3 : 0; }
+const unsigned char* iniBomBytes(IniEncoding encoding) {
+    static const unsigned char utf16[] = {0xFF, 0xFE}, utf8[] = {0xEF, 0xBB, 0xBF};
+    return encoding == INI_UTF16LE ? utf16 : utf8;
+}
 
 char* C_PathUtil::makeModuleFilePath(char* buffer, int, const char*) {
     buffer[0] = 0;
@@ -95,6 +99,7 @@ void C_PathUtil::truncateAfterLast(char* text, char separator) {
     if (last) last[1] = 0;
 }
 int fileExists(const char*, int wantFolder) { return settingsExists && !wantFolder; }
+int isReadOnlyFile(const char*) { return 0; }
 
 bool validFlags(const Settings& s, int welcome) {
     const TargetSelection& t = s.selection;

@@ -9,6 +9,7 @@
 #define CALLBACK
 #define FALSE 0
 #define TRUE 1
+#define MAX_PATH 260
 
 typedef int BOOL;
 typedef int32_t LONG;
