@@ -12,8 +12,11 @@ namespace {
 const DWORD STREAM_BLOCK_SIZE = 32768;
 // Room for the longest path that the ANSI file functions take, and for the temporary's.
 enum { REWRITE_PATH_SIZE = MAX_PATH + 1 };
-const char TEMPORARY_PATTERN[] = "~vrn%04x";  // no longer than the names of the files rewritten
+// Temporary files are named "~vrn", three hex digits and a check digit of those three: no
+// longer than the names of the files rewritten, and a name that nobody types by chance.
+const char TEMPORARY_PREFIX[] = "~vrn";
 const char TEMPORARY_WILDCARD[] = "~vrn????";
+const char HEX_DIGITS[] = "0123456789abcdef";
 const ULONGLONG STALE_AFTER = 60ull * 10000000;  // one minute in 100 ns units
 
 struct FileSource final : IniSource {
@@ -35,6 +38,18 @@ struct FileSink final : IniSink {
     }
 };
 
+// As much of the source as fits in block, so that the encoding is told from a whole block
+// however the reads come. read below size: the source has ended.
+bool fillBlock(IniSource& source, unsigned char* block, DWORD size, DWORD& read) {
+    read = 0;
+    DWORD got = 0;
+    do {
+        if (!source.get(block + read, size - read, got)) return false;
+        read += got;
+    } while (got > 0 && read < size);
+    return true;
+}
+
 HANDLE openToRead(const char* path) {
     // Others may replace the file meanwhile (the handle keeps what it opened); nobody may
     // write into it while it is read.
@@ -42,16 +57,45 @@ HANDLE openToRead(const char* path) {
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// Whether nobody holds the file in a way that keeps it from being replaced. Asked first, as a
+// failed replace may leave files of its own behind (Wine's does).
+bool isFreeToReplace(const char* path) {
+    HANDLE file = CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+// An existing file is replaced in place, which keeps its attributes, security settings and
+// identity; a new one is moved into place.
+bool replaceOnce(const char* from, const char* to, bool existing) {
+    if (!existing) return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    // The attributes are the file's too where the system's replace leaves them (Wine's does).
+    const DWORD KEPT = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    DWORD attributes = GetFileAttributesA(to);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & KEPT))
+        SetFileAttributesA(from, attributes & KEPT);
+    return isFreeToReplace(to) &&
+           ReplaceFileA(to, from, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+}
+
 // Another program reading the file at that moment (an editor, a virus scanner) keeps it from
 // being replaced; it lets go within moments, so the replace is tried again for a while.
-bool replaceFile(const char* from, const char* to) {
+bool replaceFile(const char* from, const char* to, bool existing) {
     const int ATTEMPTS = 20;
     const DWORD PAUSE_MS = 25;
     for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
-        if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        if (replaceOnce(from, to, existing)) return true;
         DWORD error = GetLastError();
+        // Deleted meanwhile by someone else: the new file takes its place as a new one.
+        if (existing && error == ERROR_FILE_NOT_FOUND) {
+            existing = false;
+            continue;
+        }
         if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION &&
-            error != ERROR_ACCESS_DENIED)
+            error != ERROR_ACCESS_DENIED && error != ERROR_UNABLE_TO_REMOVE_REPLACED)
             return false;
         Sleep(PAUSE_MS);
     }
@@ -62,8 +106,34 @@ ULONGLONG ticksOf(const FILETIME& time) {
     return static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
 }
 
-// Temporary files that saves cut short by a kill left in folder (which ends in a backslash). One
-// that a save is writing is open without sharing and young, so it stays.
+char checkDigitOf(const char* digits) {
+    unsigned sum = 11;
+    for (int i = 0; i < 3; ++i) {
+        const char* at = strchr(HEX_DIGITS, digits[i]);
+        if (!digits[i] || !at) return 0;
+        sum += static_cast<unsigned>(at - HEX_DIGITS) * (2u * i + 3u);
+    }
+    return HEX_DIGITS[sum % 16];
+}
+
+}  // namespace
+
+void iniTemporaryName(unsigned number, char (&name)[INI_TEMPORARY_NAME_SIZE]) {
+    snprintf(name, sizeof name, "%s%03x", TEMPORARY_PREFIX, number & 0xFFF);
+    name[7] = checkDigitOf(name + 4);
+    name[8] = 0;
+}
+
+namespace {
+
+bool isTemporaryName(const char* name) {
+    return lstrlenA(name) == 8 && strncmp(name, TEMPORARY_PREFIX, 4) == 0 &&
+           checkDigitOf(name + 4) == name[7];
+}
+
+// Temporary files that rewrites cut short by a kill left in folder (which ends in a backslash):
+// files of Varnel's names that have not changed for a minute. One that a rewrite is writing is
+// young; a file dated in the future is nobody's leftover that Varnel can be sure of.
 void removeStaleTemporaries(const char* folder) {
     char pattern[REWRITE_PATH_SIZE];
     snprintf(pattern, sizeof pattern, "%s%s", folder, TEMPORARY_WILDCARD);
@@ -73,9 +143,13 @@ void removeStaleTemporaries(const char* folder) {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     do {
+        ULONGLONG written = ticksOf(found.ftLastWriteTime);
+        if (!isTemporaryName(found.cFileName) || written > ticksOf(now) ||
+            ticksOf(now) - written <= STALE_AFTER)
+            continue;
         char stale[REWRITE_PATH_SIZE];
         snprintf(stale, sizeof stale, "%s%s", folder, found.cFileName);
-        if (ticksOf(now) - ticksOf(found.ftLastWriteTime) > STALE_AFTER) DeleteFileA(stale);
+        DeleteFileA(stale);
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }
@@ -91,8 +165,9 @@ HANDLE createTemporary(const char* path, char (&temporary)[REWRITE_PATH_SIZE]) {
     int folder = lstrlenA(temporary);
     DWORD seed = GetCurrentProcessId() * 40503u + GetTickCount();
     for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
-        snprintf(temporary + folder, sizeof temporary - folder, TEMPORARY_PATTERN,
-                 static_cast<unsigned>((seed + attempt * 7919u) & 0xFFFF));
+        char name[INI_TEMPORARY_NAME_SIZE];
+        iniTemporaryName(seed + attempt * 1597u, name);
+        snprintf(temporary + folder, sizeof temporary - folder, "%s", name);
         HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
@@ -126,13 +201,15 @@ bool streamIni(IniSource& source, IniEntry* entries, int count, IniSink* sink,
                IniEncoding newFileEncoding) {
     unsigned char block[STREAM_BLOCK_SIZE];
     DWORD read = 0;
-    if (!source.get(block, sizeof block, read)) return false;
+    if (!fillBlock(source, block, sizeof block, read)) return false;
     IniEncoding encoding = read ? detectIniEncoding(block, read) : newFileEncoding;
     DWORD bom = read < iniBomSize(encoding) ? read : iniBomSize(encoding);
     if (sink) sink->put(read ? block : iniBomBytes(encoding), read ? bom : iniBomSize(encoding));
     IniStream stream(entries, count, encoding == INI_UTF16LE ? 2 : 1, sink);
     stream.feed(block + bom, read - bom);
-    while (read == sizeof block) {
+    // A read may give less than asked long before the end (network and redirected folders):
+    // only nothing at all is the end.
+    for (bool more = read == sizeof block; more; more = read > 0) {
         if (!source.get(block, sizeof block, read)) return false;
         stream.feed(block, read);
     }
@@ -167,10 +244,11 @@ IniRewriteResult rewriteIniFile(const char* path, IniEntry* entries, int count,
     IniRewriteResult result = target == INVALID_HANDLE_VALUE
                                   ? INI_REWRITE_UNWRITABLE
                                   : writeNewFile(source, target, entries, count, newFileEncoding);
-    if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
+    bool existing = source != INVALID_HANDLE_VALUE;
+    if (existing) CloseHandle(source);
     if (target == INVALID_HANDLE_VALUE) return result;
     CloseHandle(target);
-    if (result == INI_REWRITE_WRITTEN && !replaceFile(temporary, path))
+    if (result == INI_REWRITE_WRITTEN && !replaceFile(temporary, path, existing))
         result = INI_REWRITE_UNWRITABLE;
     if (result != INI_REWRITE_WRITTEN) DeleteFileA(temporary);
     return result;

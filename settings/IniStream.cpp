@@ -217,12 +217,8 @@ void IniStream::flush() {
 }
 
 int IniStream::finish() {
-    if (pendingSize && sink) {
-        // An odd last byte of a UTF-16 file: completed, so that what follows stays aligned.
-        unsigned char unit[2] = {pending[0], 0};
-        emit(unit);
-        lineOpen = true;
-    }
+    // An odd last byte of a UTF-16 file is no character of any line: it stays last.
+    DWORD stray = pendingSize;
     pendingSize = 0;
     endLine();
     if (!sink) return 1;
@@ -239,6 +235,7 @@ int IniStream::finish() {
         putText(lineBreak);
         insertMissing(e);
     }
+    emitRun(pending, stray);
     flush();
     for (int e = 0; e < count; ++e)
         if (!written[e]) return 0;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <shlobj.h>
@@ -198,6 +199,13 @@ TEST_F(SettingsFiles, SaveKeepsWhatItDoesNotKnow) {
     EXPECT_EQ("mine", profile(file, "SETTINGS", "MYKEY"));
     EXPECT_EQ("77", profile(file, "SETTINGS", "WAITTIME"));
     EXPECT_EQ(0, strayFiles());
+
+    // The file itself is kept too: a hidden file stays hidden.
+    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    s.waitTime = 78;
+    saveSettings(s);
+    EXPECT_EQ("78", profile(file, "SETTINGS", "WAITTIME"));
+    EXPECT_NE(0u, GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
 
 TEST_F(SettingsFiles, AFolderNamedDefaultIniMeansNothingIsStored) {
@@ -246,19 +254,28 @@ TEST_F(SettingsFiles, SaveKeepsAFileItCannotRead) {
     EXPECT_EQ(before, test::readFile(file));
     EXPECT_EQ(0, strayFiles());
 
-    // What saves killed long ago left goes with the next save; a young one may be a save's own.
+    // What saves killed long ago left goes with the next save; a young one may be a save's own,
+    // and files of other names, or dated in the future, are somebody else's.
     std::string folder = test::appDataFolder() + "\\Lumo\\Varnel\\";
-    ASSERT_TRUE(test::writeFile(folder + "~vrn0001", "[SETTINGS]\r\n"));
-    ASSERT_TRUE(test::writeFile(folder + "~vrn0002", "[SETTINGS]\r\n"));
-    HANDLE old =
-        CreateFileA((folder + "~vrn0001").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    FILETIME longAgo = {0, 0x01D00000};
-    SetFileTime(old, nullptr, nullptr, &longAgo);
-    CloseHandle(old);
+    char killed[INI_TEMPORARY_NAME_SIZE], young[INI_TEMPORARY_NAME_SIZE], future[INI_TEMPORARY_NAME_SIZE];
+    iniTemporaryName(1, killed);
+    iniTemporaryName(2, young);
+    iniTemporaryName(3, future);
+    const FILETIME longAgo = {0, 0x01D00000}, later = {0, 0x7F000000};
+    const std::pair<std::string, const FILETIME*> files[] = {
+        {killed, &longAgo}, {young, nullptr}, {future, &later}, {"~vrnotes", &longAgo}, {"~vrn0001", &longAgo}};
+    for (const auto& f : files) {
+        ASSERT_TRUE(test::writeFile(folder + f.first, "[SETTINGS]\r\n"));
+        HANDLE h =
+            CreateFileA((folder + f.first).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (f.second) SetFileTime(h, nullptr, nullptr, f.second);
+        CloseHandle(h);
+    }
     saveSettings(s);
-    EXPECT_FALSE(test::fileExistsPlain(folder + "~vrn0001"));
-    EXPECT_TRUE(test::fileExistsPlain(folder + "~vrn0002"));
-    DeleteFileA((folder + "~vrn0002").c_str());
+    for (const auto& f : files) {
+        EXPECT_EQ(f.first != killed, test::fileExistsPlain(folder + f.first)) << f.first;
+        DeleteFileA((folder + f.first).c_str());
+    }
     EXPECT_EQ("99", profile(file, "SETTINGS", "WAITTIME"));
     EXPECT_EQ("blue", profile(file, "MINE", "COLOUR"));
 }
@@ -309,6 +326,18 @@ TEST_F(SettingsFiles, AFileKeepsItsEncoding) {
         EXPECT_EQ(66, loaded().waitTime);
         EXPECT_EQ(0, loaded().selection.targetExplorer);
     }
+
+    // A stray byte at the end of a UTF-16 file is no character: it stays last, in no value.
+    std::wstring odd = L"\xFEFF[SETTINGS]\r\nWAITTIME=10";
+    ASSERT_TRUE(test::writeFile(test::appDataSettingsFile(),
+                                std::string(reinterpret_cast<const char*>(odd.data()), odd.size() * 2) + "1"));
+    Settings s = loaded();
+    s.waitTime = 77;
+    saveSettings(s);
+    EXPECT_EQ(77, loaded().waitTime);
+    std::string saved = test::readFile(test::appDataSettingsFile());
+    EXPECT_EQ('1', saved.back());
+    EXPECT_EQ(1u, saved.size() % 2);
 }
 
 // An application-data folder so long that default.ini just fits the system's 259 characters:
@@ -403,6 +432,50 @@ TEST(IniFileRewrite, OutcomesAndTheEncodingOfANewFile) {
     std::string folder = dir.file("folder.ini");
     CreateDirectoryA(folder.c_str(), nullptr);
     EXPECT_EQ(INI_REWRITE_UNWRITABLE, rewriteIniFile(folder.c_str(), entries, 2, INI_UTF8_BOM));
+}
+
+// Bytes in memory, given in reads of at most `most` bytes, as a network folder may give them.
+struct ShortReads final : IniSource {
+    std::string bytes;
+    DWORD most;
+    size_t at = 0;
+    bool get(unsigned char* block, DWORD size, DWORD& got) override {
+        got = static_cast<DWORD>(std::min<size_t>({size, most, bytes.size() - at}));
+        memcpy(block, bytes.data() + at, got);
+        at += got;
+        return true;
+    }
+};
+
+struct StringSink final : IniSink {
+    std::string bytes;
+    void put(const unsigned char* data, DWORD size) override {
+        bytes.append(reinterpret_cast<const char*>(data), size);
+    }
+};
+
+// A file of 100 KB read in short pieces: found and rewritten to its last line, whatever the reads.
+TEST(IniFileRewrite, ShortReadsReachTheEnd) {
+    std::string text = "\xEF\xBB\xBF[MINE]\r\n";
+    while (text.size() < 100000) text += "; a line of the user's own, kept as it is\r\n";
+    text += "[SETTINGS]\r\nWAITTIME=10\r\n; the user's last line\r\n";
+    for (DWORD most : {1u, 7u, 16384u, 32768u}) {
+        SCOPED_TRACE(most);
+        IniEntry entry = {"SETTINGS", "WAITTIME", "", 0};
+        ShortReads reading;
+        reading.bytes = text;
+        reading.most = most;
+        ASSERT_TRUE(streamIni(reading, &entry, 1, nullptr, INI_ANSI));
+        EXPECT_STREQ("10", entry.value);
+        lstrcpynA(entry.value, "77", sizeof entry.value);
+        ShortReads writing = reading;
+        writing.at = 0;
+        StringSink sink;
+        ASSERT_TRUE(streamIni(writing, &entry, 1, &sink, INI_ANSI));
+        std::string expected = text;
+        expected.replace(expected.find("WAITTIME=10"), 11, "WAITTIME=77");
+        EXPECT_TRUE(expected == sink.bytes) << sink.bytes.size() << " bytes written of " << expected.size();
+    }
 }
 
 std::wstring iniValue(const std::string& bytes, const wchar_t* section, const wchar_t* key, int size = 256) {

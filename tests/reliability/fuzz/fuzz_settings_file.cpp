@@ -55,6 +55,10 @@ BOOL MoveFileExA(const char*, const char*, DWORD) {
     settingsExists = true;
     return TRUE;
 }
+BOOL ReplaceFileA(const char*, const char* from, const char*, DWORD, void*, void*) {
+    return MoveFileExA(from, nullptr, 0);
+}
+BOOL SetFileAttributesA(const char*, DWORD) { return TRUE; }
 BOOL FlushFileBuffers(HANDLE) { return TRUE; }
 DWORD GetFileAttributesA(const char*) { return settingsExists ? FILE_ATTRIBUTE_NORMAL : INVALID_FILE_ATTRIBUTES; }
 BOOL CreateDirectoryA(const char*, void*) { return TRUE; }
