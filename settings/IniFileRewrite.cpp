@@ -57,45 +57,52 @@ HANDLE openToRead(const char* path) {
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// Whether nobody holds the file in a way that keeps it from being replaced. Asked first, as a
-// failed replace may leave files of its own behind (Wine's does).
-bool isFreeToReplace(const char* path) {
-    HANDLE file = CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
+// Whether the file's access rules are its own (not just those it inherits from its folder,
+// which a new file beside it inherits as well).
+bool hasOwnAccessRules(PSECURITY_DESCRIPTOR security) {
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL rules = nullptr;
+    if (!GetSecurityDescriptorControl(security, &control, &revision) ||
+        !GetSecurityDescriptorDacl(security, &present, &rules, &defaulted) || !present)
+        return false;
+    if ((control & SE_DACL_PROTECTED) || !rules) return true;
+    for (DWORD i = 0; i < rules->AceCount; ++i) {
+        ACE_HEADER* rule = nullptr;
+        if (GetAce(rules, i, reinterpret_cast<void**>(&rule)) && !(rule->AceFlags & INHERITED_ACE))
+            return true;
+    }
+    return false;
 }
 
-// An existing file is replaced in place, which keeps its attributes, security settings and
-// identity; a new one is moved into place.
-bool replaceOnce(const char* from, const char* to, bool existing) {
-    if (!existing) return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    // The attributes are the file's too where the system's replace leaves them (Wine's does).
+// What a rename would lose of the file it replaces: its attributes and its own access rules.
+// The system's ReplaceFile keeps them too, but it is not one step everywhere (Wine's moves the
+// file aside first): a kill or a reader in between would find no file at all.
+void carryOver(const char* file, const char* temporary) {
     const DWORD KEPT = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                        FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    DWORD attributes = GetFileAttributesA(to);
+    DWORD attributes = GetFileAttributesA(file);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & KEPT))
-        SetFileAttributesA(from, attributes & KEPT);
-    return isFreeToReplace(to) &&
-           ReplaceFileA(to, from, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+        SetFileAttributesA(temporary, attributes & KEPT);
+    alignas(SECURITY_DESCRIPTOR) unsigned char security[4096];
+    DWORD needed = 0;
+    if (GetFileSecurityA(file, DACL_SECURITY_INFORMATION, security, sizeof security, &needed) &&
+        hasOwnAccessRules(security))
+        SetFileSecurityA(temporary, DACL_SECURITY_INFORMATION, security);
 }
 
 // Another program reading the file at that moment (an editor, a virus scanner) keeps it from
 // being replaced; it lets go within moments, so the replace is tried again for a while.
-bool replaceFile(const char* from, const char* to, bool existing) {
+bool replaceFile(const char* from, const char* to) {
     const int ATTEMPTS = 20;
     const DWORD PAUSE_MS = 25;
+    carryOver(to, from);
     for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
-        if (replaceOnce(from, to, existing)) return true;
+        if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
         DWORD error = GetLastError();
-        // Deleted meanwhile by someone else: the new file takes its place as a new one.
-        if (existing && error == ERROR_FILE_NOT_FOUND) {
-            existing = false;
-            continue;
-        }
         if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION &&
-            error != ERROR_ACCESS_DENIED && error != ERROR_UNABLE_TO_REMOVE_REPLACED)
+            error != ERROR_ACCESS_DENIED)
             return false;
         Sleep(PAUSE_MS);
     }
@@ -244,11 +251,10 @@ IniRewriteResult rewriteIniFile(const char* path, IniEntry* entries, int count,
     IniRewriteResult result = target == INVALID_HANDLE_VALUE
                                   ? INI_REWRITE_UNWRITABLE
                                   : writeNewFile(source, target, entries, count, newFileEncoding);
-    bool existing = source != INVALID_HANDLE_VALUE;
-    if (existing) CloseHandle(source);
+    if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
     if (target == INVALID_HANDLE_VALUE) return result;
     CloseHandle(target);
-    if (result == INI_REWRITE_WRITTEN && !replaceFile(temporary, path, existing))
+    if (result == INI_REWRITE_WRITTEN && !replaceFile(temporary, path))
         result = INI_REWRITE_UNWRITABLE;
     if (result != INI_REWRITE_WRITTEN) DeleteFileA(temporary);
     return result;
