@@ -82,16 +82,22 @@ void IniStream::unit(unsigned value, const unsigned char* bytes) {
         phase = value == '[' ? SECTION : KEY;
         nameLength = 0;
         nameEnd = phase == SECTION ? -1 : 0;
+        sectionNameEnd = 0;
         if (phase == SECTION) {
             emit(bytes);
             return;
         }
     }
     switch (phase) {
-    case SECTION:
-        if (value == ']') nameEnd = nameLength;
-        appendToName(value);
+    case SECTION:  // the name runs to the first ']', without the blanks around it
         emit(bytes);
+        if (nameEnd >= 0 || (nameLength == 0 && isBlank(value))) break;
+        if (value == ']') {
+            nameEnd = sectionNameEnd;
+            break;
+        }
+        appendToName(value);
+        if (!isBlank(value)) sectionNameEnd = nameLength;
         break;
     case KEY:
         emit(bytes);

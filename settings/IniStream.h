@@ -4,7 +4,8 @@
 // memory, however large the file and however long its lines. Every line that is not one of
 // those keys is kept byte for byte, in the file's own encoding (ANSI and UTF-8: one byte a
 // code unit; UTF-16LE: two). Lines are read as the profile functions read them: names compare
-// ignoring ASCII case, blanks around names and values do not count, one pair of quotes around
+// ignoring ASCII case, blanks around names and values do not count, a section's name ends at
+// the first ']' (a line without one is no section header), one pair of quotes around
 // a value is taken off, and only the first section of a name and its first key count. Lines that
 // a rewrite adds end as the file's first line does (CR LF in a file that has none yet).
 //
@@ -69,7 +70,8 @@ private:
     bool lineOpen = false;  // something written since the last line end
     char name[INI_NAME_CAP + 1];
     int nameLength = 0;  // units of the name so far (may pass INI_NAME_CAP)
-    int nameEnd = -1;    // SECTION: length up to the last ']'; KEY: up to the last non-blank
+    int nameEnd = -1;    // SECTION: the name's length once its ']' came; KEY: to the last non-blank
+    int sectionNameEnd = 0;  // SECTION: length up to the last non-blank so far
     int valueEntry = -1;
     char text[INI_ENTRY_VALUE_SIZE + 1];
     int valueLength = 0;  // units kept, at most INI_ENTRY_VALUE_SIZE

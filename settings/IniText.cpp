@@ -164,11 +164,12 @@ int copyCut(const wchar_t* text, wchar_t* value, int size) {
     return length;
 }
 
-// The name of a section line "[name]", or null for any other line.
+// The name of a section line "[name]" (up to the first ']', without the blanks around it, as
+// IniStream reads it), or null for a line without a ']'.
 wchar_t* sectionName(wchar_t* line) {
-    if (*line != L'[') return nullptr;
     wchar_t* end = line + 1;
     while (*end && *end != L']') ++end;
+    if (!*end) return nullptr;
     *end = 0;
     return trimBlanks(line + 1);
 }
@@ -259,8 +260,9 @@ int readIniValue(const IniFile& file, const wchar_t* section, const wchar_t* key
     bool inSection = false;
     while (lines.next(line, INI_LINE_CHARS)) {
         wchar_t* text = trimBlanks(line);
-        if (wchar_t* name = sectionName(text)) {
-            inSection = namesEqual(name, section);
+        if (*text == L'[') {
+            wchar_t* name = sectionName(text);
+            if (name) inSection = namesEqual(name, section);
             continue;
         }
         if (!inSection || *text == L';') continue;

@@ -521,6 +521,31 @@ TEST(IniText, ValuesReadAsTheProfileFunctionsGiveThem) {
     EXPECT_EQ(L"<missing>", iniValue(file, L"TARGET0", L"KEY"));
 }
 
+// Section headers read alike by the settings stream and the target file reader: the name runs
+// to the first ']', without the blanks around it; a line without a ']' is no header. A save
+// writes into the header it found, and adds no second one.
+TEST_F(SettingsFiles, BothReadersTakeSectionHeadersAlike) {
+    const std::pair<const char*, bool> headers[] = {{"[ SETTINGS ]", true},        {"[SETTINGS] ; see ]", true},
+                                                    {"[\tSettings ] ; [x]", true}, {"[SETTINGS", false},
+                                                    {"[SET TINGS]", false},        {"; [SETTINGS]", false}};
+    CreateDirectoryA((test::appDataFolder() + "\\Lumo").c_str(), nullptr);
+    CreateDirectoryA((test::appDataFolder() + "\\Lumo\\Varnel").c_str(), nullptr);
+    std::string file = test::appDataSettingsFile();
+    for (const auto& header : headers) {
+        SCOPED_TRACE(header.first);
+        std::string text = std::string("[OTHER]\r\nWAITTIME=5\r\n") + header.first + "\r\nWAITTIME=33\r\n";
+        EXPECT_EQ(header.second ? L"33" : L"<missing>", iniValue(text, L"SETTINGS", L"WAITTIME"));
+        ASSERT_TRUE(test::writeFile(file, text));
+        Settings s = loaded();
+        EXPECT_EQ(header.second ? 33 : 50, s.waitTime);
+        s.waitTime = 44;
+        saveSettings(s);
+        std::string saved = test::readFile(file);
+        EXPECT_EQ(header.second, saved.find("\n[SETTINGS]\r\n") == std::string::npos) << saved;
+        EXPECT_EQ(44, loaded().waitTime);
+    }
+}
+
 TEST(IniText, CutsKeepWholeCharacters) {
     // U+20BB7 is a surrogate pair: a cut that would split it ends before it.
     std::string pair = test::encodedText(L"[S]\nK=ab\U00020BB7c\n", INI_UTF8);
