@@ -222,6 +222,23 @@ TEST_F(SettingsFiles, AFolderNamedDefaultIniMeansNothingIsStored) {
     EXPECT_EQ("[SETTINGS]\r\nWAITTIME=33\r\n", test::readFile(besideProgram("vrnl.ini")));
 }
 
+// A file named Lumo where the settings folder belongs: saves go to vrnl.ini beside the program,
+// which the next start reads, so the settings stay and the welcome window shows once only.
+TEST_F(SettingsFiles, AFileNamedLumoSendsSavesBesideTheProgram) {
+    const std::string lumo = test::appDataFolder() + "\\Lumo";
+    ASSERT_TRUE(test::writeFile(lumo, "mine"));
+    int welcome = 0;
+    Settings s = loaded(&welcome);
+    EXPECT_EQ(1, welcome);
+    s.waitTime = 61;
+    saveSettings(s);
+    EXPECT_EQ("61", profile(besideProgram("vrnl.ini"), "SETTINGS", "WAITTIME"));
+    EXPECT_EQ(61, loaded(&welcome).waitTime);
+    EXPECT_EQ(0, welcome);
+    EXPECT_EQ("mine", test::readFile(lumo));
+    DeleteFileA(lumo.c_str());
+}
+
 // A reader holding the file open for a moment must not cost the save.
 TEST_F(SettingsFiles, SaveWaitsForAReaderToLetGo) {
     Settings s;
