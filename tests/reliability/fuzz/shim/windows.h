@@ -25,8 +25,7 @@ enum : DWORD { MOVEFILE_REPLACE_EXISTING = 1, MOVEFILE_WRITE_THROUGH = 8 };
 enum : DWORD { ERROR_FILE_NOT_FOUND = 2, ERROR_PATH_NOT_FOUND = 3, ERROR_ACCESS_DENIED = 5 };
 enum : DWORD { ERROR_SHARING_VIOLATION = 32, ERROR_LOCK_VIOLATION = 33, ERROR_FILE_EXISTS = 80 };
 enum : DWORD { FILE_ATTRIBUTE_READONLY = 1, FILE_ATTRIBUTE_NORMAL = 0x80, INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu };
-enum : DWORD { GENERIC_READ = 0x80000000u, GENERIC_WRITE = 0x40000000u, DELETE = 0x00010000u };
-enum : DWORD { REPLACEFILE_IGNORE_MERGE_ERRORS = 2, ERROR_UNABLE_TO_REMOVE_REPLACED = 1175 };
+enum : DWORD { GENERIC_READ = 0x80000000u, GENERIC_WRITE = 0x40000000u };
 enum : DWORD { FILE_ATTRIBUTE_HIDDEN = 2, FILE_ATTRIBUTE_SYSTEM = 4, FILE_ATTRIBUTE_ARCHIVE = 0x20 };
 enum : DWORD { FILE_ATTRIBUTE_NOT_CONTENT_INDEXED = 0x2000 };
 enum : DWORD { FILE_SHARE_READ = 1, FILE_SHARE_WRITE = 2, FILE_SHARE_DELETE = 4 };
@@ -59,8 +58,27 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD metho
 BOOL FlushFileBuffers(HANDLE file);
 DWORD GetFileAttributesA(const char* path);
 BOOL SetFileAttributesA(const char* path, DWORD attributes);
-BOOL ReplaceFileA(const char* replaced, const char* replacement, const char* backup, DWORD flags, void* exclude,
-                  void* reserved);
+typedef uint16_t WORD;
+typedef uint8_t BYTE;
+typedef WORD SECURITY_DESCRIPTOR_CONTROL;
+typedef struct {
+    BYTE AceType, AceFlags;
+    WORD AceSize;
+} ACE_HEADER;
+typedef struct {
+    BYTE AclRevision, Sbz1;
+    WORD AclSize, AceCount, Sbz2;
+} ACL, *PACL;
+typedef struct {
+    void* fields[5];
+} SECURITY_DESCRIPTOR;
+typedef void* PSECURITY_DESCRIPTOR;
+enum : DWORD { DACL_SECURITY_INFORMATION = 4, SE_DACL_PROTECTED = 0x1000, INHERITED_ACE = 0x10 };
+BOOL GetFileSecurityA(const char* path, DWORD what, PSECURITY_DESCRIPTOR security, DWORD size, DWORD* needed);
+BOOL SetFileSecurityA(const char* path, DWORD what, PSECURITY_DESCRIPTOR security);
+BOOL GetSecurityDescriptorControl(PSECURITY_DESCRIPTOR security, SECURITY_DESCRIPTOR_CONTROL* control, DWORD* revision);
+BOOL GetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR security, BOOL* present, PACL* rules, BOOL* defaulted);
+BOOL GetAce(PACL rules, DWORD index, void** rule);
 DWORD GetCurrentProcessId();
 DWORD GetTickCount();
 int lstrlenA(const char* text);
