@@ -79,3 +79,12 @@ DWORD iniBomSize(IniEncoding encoding) {
 const unsigned char* iniBomBytes(IniEncoding encoding) {
     return encoding == INI_UTF16LE ? UTF16LE_BOM : UTF8_BOM;
 }
+
+DWORD iniWholeLinesLength(const unsigned char* bytes, DWORD size) {
+    bool utf16 = detectIniEncoding(bytes, size) == INI_UTF16LE;
+    DWORD unit = utf16 ? 2 : 1;
+    DWORD end = size - size % unit;
+    while (end >= unit && !(bytes[end - unit] == '\n' && (!utf16 || bytes[end - 1] == 0)))
+        end -= unit;
+    return end;
+}

@@ -14,6 +14,10 @@ DWORD iniBomSize(IniEncoding encoding);
 // That BOM's bytes (iniBomSize of them).
 const unsigned char* iniBomBytes(IniEncoding encoding);
 
+// The length of the whole lines in bytes that end somewhere inside a file, so that no character
+// is split and the encoding is told from whole characters.
+DWORD iniWholeLinesLength(const unsigned char* bytes, DWORD size);
+
 // The length of the well-formed UTF-8 sequence at p (no overlong forms, no surrogates, nothing
 // above U+10FFFF), with its code point; 0 when there is none.
 int utf8SequenceAt(const unsigned char* p, DWORD remaining, unsigned* codePoint);

@@ -9,7 +9,9 @@
 
 namespace {
 
-const DWORD STREAM_BLOCK_SIZE = 32768;
+// The encoding is told from the first block's whole lines: as many bytes as the target file
+// reader tells it from, so that the two never disagree.
+const DWORD STREAM_BLOCK_SIZE = INI_FILE_MAX_BYTES;
 // Room for the longest path that the ANSI file functions take, and for the temporary's.
 enum { REWRITE_PATH_SIZE = MAX_PATH + 1 };
 // Temporary files are named "~vrn", three hex digits and a check digit of those three: no
@@ -37,6 +39,25 @@ struct FileSink final : IniSink {
         ok = ok && WriteFile(file, bytes, size, &written, nullptr) && written == size;
     }
 };
+
+bool isAscii(const char* text) {
+    for (; *text; ++text)
+        if (static_cast<unsigned char>(*text) >= 0x80) return false;
+    return true;
+}
+
+// The entries with their values, UTF-8, in the ANSI code page (a character that it lacks: "?").
+IniEntry* inAnsi(IniEntry* entries, int count, IniEntry (&copies)[INI_MAX_ENTRIES]) {
+    for (int e = 0; e < count && e < INI_MAX_ENTRIES; ++e) {
+        copies[e] = entries[e];
+        wchar_t wide[INI_ENTRY_VALUE_SIZE];
+        if (!isAscii(entries[e].value) &&
+            MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, entries[e].value, -1, wide,
+                                INI_ENTRY_VALUE_SIZE) > 0)
+            cutToAnsi(wide, copies[e].value, INI_ENTRY_VALUE_SIZE, INI_ENTRY_VALUE_SIZE);
+    }
+    return copies;
+}
 
 // As much of the source as fits in block, so that the encoding is told from a whole block
 // however the reads come. read below size: the source has ended.
@@ -182,6 +203,11 @@ HANDLE createTemporary(const char* path, char (&temporary)[REWRITE_PATH_SIZE]) {
     return INVALID_HANDLE_VALUE;
 }
 
+// Nothing found yet: the entries may come from an earlier pass.
+void clearFound(IniEntry* entries, int count) {
+    for (int e = 0; e < count; ++e) entries[e].found = 0;
+}
+
 // The new file in full: every line of the current one (source; none yet when invalid) with
 // the entries set to their new values, in the current one's encoding.
 IniRewriteResult writeNewFile(HANDLE source, HANDLE target, IniEntry* entries, int count,
@@ -209,9 +235,14 @@ bool streamIni(IniSource& source, IniEntry* entries, int count, IniSink* sink,
     unsigned char block[STREAM_BLOCK_SIZE];
     DWORD read = 0;
     if (!fillBlock(source, block, sizeof block, read)) return false;
-    IniEncoding encoding = read ? detectIniEncoding(block, read) : newFileEncoding;
+    IniEncoding encoding =
+        !read ? newFileEncoding
+              : detectIniEncoding(block,
+                                  read == sizeof block ? iniWholeLinesLength(block, read) : read);
     DWORD bom = read < iniBomSize(encoding) ? read : iniBomSize(encoding);
     if (sink) sink->put(read ? block : iniBomBytes(encoding), read ? bom : iniBomSize(encoding));
+    IniEntry inFileBytes[INI_MAX_ENTRIES];
+    if (sink && encoding == INI_ANSI) entries = inAnsi(entries, count, inFileBytes);
     IniStream stream(entries, count, encoding == INI_UTF16LE ? 2 : 1, sink);
     stream.feed(block + bom, read - bom);
     // A read may give less than asked long before the end (network and redirected folders):
@@ -224,6 +255,7 @@ bool streamIni(IniSource& source, IniEntry* entries, int count, IniSink* sink,
 }
 
 int readIniFile(const char* path, IniEntry* entries, int count) {
+    clearFound(entries, count);
     HANDLE file = openToRead(path);
     if (file == INVALID_HANDLE_VALUE) return 0;
     FileSource source(file);
@@ -235,6 +267,7 @@ int readIniFile(const char* path, IniEntry* entries, int count) {
 IniRewriteResult rewriteIniFile(const char* path, IniEntry* entries, int count,
                                 IniEncoding newFileEncoding) {
     if (count > INI_MAX_ENTRIES) count = INI_MAX_ENTRIES;
+    clearFound(entries, count);
     // A read-only file is the user's wish that it be left alone (and Windows would refuse to
     // replace it); a folder of that name cannot be written.
     if (isReadOnlyFile(path)) return INI_REWRITE_READ_ONLY;

@@ -20,9 +20,10 @@ enum IniRewriteResult {
 };
 
 // Sets each entry's found from the current file, then writes the file with every entry's value
-// (ASCII text). A file that does not exist yet is made in newFileEncoding (with its BOM, if the
-// encoding has one); an existing file keeps its own. Anything but INI_REWRITE_WRITTEN leaves the
-// file exactly as it was.
+// (UTF-8 text, written in the file's encoding: the ANSI code page, where a character that it
+// lacks becomes "?", UTF-8 or UTF-16LE). A file that does not exist yet is made in newFileEncoding
+// (with its BOM, if the encoding has one); an existing file keeps its own. Anything but
+// INI_REWRITE_WRITTEN leaves the file exactly as it was.
 IniRewriteResult rewriteIniFile(const char* path, IniEntry* entries, int count,
                                 IniEncoding newFileEncoding);
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "settings/IniEncoding.h"
+
 namespace {
 
 bool isBlank(unsigned unit) { return unit == ' ' || unit == '\t' || unit == '\v' || unit == '\f'; }
@@ -183,11 +185,30 @@ void IniStream::insertMissing(int first) {
     }
 }
 
+// Bytes as they stand in a one-byte encoding; UTF-8 made UTF-16 in a UTF-16 file (a byte that
+// starts no UTF-8 sequence stands for itself).
 void IniStream::putText(const char* chars) {
-    for (; *chars; ++chars) {
-        unsigned char unitBytesOf[2] = {static_cast<unsigned char>(*chars), 0};
-        emit(unitBytesOf);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(chars);
+    DWORD remaining = static_cast<DWORD>(strlen(chars));
+    while (remaining > 0) {
+        unsigned codePoint = *bytes;
+        int length = unitBytes == 2 ? utf8SequenceAt(bytes, remaining, &codePoint) : 1;
+        if (length == 0) length = 1;
+        if (codePoint > 0xFFFF) {
+            codePoint -= 0x10000;
+            putUnit(0xD800 + (codePoint >> 10));
+            codePoint = 0xDC00 + (codePoint & 0x3FF);
+        }
+        putUnit(codePoint);
+        bytes += length;
+        remaining -= static_cast<DWORD>(length);
     }
+}
+
+void IniStream::putUnit(unsigned value) {
+    unsigned char bytes[2] = {static_cast<unsigned char>(value),
+                              static_cast<unsigned char>(value >> 8)};
+    emit(bytes);
 }
 
 void IniStream::putLine(const IniEntry& entry) {

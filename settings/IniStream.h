@@ -21,8 +21,10 @@ enum { INI_ENTRY_VALUE_SIZE = 128, INI_NAME_CAP = 16, INI_MAX_ENTRIES = 32 };
 struct IniEntry {
     const char* section;
     char key[INI_NAME_CAP + 1];
-    char value[INI_ENTRY_VALUE_SIZE];  // read: the value found; write: the value to write
-    int found;                         // read: the key is in the file; write: set from reading
+    // read: the value found, in the file's bytes (in a UTF-16 file, "?" for a unit beyond ASCII);
+    // write: the value to write, in the file's bytes; a UTF-16 file takes UTF-8
+    char value[INI_ENTRY_VALUE_SIZE];
+    int found;  // read: the key is in the file; write: set from reading
 };
 
 // Where a rewriting pass puts its bytes.
@@ -51,6 +53,7 @@ private:
     void startValue(int entry);
     void insertMissing(int first);
     void putText(const char* chars);
+    void putUnit(unsigned value);
     void putLine(const IniEntry& entry);
     void emit(const unsigned char* bytes);
     void emitRun(const unsigned char* bytes, DWORD size);

@@ -59,17 +59,6 @@ bool isLineFeedAt(const IniFile& file, DWORD i) {
     return file.bytes[i] == '\n';
 }
 
-// The length of the whole lines in bytes cut short at the buffer's end, so that no character is
-// split and the encoding is told from whole characters.
-DWORD wholeLinesLength(const unsigned char* bytes, DWORD size) {
-    bool utf16 = detectIniEncoding(bytes, size) == INI_UTF16LE;
-    DWORD unit = utf16 ? 2 : 1;
-    DWORD end = size - size % unit;
-    while (end >= unit && !(bytes[end - unit] == '\n' && (!utf16 || bytes[end - 1] == 0)))
-        end -= unit;
-    return end;
-}
-
 bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 wchar_t* trimBlanks(wchar_t* text) {
@@ -130,7 +119,7 @@ int loadFromHandle(IniFile& file, HANDLE handle) {
     bool cut = total == INI_FILE_MAX_BYTES && ReadFile(handle, &extra, 1, &got, nullptr) && got;
     CloseHandle(handle);
     if (!ok) return 0;
-    setIniBytes(file, file.bytes, cut ? wholeLinesLength(file.bytes, total) : total);
+    setIniBytes(file, file.bytes, cut ? iniWholeLinesLength(file.bytes, total) : total);
     return 1;
 }
 

@@ -449,6 +449,22 @@ TEST(IniFileRewrite, OutcomesAndTheEncodingOfANewFile) {
     std::string folder = dir.file("folder.ini");
     CreateDirectoryA(folder.c_str(), nullptr);
     EXPECT_EQ(INI_REWRITE_UNWRITABLE, rewriteIniFile(folder.c_str(), entries, 2, INI_UTF8_BOM));
+
+    // Values are UTF-8, written in whatever encoding the file has; the target reader reads them.
+    const std::string name = test::encodedText(L"メモ帳", INI_UTF8);
+    lstrcpynA(entries[0].value, name.c_str(), sizeof entries[0].value);
+    for (IniEncoding encoding : {INI_ANSI, INI_UTF8, INI_UTF8_BOM, INI_UTF16LE}) {
+        SCOPED_TRACE(encoding);
+        DeleteFileA(file.c_str());
+        if (encoding != INI_UTF8_BOM) ASSERT_TRUE(test::writeFile(file, test::encodedText(L"; 下書き\r\n", encoding)));
+        EXPECT_EQ(INI_REWRITE_WRITTEN, rewriteIniFile(file.c_str(), entries, 2, INI_UTF8_BOM));
+        static IniFile read;
+        loadIniFile(read, file.c_str());
+        EXPECT_EQ(encoding, read.encoding);
+        wchar_t value[16];
+        readIniValue(read, L"TARGET00", L"NAME", L"", value, 16);
+        EXPECT_STREQ(L"メモ帳", value);
+    }
 }
 
 // Bytes in memory, given in reads of at most `most` bytes, as a network folder may give them.

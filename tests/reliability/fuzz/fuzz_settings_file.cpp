@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "settings/IniEncoding.h"
+#include "settings/IniText.h"
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
@@ -58,6 +59,9 @@ BOOL MoveFileExA(const char*, const char*, DWORD) {
     settingsExists = true;
     return TRUE;
 }
+// The settings' values are ASCII: nothing is converted for an ANSI file.
+int MultiByteToWideChar(unsigned, DWORD, const char*, int, wchar_t*, int) { abort(); }
+int cutToAnsi(const wchar_t*, char*, int, int) { abort(); }
 BOOL SetFileAttributesA(const char*, DWORD) { return TRUE; }
 BOOL GetFileSecurityA(const char*, DWORD, PSECURITY_DESCRIPTOR, DWORD, DWORD*) { return FALSE; }
 BOOL SetFileSecurityA(const char*, DWORD, PSECURITY_DESCRIPTOR) { return FALSE; }

@@ -84,6 +84,9 @@ DWORD GetTickCount();
 int lstrlenA(const char* text);
 char* lstrcpynA(char* to, const char* from, int size);
 void Sleep(DWORD milliseconds);
+enum : unsigned { CP_UTF8 = 65001 };
+enum : DWORD { MB_ERR_INVALID_CHARS = 8 };
+int MultiByteToWideChar(unsigned codePage, DWORD flags, const char* text, int size, wchar_t* wide, int wideSize);
 
 int GetClassNameW(HWND window, wchar_t* name, int size);
 int GetWindowTextW(HWND window, wchar_t* text, int size);
