@@ -159,10 +159,31 @@ bool isTemporaryName(const char* name) {
            checkDigitOf(name + 4) == name[7];
 }
 
-// Temporary files that rewrites cut short by a kill left in folder (which ends in a backslash):
-// files of Varnel's names that have not changed for a minute. One that a rewrite is writing is
-// young; a file dated in the future is nobody's leftover that Varnel can be sure of.
-void removeStaleTemporaries(const char* folder) {
+// The first bytes of a file (fewer in a shorter one); 0 when it cannot be read.
+DWORD startOf(const char* path, unsigned char (&bytes)[16]) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD read = 0;
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    if (!ReadFile(file, bytes, sizeof bytes, &read, nullptr)) read = 0;
+    CloseHandle(file);
+    return read;
+}
+
+// Whether a file left with a temporary's name is what a rewrite of path wrote: empty (cut
+// short before its first write), or beginning as the file does, with its BOM and first line.
+bool isLeftBy(const char* leftover, const WIN32_FIND_DATAA& found, const char* path) {
+    if (found.nFileSizeHigh == 0 && found.nFileSizeLow == 0) return true;
+    unsigned char left[16], current[16];
+    DWORD leftSize = startOf(leftover, left), currentSize = startOf(path, current);
+    DWORD compared = leftSize < currentSize ? leftSize : currentSize;
+    return compared > 0 && memcmp(left, current, compared) == 0;
+}
+
+// Temporary files that rewrites of path cut short by a kill left beside it: files of Varnel's
+// names and content that have not changed for a minute. One that a rewrite is writing is young;
+// a file dated in the future is nobody's leftover that Varnel can be sure of.
+void removeStaleTemporaries(const char* path, const char* folder) {
     char pattern[REWRITE_PATH_SIZE];
     snprintf(pattern, sizeof pattern, "%s%s", folder, TEMPORARY_WILDCARD);
     WIN32_FIND_DATAA found;
@@ -177,7 +198,7 @@ void removeStaleTemporaries(const char* folder) {
             continue;
         char stale[REWRITE_PATH_SIZE];
         snprintf(stale, sizeof stale, "%s%s", folder, found.cFileName);
-        DeleteFileA(stale);
+        if (isLeftBy(stale, found, path)) DeleteFileA(stale);
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }
@@ -189,7 +210,7 @@ HANDLE createTemporary(const char* path, char (&temporary)[REWRITE_PATH_SIZE]) {
     const int ATTEMPTS = 64;
     lstrcpynA(temporary, path, sizeof temporary);
     C_PathUtil::truncateAfterLast(temporary, '\\');
-    removeStaleTemporaries(temporary);
+    removeStaleTemporaries(path, temporary);
     int folder = lstrlenA(temporary);
     DWORD seed = GetCurrentProcessId() * 40503u + GetTickCount();
     for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {

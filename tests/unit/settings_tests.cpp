@@ -279,10 +279,14 @@ TEST_F(SettingsFiles, SaveKeepsAFileItCannotRead) {
     iniTemporaryName(2, young);
     iniTemporaryName(3, future);
     const FILETIME longAgo = {0, 0x01D00000}, later = {0, 0x7F000000};
-    const std::pair<std::string, const FILETIME*> files[] = {
-        {killed, &longAgo}, {young, nullptr}, {future, &later}, {"~vrnotes", &longAgo}, {"~vrn0001", &longAgo}};
+    char mine[INI_TEMPORARY_NAME_SIZE];
+    iniTemporaryName(4, mine);
+    const std::pair<std::string, const FILETIME*> files[] = {{killed, &longAgo},     {young, nullptr},
+                                                             {future, &later},       {"~vrnotes", &longAgo},
+                                                             {"~vrn0001", &longAgo}, {mine, &longAgo}};
     for (const auto& f : files) {
-        ASSERT_TRUE(test::writeFile(folder + f.first, "[SETTINGS]\r\n"));
+        // As a save writes it: beginning as the settings file does. The user's own: otherwise.
+        ASSERT_TRUE(test::writeFile(folder + f.first, f.first == mine ? "my notes" : before.substr(0, 30)));
         HANDLE h =
             CreateFileA((folder + f.first).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (f.second) SetFileTime(h, nullptr, nullptr, f.second);
@@ -456,7 +460,8 @@ TEST(IniFileRewrite, OutcomesAndTheEncodingOfANewFile) {
     for (IniEncoding encoding : {INI_ANSI, INI_UTF8, INI_UTF8_BOM, INI_UTF16LE}) {
         SCOPED_TRACE(encoding);
         DeleteFileA(file.c_str());
-        if (encoding != INI_UTF8_BOM) ASSERT_TRUE(test::writeFile(file, test::encodedText(L"; 下書き\r\n", encoding)));
+        bool existing = encoding != INI_UTF8_BOM;  // else made new
+        ASSERT_TRUE(!existing || test::writeFile(file, test::encodedText(L"; 下書き\r\n", encoding)));
         EXPECT_EQ(INI_REWRITE_WRITTEN, rewriteIniFile(file.c_str(), entries, 2, INI_UTF8_BOM));
         static IniFile read;
         loadIniFile(read, file.c_str());

@@ -47,6 +47,7 @@ typedef struct {
 } FILETIME;
 typedef struct {
     FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh, nFileSizeLow;
     char cFileName[260];
 } WIN32_FIND_DATAA;
 HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* found);
