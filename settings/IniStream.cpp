@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "settings/IniEncoding.h"
+
 namespace {
 
 bool isBlank(unsigned unit) { return unit == ' ' || unit == '\t' || unit == '\v' || unit == '\f'; }
@@ -54,6 +56,7 @@ int IniStream::entryOf(int inSection) const {
 void IniStream::unit(unsigned value, const unsigned char* bytes) {
     if (afterCarriageReturn && value == '\n') {
         afterCarriageReturn = false;
+        lineBreakKnown = true;
         emit(bytes);
         return;
     }
@@ -63,6 +66,9 @@ void IniStream::unit(unsigned value, const unsigned char* bytes) {
         pendingInsert = -1;
     }
     if (value == '\r' || value == '\n') {
+        // Lines that a rewrite adds end as the file's first line does.
+        if (value == '\n' && !lineBreakKnown) lineBreak = "\n";
+        lineBreakKnown = lineBreakKnown || value == '\n';
         endLine();
         emit(bytes);
         afterCarriageReturn = value == '\r';
@@ -78,16 +84,22 @@ void IniStream::unit(unsigned value, const unsigned char* bytes) {
         phase = value == '[' ? SECTION : KEY;
         nameLength = 0;
         nameEnd = phase == SECTION ? -1 : 0;
+        sectionNameEnd = 0;
         if (phase == SECTION) {
             emit(bytes);
             return;
         }
     }
     switch (phase) {
-    case SECTION:
-        if (value == ']') nameEnd = nameLength;
-        appendToName(value);
+    case SECTION:  // the name runs to the first ']', without the blanks around it
         emit(bytes);
+        if (nameEnd >= 0 || (nameLength == 0 && isBlank(value))) break;
+        if (value == ']') {
+            nameEnd = sectionNameEnd;
+            break;
+        }
+        appendToName(value);
+        if (!isBlank(value)) sectionNameEnd = nameLength;
         break;
     case KEY:
         emit(bytes);
@@ -173,18 +185,37 @@ void IniStream::insertMissing(int first) {
     }
 }
 
+// Bytes as they stand in a one-byte encoding; UTF-8 made UTF-16 in a UTF-16 file (a byte that
+// starts no UTF-8 sequence stands for itself).
 void IniStream::putText(const char* chars) {
-    for (; *chars; ++chars) {
-        unsigned char unitBytesOf[2] = {static_cast<unsigned char>(*chars), 0};
-        emit(unitBytesOf);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(chars);
+    DWORD remaining = static_cast<DWORD>(strlen(chars));
+    while (remaining > 0) {
+        unsigned codePoint = *bytes;
+        int length = unitBytes == 2 ? utf8SequenceAt(bytes, remaining, &codePoint) : 1;
+        if (length == 0) length = 1;
+        if (codePoint > 0xFFFF) {
+            codePoint -= 0x10000;
+            putUnit(0xD800 + (codePoint >> 10));
+            codePoint = 0xDC00 + (codePoint & 0x3FF);
+        }
+        putUnit(codePoint);
+        bytes += length;
+        remaining -= static_cast<DWORD>(length);
     }
+}
+
+void IniStream::putUnit(unsigned value) {
+    unsigned char bytes[2] = {static_cast<unsigned char>(value),
+                              static_cast<unsigned char>(value >> 8)};
+    emit(bytes);
 }
 
 void IniStream::putLine(const IniEntry& entry) {
     putText(entry.key);
     putText("=");
     putText(entry.value);
-    putText("\r\n");
+    putText(lineBreak);
     lineOpen = false;
 }
 
@@ -213,16 +244,12 @@ void IniStream::flush() {
 }
 
 int IniStream::finish() {
-    if (pendingSize && sink) {
-        // An odd last byte of a UTF-16 file: completed, so that what follows stays aligned.
-        unsigned char unit[2] = {pending[0], 0};
-        emit(unit);
-        lineOpen = true;
-    }
+    // An odd last byte of a UTF-16 file is no character of any line: it stays last.
+    DWORD stray = pendingSize;
     pendingSize = 0;
     endLine();
     if (!sink) return 1;
-    if (lineOpen) putText("\r\n");
+    if (lineOpen) putText(lineBreak);
     lineOpen = false;
     if (pendingInsert >= 0) insertMissing(pendingInsert);
     pendingInsert = -1;
@@ -231,9 +258,11 @@ int IniStream::finish() {
         if (!firstOfSection || sectionSeen[e]) continue;
         putText("[");
         putText(entries[e].section);
-        putText("]\r\n");
+        putText("]");
+        putText(lineBreak);
         insertMissing(e);
     }
+    emitRun(pending, stray);
     flush();
     for (int e = 0; e < count; ++e)
         if (!written[e]) return 0;

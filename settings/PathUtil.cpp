@@ -85,6 +85,11 @@ int fileExists(const char* path, int wantFolder) {
     return wantFolder ? isFolder : !isFolder;
 }
 
+int isReadOnlyFile(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
+}
+
 int openBesideProgram(const char* fileName) {
     char path[MAX_PATH] = {};
     C_PathUtil().makeModuleFilePath(path, sizeof path, fileName);
