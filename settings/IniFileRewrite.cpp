@@ -103,7 +103,7 @@ HANDLE createTemporary(const char* path, char (&temporary)[REWRITE_PATH_SIZE]) {
 // The new file in full: every line of the current one (source; none yet when invalid) with
 // the entries set to their new values, in the current one's encoding.
 IniRewriteResult writeNewFile(HANDLE source, HANDLE target, IniEntry* entries, int count,
-                              IniEncoding newFileEncoding) {
+                              IniEncoding newFileEncoding, const wchar_t* const* wideValues) {
     if (source != INVALID_HANDLE_VALUE) {
         IniEntry seen[INI_MAX_ENTRIES];
         memcpy(seen, entries, sizeof(IniEntry) * static_cast<size_t>(count));
@@ -115,7 +115,7 @@ IniRewriteResult writeNewFile(HANDLE source, HANDLE target, IniEntry* entries, i
     }
     FileSource writing(source);
     FileSink sink(target);
-    bool streamed = streamIni(writing, entries, count, &sink, newFileEncoding);
+    bool streamed = streamIni(writing, entries, count, &sink, newFileEncoding, wideValues);
     if (!sink.ok || !FlushFileBuffers(target)) return INI_REWRITE_UNWRITABLE;
     return streamed ? INI_REWRITE_WRITTEN : INI_REWRITE_UNREADABLE;
 }
@@ -123,7 +123,7 @@ IniRewriteResult writeNewFile(HANDLE source, HANDLE target, IniEntry* entries, i
 }  // namespace
 
 bool streamIni(IniSource& source, IniEntry* entries, int count, IniSink* sink,
-               IniEncoding newFileEncoding) {
+               IniEncoding newFileEncoding, const wchar_t* const* wideValues) {
     unsigned char block[STREAM_BLOCK_SIZE];
     DWORD read = 0;
     if (!source.get(block, sizeof block, read)) return false;
@@ -131,6 +131,7 @@ bool streamIni(IniSource& source, IniEntry* entries, int count, IniSink* sink,
     DWORD bom = read < iniBomSize(encoding) ? read : iniBomSize(encoding);
     if (sink) sink->put(read ? block : iniBomBytes(encoding), read ? bom : iniBomSize(encoding));
     IniStream stream(entries, count, encoding == INI_UTF16LE ? 2 : 1, sink);
+    stream.setWideValues(wideValues, iniTextCodePage(block, read));
     stream.feed(block + bom, read - bom);
     while (read == sizeof block) {
         if (!source.get(block, sizeof block, read)) return false;
@@ -149,7 +150,7 @@ int readIniFile(const char* path, IniEntry* entries, int count) {
 }
 
 IniRewriteResult rewriteIniFile(const char* path, IniEntry* entries, int count,
-                                IniEncoding newFileEncoding) {
+                                IniEncoding newFileEncoding, const wchar_t* const* wideValues) {
     if (count > INI_MAX_ENTRIES) count = INI_MAX_ENTRIES;
     // A read-only file is the user's wish that it be left alone (and Windows would refuse to
     // replace it); a folder of that name cannot be written.
@@ -164,9 +165,10 @@ IniRewriteResult rewriteIniFile(const char* path, IniEntry* entries, int count,
         return INI_REWRITE_UNREADABLE;
     char temporary[REWRITE_PATH_SIZE];
     HANDLE target = createTemporary(path, temporary);
-    IniRewriteResult result = target == INVALID_HANDLE_VALUE
-                                  ? INI_REWRITE_UNWRITABLE
-                                  : writeNewFile(source, target, entries, count, newFileEncoding);
+    IniRewriteResult result =
+        target == INVALID_HANDLE_VALUE
+            ? INI_REWRITE_UNWRITABLE
+            : writeNewFile(source, target, entries, count, newFileEncoding, wideValues);
     if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
     if (target == INVALID_HANDLE_VALUE) return result;
     CloseHandle(target);

@@ -23,8 +23,11 @@ enum IniRewriteResult {
 // (ASCII text). A file that does not exist yet is made in newFileEncoding (with its BOM, if the
 // encoding has one); an existing file keeps its own. Anything but INI_REWRITE_WRITTEN leaves the
 // file exactly as it was.
+// wideValues, where given, holds a UTF-16 value by entry (null: the entry's own), written in
+// the file's encoding (iniTextCodePage).
 IniRewriteResult rewriteIniFile(const char* path, IniEntry* entries, int count,
-                                IniEncoding newFileEncoding);
+                                IniEncoding newFileEncoding,
+                                const wchar_t* const* wideValues = nullptr);
 
 // Fills value and found of each entry from the file (a missing or unreadable file: none found).
 // 1 when the file was read to its end.
@@ -44,4 +47,4 @@ protected:
 // encoding that the file's first bytes tell (newFileEncoding for an empty source). False when
 // a read fails or the text was not the one that the reading pass saw.
 bool streamIni(IniSource& source, IniEntry* entries, int count, IniSink* sink,
-               IniEncoding newFileEncoding);
+               IniEncoding newFileEncoding, const wchar_t* const* wideValues = nullptr);

@@ -26,6 +26,11 @@ IniStream::IniStream(IniEntry* entries, int count, int unitBytes, IniSink* sink)
     : entries(entries), count(count < INI_MAX_ENTRIES ? count : INI_MAX_ENTRIES),
       unitBytes(unitBytes == 2 ? 2 : 1), sink(sink) {}
 
+void IniStream::setWideValues(const wchar_t* const* values, UINT codePage) {
+    wideValues = values;
+    wideCodePage = codePage;
+}
+
 void IniStream::feed(const unsigned char* bytes, DWORD size) {
     for (DWORD i = 0; i < size; ++i) {
         // Most of a large file is the rest of lines that are not ours: passed on in runs.
@@ -135,7 +140,7 @@ void IniStream::startValue(int entry) {
     valueLength = valueEnd = 0;
     valueStarted = false;
     phase = VALUE;
-    if (sink) putText(entries[entry].value);
+    if (sink) putValue(entry);
 }
 
 void IniStream::endLine() {
@@ -172,7 +177,7 @@ void IniStream::endLine() {
 void IniStream::insertMissing(int first) {
     for (int e = first; e < count && strcmp(entries[e].section, entries[first].section) == 0; ++e) {
         if (entries[e].found || written[e]) continue;
-        putLine(entries[e]);
+        putLine(e);
         written[e] = true;
     }
 }
@@ -184,10 +189,39 @@ void IniStream::putText(const char* chars) {
     }
 }
 
-void IniStream::putLine(const IniEntry& entry) {
-    putText(entry.key);
+void IniStream::putWide(const wchar_t* chars) {
+    while (*chars) {
+        bool pair =
+            chars[0] >= 0xD800 && chars[0] <= 0xDBFF && chars[1] >= 0xDC00 && chars[1] <= 0xDFFF;
+        int width = pair ? 2 : 1;
+        unsigned char encoded[8];
+        int length = 0;
+        if (unitBytes == 2) {
+            for (int i = 0; i < width; ++i) {
+                encoded[length++] = static_cast<unsigned char>(chars[i] & 0xFF);
+                encoded[length++] = static_cast<unsigned char>(chars[i] >> 8);
+            }
+        } else {
+            length =
+                WideCharToMultiByte(wideCodePage, 0, chars, width, reinterpret_cast<char*>(encoded),
+                                    sizeof encoded, nullptr, nullptr);
+        }
+        for (int i = 0; i < length; i += unitBytes) emit(encoded + i);
+        chars += width;
+    }
+}
+
+void IniStream::putValue(int entry) {
+    if (wideValues && wideValues[entry])
+        putWide(wideValues[entry]);
+    else
+        putText(entries[entry].value);
+}
+
+void IniStream::putLine(int entry) {
+    putText(entries[entry].key);
     putText("=");
-    putText(entry.value);
+    putValue(entry);
     putText(lineBreak);
     lineOpen = false;
 }

@@ -37,6 +37,9 @@ class IniStream {
 public:
     // unitBytes: 1, or 2 for UTF-16LE. sink null: a reading pass.
     IniStream(IniEntry* entries, int count, int unitBytes, IniSink* sink);
+    // Values in UTF-16, by entry (null: the entry's own value), written in the file's encoding:
+    // UTF-16 units, or one-byte units of codePage (CP_UTF8, or CP_ACP for an ANSI file).
+    void setWideValues(const wchar_t* const* values, UINT codePage);
     void feed(const unsigned char* bytes, DWORD size);
     // Reading: 1. Rewriting: writes what is missing; 1 when every entry has been written once
     // (0 when the text was not the one that the reading pass saw).
@@ -50,7 +53,9 @@ private:
     void startValue(int entry);
     void insertMissing(int first);
     void putText(const char* chars);
-    void putLine(const IniEntry& entry);
+    void putWide(const wchar_t* chars);
+    void putValue(int entry);
+    void putLine(int entry);
     void emit(const unsigned char* bytes);
     void emitRun(const unsigned char* bytes, DWORD size);
     void flush();
@@ -60,6 +65,8 @@ private:
     int count;
     int unitBytes;
     IniSink* sink;
+    const wchar_t* const* wideValues = nullptr;
+    UINT wideCodePage = CP_UTF8;
     Phase phase = LINE_START;
     int section = -1;        // entry whose section the current lines belong to, or -1
     int pendingInsert = -1;  // a section header of ours just ended: its missing keys follow

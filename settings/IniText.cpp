@@ -208,6 +208,13 @@ const unsigned char* iniBomBytes(IniEncoding encoding) {
     return encoding == INI_UTF16LE ? UTF16LE_BOM : UTF8_BOM;
 }
 
+UINT iniTextCodePage(const unsigned char* bytes, DWORD size) {
+    if (detectIniEncoding(bytes, size) != INI_ANSI) return CP_UTF8;
+    for (DWORD i = 0; i < size; ++i)
+        if (bytes[i] >= 0x80) return CP_ACP;
+    return CP_UTF8;
+}
+
 void setIniBytes(IniFile& file, const void* bytes, DWORD size) {
     if (size > INI_FILE_MAX_BYTES) size = INI_FILE_MAX_BYTES;
     if (bytes && bytes != file.bytes) CopyMemory(file.bytes, bytes, size);

@@ -33,6 +33,11 @@ DWORD iniBomSize(IniEncoding encoding);
 // That BOM's bytes.
 const unsigned char* iniBomBytes(IniEncoding encoding);
 
+// The code page of the text in a file of one-byte units, told by its first bytes: UTF-8 for a
+// UTF-8 file and for plain ASCII, which any text may join and which reads alike either way (a
+// new file is plain ASCII too), else the ANSI code page (CP_ACP).
+UINT iniTextCodePage(const unsigned char* bytes, DWORD size);
+
 // Reads the file at path. 1 when read; 0, leaving an empty ANSI file, when it is missing or
 // unreadable.
 int loadIniFile(IniFile& file, const char* path);

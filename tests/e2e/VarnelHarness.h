@@ -68,6 +68,11 @@ bool inside(const RECT& inner, const RECT& outer);
 bool trayIconShown(HWND resident);
 // Whether another program can register the hotkey now (it is released again at once).
 bool hotkeyFree(UINT modifiers, UINT key);
+// The pointer moved to a point of the screen, and a click of the left or right button there,
+// with SendInput as the mouse makes them.
+void mouseTo(POINT screen);
+void mouseClick(bool right = false);
+POINT centreOf(HWND window);
 // Whether front stands before back in the stacking order of the top-level windows.
 bool inFrontOf(HWND front, HWND back);
 
