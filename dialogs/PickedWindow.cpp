@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "framework/UiLanguage.h"
+#include "sweep/WindowMatch.h"
 
 namespace {
 
@@ -10,18 +11,6 @@ namespace {
 const DWORD VERSION_INFO_SIZE = 32768;
 const WORD JAPANESE = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
 const WORD ENGLISH = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-
-// The full path of the window's program; empty when its process cannot be opened.
-void imagePathOf(HWND window, wchar_t (&path)[PICKED_PATH_SIZE]) {
-    path[0] = 0;
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (!process) return;
-    DWORD size = PICKED_PATH_SIZE;
-    if (!QueryFullProcessImageNameW(process, 0, path, &size)) path[0] = 0;
-    CloseHandle(process);
-}
 
 const wchar_t* fileNameOf(const wchar_t* path) {
     const wchar_t* name = path;
@@ -82,7 +71,7 @@ void nameWithoutExe(const wchar_t* fileName, wchar_t* out, int size) {
 
 void describePickedWindow(HWND window, PickedWindow& out) {
     wchar_t path[PICKED_PATH_SIZE];
-    imagePathOf(window, path);
+    readProcessImagePath(window, path, PICKED_PATH_SIZE);
     lstrcpynW(out.exeName, fileNameOf(path), PICKED_PATH_SIZE);
     out.name[0] = 0;
     if (path[0] && !fileDescriptionOf(path, out.name, OTHER_NAME_SIZE))

@@ -7,6 +7,22 @@ namespace e2e {
 namespace {
 
 const DWORD START_TIMEOUT = 10000;
+const int ADD_FROM_WINDOW = 1040;
+const char PICKER_CLASS[] = "VarnelPicker";
+// The picker's outline is as large as a window; its pointer window is a few pixels.
+const int CATCHER_LIMIT = 20;
+
+// A window of the picker for which wanted holds.
+template <class Wanted>
+HWND pickerWindow(Wanted wanted) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, PICKER_CLASS, nullptr); w;
+         w = FindWindowExA(nullptr, w, PICKER_CLASS, nullptr)) {
+        RECT r;
+        GetWindowRect(w, &r);
+        if (wanted(w, r)) return w;
+    }
+    return nullptr;
+}
 
 }  // namespace
 
@@ -161,6 +177,34 @@ POINT centreOf(HWND window) {
     RECT r = {};
     GetWindowRect(window, &r);
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+bool picking() { return FindWindowA(PICKER_CLASS, nullptr) != nullptr; }
+
+bool outlines(const VarnelRun& varnel, HWND target) {
+    RECT wanted;
+    GetWindowRect(target, &wanted);
+    return pickerWindow([&](HWND w, const RECT& r) {
+               DWORD process = 0;
+               GetWindowThreadProcessId(w, &process);
+               return process == varnel.processId() && IsWindowVisible(w) && EqualRect(&r, &wanted);
+           }) != nullptr;
+}
+
+bool pointerFollowed(POINT point) {
+    return pickerWindow([&](HWND, const RECT& r) {
+               return r.right - r.left < CATCHER_LIMIT && (r.left + r.right) / 2 == point.x &&
+                      (r.top + r.bottom) / 2 == point.y;
+           }) != nullptr;
+}
+
+HWND pickWindow(const VarnelRun& varnel, HWND mainDialog, HWND target, const wchar_t* caption) {
+    click(mainDialog, ADD_FROM_WINDOW);
+    if (!test::waitUntil([] { return picking(); })) return nullptr;
+    mouseTo(centreOf(target));
+    if (!test::waitUntil([&] { return outlines(varnel, target); })) return nullptr;
+    mouseClick();
+    return varnel.waitDialog(caption);
 }
 
 bool inFrontOf(HWND front, HWND back) {

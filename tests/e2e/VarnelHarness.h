@@ -73,6 +73,15 @@ bool hotkeyFree(UINT modifiers, UINT key);
 void mouseTo(POINT screen);
 void mouseClick(bool right = false);
 POINT centreOf(HWND window);
+// The window picker of the main window's Add from a window: whether it is picking (only Varnel
+// makes windows of its class, and only then), whether its outline stands around target, and
+// whether its one-pixel window, which follows the pointer, stands at point.
+bool picking();
+bool outlines(const VarnelRun& varnel, HWND target);
+bool pointerFollowed(POINT point);
+// As a user does it: the button, the pointer over the window until the picker outlines it, and
+// a click. Returns the new-target dialog of that caption, or null.
+HWND pickWindow(const VarnelRun& varnel, HWND mainDialog, HWND target, const wchar_t* caption = L"新しい対象");
 // Whether front stands before back in the stacking order of the top-level windows.
 bool inFrontOf(HWND front, HWND back);
 

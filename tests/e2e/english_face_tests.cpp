@@ -93,6 +93,23 @@ TEST(EnglishFace, MainDialogInBothLayoutsAndWithCtrlHeld) {
     test::keyUp(VK_CONTROL);
 }
 
+// Picked with the mouse, as a user does it.
+TEST(EnglishFace, NewTargetDialog) {
+    test::TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"PickMe", "Pick me"}}));
+    VarnelRun varnel;
+    varnel.writeSettings("[OPTIONS]\r\nFULLSIZE=true\r\n");
+    ASSERT_TRUE(varnel.start());
+    HWND dialog = varnel.openMainDialog();
+    ASSERT_NE(nullptr, dialog);
+    HWND newTarget = e2e::pickWindow(varnel, dialog, targets.window(0), L"New target");
+    ASSERT_NE(nullptr, newTarget);
+    std::wstring texts = expectReadable(newTarget);
+    EXPECT_NE(std::wstring::npos, texts.find(L"\nThis &program\ntargetwin.exe\n"))
+        << std::string(texts.begin(), texts.end());
+    e2e::click(newTarget, IDCANCEL);
+}
+
 TEST(EnglishFace, WelcomeAtFirstStartAndSettings) {
     VarnelRun varnel;
     varnel.writeSettings("[SETTINGS]\r\nRUNNEXT=true\r\n");

@@ -429,54 +429,6 @@ TEST(MainDialog, EditButtonOpensTargetIniAndCloses) {
     EXPECT_NE(std::string::npos, log.find("target.ini")) << log;
 }
 
-// The picker's outline: a window of Varnel's own, visible, around target (null: none shown).
-HWND pickerOutline(const VarnelRun& varnel) {
-    for (HWND w = FindWindowExA(nullptr, nullptr, "VarnelPicker", nullptr); w;
-         w = FindWindowExA(nullptr, w, "VarnelPicker", nullptr)) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(w, &process);
-        RECT r;
-        GetWindowRect(w, &r);
-        // The other picker window is the pointer's one-pixel catcher.
-        if (process == varnel.processId() && r.right - r.left > 20) return w;
-    }
-    return nullptr;
-}
-
-// The picker's one-pixel window, which follows the pointer, stands at point.
-bool pointerFollowed(POINT point) {
-    for (HWND w = FindWindowExA(nullptr, nullptr, "VarnelPicker", nullptr); w;
-         w = FindWindowExA(nullptr, w, "VarnelPicker", nullptr)) {
-        RECT r;
-        GetWindowRect(w, &r);
-        if (r.right - r.left < 20 && (r.left + r.right) / 2 == point.x && (r.top + r.bottom) / 2 == point.y)
-            return true;
-    }
-    return false;
-}
-
-// Only Varnel makes windows of this class, and only while it picks.
-bool picking() { return FindWindowA("VarnelPicker", nullptr) != nullptr; }
-
-bool outlines(const VarnelRun& varnel, HWND target) {
-    HWND outline = pickerOutline(varnel);
-    RECT shown, wanted;
-    GetWindowRect(outline, &shown);
-    GetWindowRect(target, &wanted);
-    return outline && IsWindowVisible(outline) && EqualRect(&shown, &wanted);
-}
-
-// As a user does it: the button, the pointer over the window, which the picker outlines, and a
-// click. Returns the new-target dialog.
-HWND pickWindow(const VarnelRun& varnel, HWND dialog, HWND target) {
-    e2e::click(dialog, ADD_FROM_WINDOW);
-    if (!test::waitUntil([&] { return picking(); })) return nullptr;
-    e2e::mouseTo(e2e::centreOf(target));
-    if (!test::waitUntil([&] { return outlines(varnel, target); })) return nullptr;
-    e2e::mouseClick();
-    return varnel.waitDialog(L"新しい対象");
-}
-
 std::string targetIni(const VarnelRun& varnel) { return test::readFile(varnel.folder().file("target.ini")); }
 
 TEST(MainDialog, PickingAWindowAddsATargetInTheFirstFreeSlotAndKeepsEveryOtherByte) {
@@ -491,9 +443,9 @@ TEST(MainDialog, PickingAWindowAddsATargetInTheFirstFreeSlotAndKeepsEveryOtherBy
     ASSERT_TRUE(varnel.start());
     HWND dialog = varnel.openMainDialog();
     ASSERT_NE(nullptr, dialog);
-    HWND newTarget = pickWindow(varnel, dialog, targets.window(0));
+    HWND newTarget = e2e::pickWindow(varnel, dialog, targets.window(0));
     ASSERT_NE(nullptr, newTarget);
-    EXPECT_FALSE(picking());
+    EXPECT_FALSE(e2e::picking());
     // No version resource: the file name without ".exe".
     EXPECT_EQ(L"targetwin", itemText(newTarget, NEW_NAME));
     EXPECT_EQ(L"targetwin.exe", itemText(newTarget, PROGRAM_NAME));
@@ -524,15 +476,15 @@ TEST(MainDialog, PickingIsCancelledByEscRightClickOrOwnWindow) {
     ASSERT_NE(nullptr, dialog);
     for (int way = 0; way < 3; ++way) {
         e2e::click(dialog, ADD_FROM_WINDOW);
-        ASSERT_TRUE(test::waitUntil([&] { return picking(); })) << way;
+        ASSERT_TRUE(test::waitUntil([&] { return e2e::picking(); })) << way;
         HWND over = way == 2 ? dialog : targets.window(0);
         e2e::mouseTo(e2e::centreOf(over));
-        ASSERT_TRUE(test::waitUntil([&] { return pointerFollowed(e2e::centreOf(over)); })) << way;
+        ASSERT_TRUE(test::waitUntil([&] { return e2e::pointerFollowed(e2e::centreOf(over)); })) << way;
         // Varnel's own windows are never outlined.
-        EXPECT_EQ(way < 2, outlines(varnel, over)) << way;
+        EXPECT_EQ(way < 2, e2e::outlines(varnel, over)) << way;
         if (way == 0) test::pressKeys({}, VK_ESCAPE);
         if (way > 0) e2e::mouseClick(way == 1);
-        EXPECT_TRUE(test::waitUntil([&] { return !picking(); })) << way;
+        EXPECT_TRUE(test::waitUntil([&] { return !e2e::picking(); })) << way;
         EXPECT_TRUE(IsWindowVisible(dialog)) << way;
     }
     EXPECT_EQ(nullptr, varnel.findDialog(L"新しい対象"));
@@ -561,7 +513,7 @@ TEST(MainDialog, FivePicksFillTheSlotsAndGreyTheButton) {
     HWND dialog = varnel.openMainDialog();
     ASSERT_NE(nullptr, dialog);
     for (int slot = 0; slot < 5; ++slot) {
-        HWND newTarget = pickWindow(varnel, dialog, targets.window(0));
+        HWND newTarget = e2e::pickWindow(varnel, dialog, targets.window(0));
         ASSERT_NE(nullptr, newTarget) << slot;
         e2e::click(newTarget, slot == 0 ? MATCH_TITLE : MATCH_CLASS);
         e2e::click(newTarget, IDOK);
@@ -593,7 +545,7 @@ TEST(MainDialog, PickingLeavesAReadOnlyTargetIniAsItIs) {
     ASSERT_TRUE(varnel.start());
     HWND dialog = varnel.openMainDialog();
     ASSERT_NE(nullptr, dialog);
-    HWND newTarget = pickWindow(varnel, dialog, targets.window(0));
+    HWND newTarget = e2e::pickWindow(varnel, dialog, targets.window(0));
     ASSERT_NE(nullptr, newTarget);
     e2e::click(newTarget, IDOK);
     EXPECT_TRUE(test::waitUntil(
