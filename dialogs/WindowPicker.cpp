@@ -45,24 +45,25 @@ WindowPicker* WindowPicker::current = nullptr;
 
 bool WindowPicker::start(HINSTANCE instance, HWND notifyWindow) {
     if (picking()) return true;
+    current = this;
+    notify = notifyWindow;
+    finished = false;
+    outlined = nullptr;
+    // The hooks first: once the picker's windows exist, every move and click reaches it.
+    mouseHook = SetWindowsHookExA(WH_MOUSE_LL, onMouse, instance, 0);
+    keyHook = SetWindowsHookExA(WH_KEYBOARD_LL, onKey, instance, 0);
     registerPickerClass(instance);
     frame = createPickerWindow(instance);
     cursorCatcher = createPickerWindow(instance);
+    if (!frame || !cursorCatcher || !mouseHook || !keyHook) {
+        stop();
+        return false;
+    }
     const int side = 2 * CATCHER_REACH + 1;
     SetWindowRgn(cursorCatcher,
                  CreateRectRgn(CATCHER_REACH, CATCHER_REACH, CATCHER_REACH + 1, CATCHER_REACH + 1),
                  FALSE);
     SetWindowPos(cursorCatcher, nullptr, 0, 0, side, side, SWP_NOMOVE | SWP_NOZORDER);
-    current = this;
-    notify = notifyWindow;
-    finished = false;
-    outlined = nullptr;
-    mouseHook = SetWindowsHookExA(WH_MOUSE_LL, onMouse, instance, 0);
-    keyHook = SetWindowsHookExA(WH_KEYBOARD_LL, onKey, instance, 0);
-    if (!frame || !cursorCatcher || !mouseHook || !keyHook) {
-        stop();
-        return false;
-    }
     SetCursor(LoadCursorA(nullptr, IDC_CROSS));
     POINT at;
     GetCursorPos(&at);

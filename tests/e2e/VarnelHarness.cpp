@@ -156,12 +156,13 @@ bool hotkeyFree(UINT modifiers, UINT key) {
     return true;
 }
 
+// Wine 8 does not always carry out an absolute move that SendInput makes: the pointer is put in
+// place, and the move that the mouse reports there is sent.
 void mouseTo(POINT screen) {
+    SetCursorPos(screen.x, screen.y);
     INPUT input = {};
     input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
     SendInput(1, &input, sizeof input);
 }
 
