@@ -98,6 +98,11 @@ HWND VarnelRun::openMainDialog() {
     return mainDialog();
 }
 
+HWND VarnelRun::startExpanded() {
+    writeSettings("[OPTIONS]\r\nFULLSIZE=true\r\n");
+    return start() ? openMainDialog() : nullptr;
+}
+
 std::string VarnelRun::saved(const char* section, const char* key) const {
     char value[256];
     GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, test::appDataSettingsFile().c_str());

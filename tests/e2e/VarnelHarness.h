@@ -45,6 +45,8 @@ public:
     HWND mainDialog(DWORD timeoutMs = 5000) const { return waitDialog(L"Varnel", timeoutMs); }
     // Opens the main dialog with a tray click and waits for it.
     HWND openMainDialog();
+    // Starts Varnel with the main dialog last left expanded, and opens it; null on failure.
+    HWND startExpanded();
 
     // A value of the settings file below the application-data folder.
     std::string saved(const char* section, const char* key) const;

@@ -98,9 +98,7 @@ TEST(EnglishFace, NewTargetDialog) {
     test::TargetWindows targets;
     ASSERT_TRUE(targets.start({{"PickMe", "Pick me"}}));
     VarnelRun varnel;
-    varnel.writeSettings("[OPTIONS]\r\nFULLSIZE=true\r\n");
-    ASSERT_TRUE(varnel.start());
-    HWND dialog = varnel.openMainDialog();
+    HWND dialog = varnel.startExpanded();
     ASSERT_NE(nullptr, dialog);
     HWND newTarget = e2e::pickWindow(varnel, dialog, targets.window(0), L"New target");
     ASSERT_NE(nullptr, newTarget);

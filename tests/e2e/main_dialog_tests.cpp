@@ -435,13 +435,11 @@ TEST(MainDialog, PickingAWindowAddsATargetInTheFirstFreeSlotAndKeepsEveryOtherBy
     TargetWindows targets;
     ASSERT_TRUE(targets.start({{"PickMe", "Pick me"}}));
     VarnelRun varnel;
-    varnel.writeSettings("[OPTIONS]\r\nFULLSIZE=true\r\n");
     // As Notepad saves it: UTF-8 without a BOM. TARGET01 is free: its conditions are all "-".
     const std::string before = u8"; 自分の対象\r\n[TARGET00]\r\nNAME=メモ帳\r\nCLASS=NotepadLike\r\n\r\n";
     const std::string after = u8"[Other]\r\nkey=値\r\n";
     varnel.writeTargets(before + "[TARGET01]\r\nNAME=old\r\nSPEC=-\r\nTEXT=-\r\n" + after);
-    ASSERT_TRUE(varnel.start());
-    HWND dialog = varnel.openMainDialog();
+    HWND dialog = varnel.startExpanded();
     ASSERT_NE(nullptr, dialog);
     HWND newTarget = e2e::pickWindow(varnel, dialog, targets.window(0));
     ASSERT_NE(nullptr, newTarget);
@@ -470,9 +468,7 @@ TEST(MainDialog, PickingIsCancelledByEscRightClickOrOwnWindow) {
     TargetWindows targets;
     ASSERT_TRUE(targets.start({{"PickMe", "Pick me"}}));
     VarnelRun varnel;
-    varnel.writeSettings("[OPTIONS]\r\nFULLSIZE=true\r\n");
-    ASSERT_TRUE(varnel.start());
-    HWND dialog = varnel.openMainDialog();
+    HWND dialog = varnel.startExpanded();
     ASSERT_NE(nullptr, dialog);
     for (int way = 0; way < 3; ++way) {
         e2e::click(dialog, ADD_FROM_WINDOW);
@@ -512,9 +508,7 @@ TEST(MainDialog, FivePicksFillTheSlotsAndGreyTheButton) {
     TargetWindows targets;
     ASSERT_TRUE(targets.start({{"PickMe", test::encodedText(L"日本語のタイトル", 0)}}));
     VarnelRun varnel;
-    varnel.writeSettings("[OPTIONS]\r\nFULLSIZE=true\r\n");
-    ASSERT_TRUE(varnel.start());
-    HWND dialog = varnel.openMainDialog();
+    HWND dialog = varnel.startExpanded();
     ASSERT_NE(nullptr, dialog);
     for (int slot = 0; slot < 5; ++slot) {
         HWND newTarget = e2e::pickWindow(varnel, dialog, targets.window(0));
@@ -541,13 +535,11 @@ TEST(MainDialog, PickingLeavesAReadOnlyTargetIniAsItIs) {
     TargetWindows targets;
     ASSERT_TRUE(targets.start({{"PickMe", "Pick me"}}));
     VarnelRun varnel;
-    varnel.writeSettings("[OPTIONS]\r\nFULLSIZE=true\r\n");
     const std::string text = "; mine\r\n[TARGET00]\r\nNAME=x\r\n";
     varnel.writeTargets(text);
     const std::string path = varnel.folder().file("target.ini");
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-    ASSERT_TRUE(varnel.start());
-    HWND dialog = varnel.openMainDialog();
+    HWND dialog = varnel.startExpanded();
     ASSERT_NE(nullptr, dialog);
     HWND newTarget = e2e::pickWindow(varnel, dialog, targets.window(0));
     ASSERT_NE(nullptr, newTarget);
