@@ -9,11 +9,16 @@
 
 namespace {
 
-const DWORD STREAM_BLOCK_SIZE = 32768;
+// The encoding is told from the first block's whole lines: as many bytes as the target file
+// reader tells it from, so that the two never disagree.
+const DWORD STREAM_BLOCK_SIZE = INI_FILE_MAX_BYTES;
 // Room for the longest path that the ANSI file functions take, and for the temporary's.
 enum { REWRITE_PATH_SIZE = MAX_PATH + 1 };
-const char TEMPORARY_PATTERN[] = "~vrn%04x";  // no longer than the names of the files rewritten
+// Temporary files are named "~vrn", three hex digits and a check digit of those three: no
+// longer than the names of the files rewritten, and a name that nobody types by chance.
+const char TEMPORARY_PREFIX[] = "~vrn";
 const char TEMPORARY_WILDCARD[] = "~vrn????";
+const char HEX_DIGITS[] = "0123456789abcdef";
 const ULONGLONG STALE_AFTER = 60ull * 10000000;  // one minute in 100 ns units
 
 struct FileSource final : IniSource {
@@ -35,6 +40,37 @@ struct FileSink final : IniSink {
     }
 };
 
+bool isAscii(const char* text) {
+    for (; *text; ++text)
+        if (static_cast<unsigned char>(*text) >= 0x80) return false;
+    return true;
+}
+
+// The entries with their values, UTF-8, in the ANSI code page (a character that it lacks: "?").
+IniEntry* inAnsi(IniEntry* entries, int count, IniEntry (&copies)[INI_MAX_ENTRIES]) {
+    for (int e = 0; e < count && e < INI_MAX_ENTRIES; ++e) {
+        copies[e] = entries[e];
+        wchar_t wide[INI_ENTRY_VALUE_SIZE];
+        if (!isAscii(entries[e].value) &&
+            MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, entries[e].value, -1, wide,
+                                INI_ENTRY_VALUE_SIZE) > 0)
+            cutToAnsi(wide, copies[e].value, INI_ENTRY_VALUE_SIZE, INI_ENTRY_VALUE_SIZE);
+    }
+    return copies;
+}
+
+// As much of the source as fits in block, so that the encoding is told from a whole block
+// however the reads come. read below size: the source has ended.
+bool fillBlock(IniSource& source, unsigned char* block, DWORD size, DWORD& read) {
+    read = 0;
+    DWORD got = 0;
+    do {
+        if (!source.get(block + read, size - read, got)) return false;
+        read += got;
+    } while (got > 0 && read < size);
+    return true;
+}
+
 HANDLE openToRead(const char* path) {
     // Others may replace the file meanwhile (the handle keeps what it opened); nobody may
     // write into it while it is read.
@@ -42,11 +78,47 @@ HANDLE openToRead(const char* path) {
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// Whether the file's access rules are its own (not just those it inherits from its folder,
+// which a new file beside it inherits as well).
+bool hasOwnAccessRules(PSECURITY_DESCRIPTOR security) {
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL rules = nullptr;
+    if (!GetSecurityDescriptorControl(security, &control, &revision) ||
+        !GetSecurityDescriptorDacl(security, &present, &rules, &defaulted) || !present)
+        return false;
+    if ((control & SE_DACL_PROTECTED) || !rules) return true;
+    for (DWORD i = 0; i < rules->AceCount; ++i) {
+        ACE_HEADER* rule = nullptr;
+        if (GetAce(rules, i, reinterpret_cast<void**>(&rule)) && !(rule->AceFlags & INHERITED_ACE))
+            return true;
+    }
+    return false;
+}
+
+// What a rename would lose of the file it replaces: its attributes and its own access rules.
+// The system's ReplaceFile keeps them too, but it is not one step everywhere (Wine's moves the
+// file aside first): a kill or a reader in between would find no file at all.
+void carryOver(const char* file, const char* temporary) {
+    const DWORD KEPT = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    DWORD attributes = GetFileAttributesA(file);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & KEPT))
+        SetFileAttributesA(temporary, attributes & KEPT);
+    alignas(SECURITY_DESCRIPTOR) unsigned char security[4096];
+    DWORD needed = 0;
+    if (GetFileSecurityA(file, DACL_SECURITY_INFORMATION, security, sizeof security, &needed) &&
+        hasOwnAccessRules(security))
+        SetFileSecurityA(temporary, DACL_SECURITY_INFORMATION, security);
+}
+
 // Another program reading the file at that moment (an editor, a virus scanner) keeps it from
 // being replaced; it lets go within moments, so the replace is tried again for a while.
 bool replaceFile(const char* from, const char* to) {
     const int ATTEMPTS = 20;
     const DWORD PAUSE_MS = 25;
+    carryOver(to, from);
     for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
         if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
         DWORD error = GetLastError();
@@ -62,9 +134,56 @@ ULONGLONG ticksOf(const FILETIME& time) {
     return static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
 }
 
-// Temporary files that saves cut short by a kill left in folder (which ends in a backslash). One
-// that a save is writing is open without sharing and young, so it stays.
-void removeStaleTemporaries(const char* folder) {
+char checkDigitOf(const char* digits) {
+    unsigned sum = 11;
+    for (int i = 0; i < 3; ++i) {
+        const char* at = strchr(HEX_DIGITS, digits[i]);
+        if (!digits[i] || !at) return 0;
+        sum += static_cast<unsigned>(at - HEX_DIGITS) * (2u * i + 3u);
+    }
+    return HEX_DIGITS[sum % 16];
+}
+
+}  // namespace
+
+void iniTemporaryName(unsigned number, char (&name)[INI_TEMPORARY_NAME_SIZE]) {
+    snprintf(name, sizeof name, "%s%03x", TEMPORARY_PREFIX, number & 0xFFF);
+    name[7] = checkDigitOf(name + 4);
+    name[8] = 0;
+}
+
+namespace {
+
+bool isTemporaryName(const char* name) {
+    return lstrlenA(name) == 8 && strncmp(name, TEMPORARY_PREFIX, 4) == 0 &&
+           checkDigitOf(name + 4) == name[7];
+}
+
+// The first bytes of a file (fewer in a shorter one); 0 when it cannot be read.
+DWORD startOf(const char* path, unsigned char (&bytes)[16]) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD read = 0;
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    if (!ReadFile(file, bytes, sizeof bytes, &read, nullptr)) read = 0;
+    CloseHandle(file);
+    return read;
+}
+
+// Whether a file left with a temporary's name is what a rewrite of path wrote: empty (cut
+// short before its first write), or beginning as the file does, with its BOM and first line.
+bool isLeftBy(const char* leftover, const WIN32_FIND_DATAA& found, const char* path) {
+    if (found.nFileSizeHigh == 0 && found.nFileSizeLow == 0) return true;
+    unsigned char left[16], current[16];
+    DWORD leftSize = startOf(leftover, left), currentSize = startOf(path, current);
+    DWORD compared = leftSize < currentSize ? leftSize : currentSize;
+    return compared > 0 && memcmp(left, current, compared) == 0;
+}
+
+// Temporary files that rewrites of path cut short by a kill left beside it: files of Varnel's
+// names and content that have not changed for a minute. One that a rewrite is writing is young;
+// a file dated in the future is nobody's leftover that Varnel can be sure of.
+void removeStaleTemporaries(const char* path, const char* folder) {
     char pattern[REWRITE_PATH_SIZE];
     snprintf(pattern, sizeof pattern, "%s%s", folder, TEMPORARY_WILDCARD);
     WIN32_FIND_DATAA found;
@@ -73,9 +192,13 @@ void removeStaleTemporaries(const char* folder) {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     do {
+        ULONGLONG written = ticksOf(found.ftLastWriteTime);
+        if (!isTemporaryName(found.cFileName) || written > ticksOf(now) ||
+            ticksOf(now) - written <= STALE_AFTER)
+            continue;
         char stale[REWRITE_PATH_SIZE];
         snprintf(stale, sizeof stale, "%s%s", folder, found.cFileName);
-        if (ticksOf(now) - ticksOf(found.ftLastWriteTime) > STALE_AFTER) DeleteFileA(stale);
+        if (isLeftBy(stale, found, path)) DeleteFileA(stale);
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }
@@ -87,12 +210,13 @@ HANDLE createTemporary(const char* path, char (&temporary)[REWRITE_PATH_SIZE]) {
     const int ATTEMPTS = 64;
     lstrcpynA(temporary, path, sizeof temporary);
     C_PathUtil::truncateAfterLast(temporary, '\\');
-    removeStaleTemporaries(temporary);
+    removeStaleTemporaries(path, temporary);
     int folder = lstrlenA(temporary);
     DWORD seed = GetCurrentProcessId() * 40503u + GetTickCount();
     for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
-        snprintf(temporary + folder, sizeof temporary - folder, TEMPORARY_PATTERN,
-                 static_cast<unsigned>((seed + attempt * 7919u) & 0xFFFF));
+        char name[INI_TEMPORARY_NAME_SIZE];
+        iniTemporaryName(seed + attempt * 1597u, name);
+        snprintf(temporary + folder, sizeof temporary - folder, "%s", name);
         HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
@@ -100,10 +224,15 @@ HANDLE createTemporary(const char* path, char (&temporary)[REWRITE_PATH_SIZE]) {
     return INVALID_HANDLE_VALUE;
 }
 
+// Nothing found yet: the entries may come from an earlier pass.
+void clearFound(IniEntry* entries, int count) {
+    for (int e = 0; e < count; ++e) entries[e].found = 0;
+}
+
 // The new file in full: every line of the current one (source; none yet when invalid) with
 // the entries set to their new values, in the current one's encoding.
 IniRewriteResult writeNewFile(HANDLE source, HANDLE target, IniEntry* entries, int count,
-                              IniEncoding newFileEncoding, const wchar_t* const* wideValues) {
+                              IniEncoding newFileEncoding) {
     if (source != INVALID_HANDLE_VALUE) {
         IniEntry seen[INI_MAX_ENTRIES];
         memcpy(seen, entries, sizeof(IniEntry) * static_cast<size_t>(count));
@@ -115,7 +244,7 @@ IniRewriteResult writeNewFile(HANDLE source, HANDLE target, IniEntry* entries, i
     }
     FileSource writing(source);
     FileSink sink(target);
-    bool streamed = streamIni(writing, entries, count, &sink, newFileEncoding, wideValues);
+    bool streamed = streamIni(writing, entries, count, &sink, newFileEncoding);
     if (!sink.ok || !FlushFileBuffers(target)) return INI_REWRITE_UNWRITABLE;
     return streamed ? INI_REWRITE_WRITTEN : INI_REWRITE_UNREADABLE;
 }
@@ -123,17 +252,23 @@ IniRewriteResult writeNewFile(HANDLE source, HANDLE target, IniEntry* entries, i
 }  // namespace
 
 bool streamIni(IniSource& source, IniEntry* entries, int count, IniSink* sink,
-               IniEncoding newFileEncoding, const wchar_t* const* wideValues) {
+               IniEncoding newFileEncoding) {
     unsigned char block[STREAM_BLOCK_SIZE];
     DWORD read = 0;
-    if (!source.get(block, sizeof block, read)) return false;
-    IniEncoding encoding = read ? detectIniEncoding(block, read) : newFileEncoding;
+    if (!fillBlock(source, block, sizeof block, read)) return false;
+    IniEncoding encoding =
+        !read ? newFileEncoding
+              : detectIniEncoding(block,
+                                  read == sizeof block ? iniWholeLinesLength(block, read) : read);
     DWORD bom = read < iniBomSize(encoding) ? read : iniBomSize(encoding);
     if (sink) sink->put(read ? block : iniBomBytes(encoding), read ? bom : iniBomSize(encoding));
+    IniEntry inFileBytes[INI_MAX_ENTRIES];
+    if (sink && encoding == INI_ANSI) entries = inAnsi(entries, count, inFileBytes);
     IniStream stream(entries, count, encoding == INI_UTF16LE ? 2 : 1, sink);
-    stream.setWideValues(wideValues, iniTextCodePage(block, read));
     stream.feed(block + bom, read - bom);
-    while (read == sizeof block) {
+    // A read may give less than asked long before the end (network and redirected folders):
+    // only nothing at all is the end.
+    for (bool more = read == sizeof block; more; more = read > 0) {
         if (!source.get(block, sizeof block, read)) return false;
         stream.feed(block, read);
     }
@@ -141,6 +276,7 @@ bool streamIni(IniSource& source, IniEntry* entries, int count, IniSink* sink,
 }
 
 int readIniFile(const char* path, IniEntry* entries, int count) {
+    clearFound(entries, count);
     HANDLE file = openToRead(path);
     if (file == INVALID_HANDLE_VALUE) return 0;
     FileSource source(file);
@@ -150,8 +286,9 @@ int readIniFile(const char* path, IniEntry* entries, int count) {
 }
 
 IniRewriteResult rewriteIniFile(const char* path, IniEntry* entries, int count,
-                                IniEncoding newFileEncoding, const wchar_t* const* wideValues) {
+                                IniEncoding newFileEncoding) {
     if (count > INI_MAX_ENTRIES) count = INI_MAX_ENTRIES;
+    clearFound(entries, count);
     // A read-only file is the user's wish that it be left alone (and Windows would refuse to
     // replace it); a folder of that name cannot be written.
     if (isReadOnlyFile(path)) return INI_REWRITE_READ_ONLY;
@@ -165,10 +302,9 @@ IniRewriteResult rewriteIniFile(const char* path, IniEntry* entries, int count,
         return INI_REWRITE_UNREADABLE;
     char temporary[REWRITE_PATH_SIZE];
     HANDLE target = createTemporary(path, temporary);
-    IniRewriteResult result =
-        target == INVALID_HANDLE_VALUE
-            ? INI_REWRITE_UNWRITABLE
-            : writeNewFile(source, target, entries, count, newFileEncoding, wideValues);
+    IniRewriteResult result = target == INVALID_HANDLE_VALUE
+                                  ? INI_REWRITE_UNWRITABLE
+                                  : writeNewFile(source, target, entries, count, newFileEncoding);
     if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
     if (target == INVALID_HANDLE_VALUE) return result;
     CloseHandle(target);

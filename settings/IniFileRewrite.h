@@ -20,18 +20,23 @@ enum IniRewriteResult {
 };
 
 // Sets each entry's found from the current file, then writes the file with every entry's value
-// (ASCII text). A file that does not exist yet is made in newFileEncoding (with its BOM, if the
-// encoding has one); an existing file keeps its own. Anything but INI_REWRITE_WRITTEN leaves the
-// file exactly as it was.
-// wideValues, where given, holds a UTF-16 value by entry (null: the entry's own), written in
-// the file's encoding (iniTextCodePage).
+// (UTF-8 text, written in the file's encoding: the ANSI code page, where a character that it
+// lacks becomes "?", UTF-8 or UTF-16LE). A file that does not exist yet is made in newFileEncoding
+// (with its BOM, if the encoding has one); an existing file keeps its own. Anything but
+// INI_REWRITE_WRITTEN leaves the file exactly as it was.
 IniRewriteResult rewriteIniFile(const char* path, IniEntry* entries, int count,
-                                IniEncoding newFileEncoding,
-                                const wchar_t* const* wideValues = nullptr);
+                                IniEncoding newFileEncoding);
 
 // Fills value and found of each entry from the file (a missing or unreadable file: none found).
 // 1 when the file was read to its end.
 int readIniFile(const char* path, IniEntry* entries, int count);
+
+enum { INI_TEMPORARY_NAME_SIZE = 9 };
+
+// The name of a temporary file of a rewrite (number: any), as a rewrite cut short by a kill
+// leaves it beside the file. The next rewrite there removes one that is more than a minute old
+// and not dated in the future; no other file.
+void iniTemporaryName(unsigned number, char (&name)[INI_TEMPORARY_NAME_SIZE]);
 
 // Where a pass takes its bytes from: up to size bytes into block, got 0 at the end; false when
 // reading fails. Files give it through ReadFile; the tests give other blocks.
@@ -47,4 +52,4 @@ protected:
 // encoding that the file's first bytes tell (newFileEncoding for an empty source). False when
 // a read fails or the text was not the one that the reading pass saw.
 bool streamIni(IniSource& source, IniEntry* entries, int count, IniSink* sink,
-               IniEncoding newFileEncoding, const wchar_t* const* wideValues = nullptr);
+               IniEncoding newFileEncoding);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "settings/IniEncoding.h"
+
 namespace {
 
 bool isBlank(unsigned unit) { return unit == ' ' || unit == '\t' || unit == '\v' || unit == '\f'; }
@@ -25,11 +27,6 @@ bool sameName(const char* folded, int length, const char* name) {
 IniStream::IniStream(IniEntry* entries, int count, int unitBytes, IniSink* sink)
     : entries(entries), count(count < INI_MAX_ENTRIES ? count : INI_MAX_ENTRIES),
       unitBytes(unitBytes == 2 ? 2 : 1), sink(sink) {}
-
-void IniStream::setWideValues(const wchar_t* const* values, UINT codePage) {
-    wideValues = values;
-    wideCodePage = codePage;
-}
 
 void IniStream::feed(const unsigned char* bytes, DWORD size) {
     for (DWORD i = 0; i < size; ++i) {
@@ -87,16 +84,22 @@ void IniStream::unit(unsigned value, const unsigned char* bytes) {
         phase = value == '[' ? SECTION : KEY;
         nameLength = 0;
         nameEnd = phase == SECTION ? -1 : 0;
+        sectionNameEnd = 0;
         if (phase == SECTION) {
             emit(bytes);
             return;
         }
     }
     switch (phase) {
-    case SECTION:
-        if (value == ']') nameEnd = nameLength;
-        appendToName(value);
+    case SECTION:  // the name runs to the first ']', without the blanks around it
         emit(bytes);
+        if (nameEnd >= 0 || (nameLength == 0 && isBlank(value))) break;
+        if (value == ']') {
+            nameEnd = sectionNameEnd;
+            break;
+        }
+        appendToName(value);
+        if (!isBlank(value)) sectionNameEnd = nameLength;
         break;
     case KEY:
         emit(bytes);
@@ -140,7 +143,7 @@ void IniStream::startValue(int entry) {
     valueLength = valueEnd = 0;
     valueStarted = false;
     phase = VALUE;
-    if (sink) putValue(entry);
+    if (sink) putText(entries[entry].value);
 }
 
 void IniStream::endLine() {
@@ -177,51 +180,41 @@ void IniStream::endLine() {
 void IniStream::insertMissing(int first) {
     for (int e = first; e < count && strcmp(entries[e].section, entries[first].section) == 0; ++e) {
         if (entries[e].found || written[e]) continue;
-        putLine(e);
+        putLine(entries[e]);
         written[e] = true;
     }
 }
 
+// Bytes as they stand in a one-byte encoding; UTF-8 made UTF-16 in a UTF-16 file (a byte that
+// starts no UTF-8 sequence stands for itself).
 void IniStream::putText(const char* chars) {
-    for (; *chars; ++chars) {
-        unsigned char unitBytesOf[2] = {static_cast<unsigned char>(*chars), 0};
-        emit(unitBytesOf);
-    }
-}
-
-void IniStream::putWide(const wchar_t* chars) {
-    while (*chars) {
-        bool pair =
-            chars[0] >= 0xD800 && chars[0] <= 0xDBFF && chars[1] >= 0xDC00 && chars[1] <= 0xDFFF;
-        int width = pair ? 2 : 1;
-        unsigned char encoded[8];
-        int length = 0;
-        if (unitBytes == 2) {
-            for (int i = 0; i < width; ++i) {
-                encoded[length++] = static_cast<unsigned char>(chars[i] & 0xFF);
-                encoded[length++] = static_cast<unsigned char>(chars[i] >> 8);
-            }
-        } else {
-            length =
-                WideCharToMultiByte(wideCodePage, 0, chars, width, reinterpret_cast<char*>(encoded),
-                                    sizeof encoded, nullptr, nullptr);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(chars);
+    DWORD remaining = static_cast<DWORD>(strlen(chars));
+    while (remaining > 0) {
+        unsigned codePoint = *bytes;
+        int length = unitBytes == 2 ? utf8SequenceAt(bytes, remaining, &codePoint) : 1;
+        if (length == 0) length = 1;
+        if (codePoint > 0xFFFF) {
+            codePoint -= 0x10000;
+            putUnit(0xD800 + (codePoint >> 10));
+            codePoint = 0xDC00 + (codePoint & 0x3FF);
         }
-        for (int i = 0; i < length; i += unitBytes) emit(encoded + i);
-        chars += width;
+        putUnit(codePoint);
+        bytes += length;
+        remaining -= static_cast<DWORD>(length);
     }
 }
 
-void IniStream::putValue(int entry) {
-    if (wideValues && wideValues[entry])
-        putWide(wideValues[entry]);
-    else
-        putText(entries[entry].value);
+void IniStream::putUnit(unsigned value) {
+    unsigned char bytes[2] = {static_cast<unsigned char>(value),
+                              static_cast<unsigned char>(value >> 8)};
+    emit(bytes);
 }
 
-void IniStream::putLine(int entry) {
-    putText(entries[entry].key);
+void IniStream::putLine(const IniEntry& entry) {
+    putText(entry.key);
     putText("=");
-    putValue(entry);
+    putText(entry.value);
     putText(lineBreak);
     lineOpen = false;
 }
@@ -251,12 +244,8 @@ void IniStream::flush() {
 }
 
 int IniStream::finish() {
-    if (pendingSize && sink) {
-        // An odd last byte of a UTF-16 file: completed, so that what follows stays aligned.
-        unsigned char unit[2] = {pending[0], 0};
-        emit(unit);
-        lineOpen = true;
-    }
+    // An odd last byte of a UTF-16 file is no character of any line: it stays last.
+    DWORD stray = pendingSize;
     pendingSize = 0;
     endLine();
     if (!sink) return 1;
@@ -273,6 +262,7 @@ int IniStream::finish() {
         putText(lineBreak);
         insertMissing(e);
     }
+    emitRun(pending, stray);
     flush();
     for (int e = 0; e < count; ++e)
         if (!written[e]) return 0;

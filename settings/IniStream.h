@@ -4,7 +4,8 @@
 // memory, however large the file and however long its lines. Every line that is not one of
 // those keys is kept byte for byte, in the file's own encoding (ANSI and UTF-8: one byte a
 // code unit; UTF-16LE: two). Lines are read as the profile functions read them: names compare
-// ignoring ASCII case, blanks around names and values do not count, one pair of quotes around
+// ignoring ASCII case, blanks around names and values do not count, a section's name ends at
+// the first ']' (a line without one is no section header), one pair of quotes around
 // a value is taken off, and only the first section of a name and its first key count. Lines that
 // a rewrite adds end as the file's first line does (CR LF in a file that has none yet).
 //
@@ -20,8 +21,10 @@ enum { INI_ENTRY_VALUE_SIZE = 128, INI_NAME_CAP = 16, INI_MAX_ENTRIES = 32 };
 struct IniEntry {
     const char* section;
     char key[INI_NAME_CAP + 1];
-    char value[INI_ENTRY_VALUE_SIZE];  // read: the value found; write: the value to write
-    int found;                         // read: the key is in the file; write: set from reading
+    // read: the value found, in the file's bytes (in a UTF-16 file, "?" for a unit beyond ASCII);
+    // write: the value to write, in the file's bytes; a UTF-16 file takes UTF-8
+    char value[INI_ENTRY_VALUE_SIZE];
+    int found;  // read: the key is in the file; write: set from reading
 };
 
 // Where a rewriting pass puts its bytes.
@@ -37,9 +40,6 @@ class IniStream {
 public:
     // unitBytes: 1, or 2 for UTF-16LE. sink null: a reading pass.
     IniStream(IniEntry* entries, int count, int unitBytes, IniSink* sink);
-    // Values in UTF-16, by entry (null: the entry's own value), written in the file's encoding:
-    // UTF-16 units, or one-byte units of codePage (CP_UTF8, or CP_ACP for an ANSI file).
-    void setWideValues(const wchar_t* const* values, UINT codePage);
     void feed(const unsigned char* bytes, DWORD size);
     // Reading: 1. Rewriting: writes what is missing; 1 when every entry has been written once
     // (0 when the text was not the one that the reading pass saw).
@@ -53,9 +53,8 @@ private:
     void startValue(int entry);
     void insertMissing(int first);
     void putText(const char* chars);
-    void putWide(const wchar_t* chars);
-    void putValue(int entry);
-    void putLine(int entry);
+    void putUnit(unsigned value);
+    void putLine(const IniEntry& entry);
     void emit(const unsigned char* bytes);
     void emitRun(const unsigned char* bytes, DWORD size);
     void flush();
@@ -65,8 +64,6 @@ private:
     int count;
     int unitBytes;
     IniSink* sink;
-    const wchar_t* const* wideValues = nullptr;
-    UINT wideCodePage = CP_UTF8;
     Phase phase = LINE_START;
     int section = -1;        // entry whose section the current lines belong to, or -1
     int pendingInsert = -1;  // a section header of ours just ended: its missing keys follow
@@ -76,7 +73,8 @@ private:
     bool lineOpen = false;  // something written since the last line end
     char name[INI_NAME_CAP + 1];
     int nameLength = 0;  // units of the name so far (may pass INI_NAME_CAP)
-    int nameEnd = -1;    // SECTION: length up to the last ']'; KEY: up to the last non-blank
+    int nameEnd = -1;    // SECTION: the name's length once its ']' came; KEY: to the last non-blank
+    int sectionNameEnd = 0;  // SECTION: length up to the last non-blank so far
     int valueEntry = -1;
     char text[INI_ENTRY_VALUE_SIZE + 1];
     int valueLength = 0;  // units kept, at most INI_ENTRY_VALUE_SIZE

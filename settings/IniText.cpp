@@ -2,57 +2,7 @@
 
 namespace {
 
-const unsigned char UTF8_BOM[] = {0xEF, 0xBB, 0xBF};
-const unsigned char UTF16LE_BOM[] = {0xFF, 0xFE};
 const UINT GB18030 = 54936;
-
-bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-// The length of the well-formed UTF-8 sequence at p (no overlong forms, no surrogates, nothing
-// above U+10FFFF), with its code point; 0 when there is none.
-int utf8SequenceAt(const unsigned char* p, DWORD remaining, unsigned* codePoint) {
-    unsigned char b = p[0];
-    if (b < 0x80) {
-        *codePoint = b;
-        return 1;
-    }
-    int length;
-    unsigned low = 0x80, high = 0xBF;  // the range of the second byte
-    if (b >= 0xC2 && b <= 0xDF) {
-        length = 2;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        length = 3;
-        if (b == 0xE0) low = 0xA0;
-        if (b == 0xED) high = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        length = 4;
-        if (b == 0xF0) low = 0x90;
-        if (b == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (remaining < static_cast<DWORD>(length) || p[1] < low || p[1] > high) return 0;
-    unsigned value = b & (0x7F >> length);
-    for (int i = 1; i < length; ++i) {
-        if (!isContinuation(p[i])) return 0;
-        value = (value << 6) | (p[i] & 0x3F);
-    }
-    *codePoint = value;
-    return length;
-}
-
-// Valid UTF-8 with at least one byte outside ASCII; plain ASCII reads alike either way.
-bool isUtf8BeyondAscii(const unsigned char* bytes, DWORD size) {
-    bool beyondAscii = false;
-    unsigned codePoint;
-    for (DWORD i = 0; i < size;) {
-        int length = utf8SequenceAt(bytes + i, size - i, &codePoint);
-        if (!length) return false;
-        if (length > 1) beyondAscii = true;
-        i += static_cast<DWORD>(length);
-    }
-    return beyondAscii;
-}
 
 // Decodes UTF-8 into line, whole characters only, as many as fit in size - 1 units. A byte that
 // starts no valid sequence (only in a file cut short) becomes U+FFFD.
@@ -109,24 +59,6 @@ bool isLineFeedAt(const IniFile& file, DWORD i) {
     return file.bytes[i] == '\n';
 }
 
-bool startsWith(const unsigned char* bytes, DWORD size, const unsigned char* prefix, DWORD length) {
-    if (size < length) return false;
-    for (DWORD i = 0; i < length; ++i)
-        if (bytes[i] != prefix[i]) return false;
-    return true;
-}
-
-// The length of the whole lines in bytes cut short at the buffer's end, so that no character is
-// split and the encoding is told from whole characters.
-DWORD wholeLinesLength(const unsigned char* bytes, DWORD size) {
-    bool utf16 = startsWith(bytes, size, UTF16LE_BOM, sizeof UTF16LE_BOM);
-    DWORD unit = utf16 ? 2 : 1;
-    DWORD end = size - size % unit;
-    while (end >= unit && !(bytes[end - unit] == '\n' && (!utf16 || bytes[end - 1] == 0)))
-        end -= unit;
-    return end;
-}
-
 bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 wchar_t* trimBlanks(wchar_t* text) {
@@ -164,11 +96,12 @@ int copyCut(const wchar_t* text, wchar_t* value, int size) {
     return length;
 }
 
-// The name of a section line "[name]", or null for any other line.
+// The name of a section line "[name]" (up to the first ']', without the blanks around it, as
+// IniStream reads it), or null for a line without a ']'.
 wchar_t* sectionName(wchar_t* line) {
-    if (*line != L'[') return nullptr;
     wchar_t* end = line + 1;
     while (*end && *end != L']') ++end;
+    if (!*end) return nullptr;
     *end = 0;
     return trimBlanks(line + 1);
 }
@@ -186,34 +119,11 @@ int loadFromHandle(IniFile& file, HANDLE handle) {
     bool cut = total == INI_FILE_MAX_BYTES && ReadFile(handle, &extra, 1, &got, nullptr) && got;
     CloseHandle(handle);
     if (!ok) return 0;
-    setIniBytes(file, file.bytes, cut ? wholeLinesLength(file.bytes, total) : total);
+    setIniBytes(file, file.bytes, cut ? iniWholeLinesLength(file.bytes, total) : total);
     return 1;
 }
 
 }  // namespace
-
-IniEncoding detectIniEncoding(const unsigned char* bytes, DWORD size) {
-    if (startsWith(bytes, size, UTF16LE_BOM, sizeof UTF16LE_BOM)) return INI_UTF16LE;
-    if (startsWith(bytes, size, UTF8_BOM, sizeof UTF8_BOM)) return INI_UTF8_BOM;
-    return isUtf8BeyondAscii(bytes, size) ? INI_UTF8 : INI_ANSI;
-}
-
-DWORD iniBomSize(IniEncoding encoding) {
-    return encoding == INI_UTF16LE    ? sizeof UTF16LE_BOM
-           : encoding == INI_UTF8_BOM ? sizeof UTF8_BOM
-                                      : 0;
-}
-
-const unsigned char* iniBomBytes(IniEncoding encoding) {
-    return encoding == INI_UTF16LE ? UTF16LE_BOM : UTF8_BOM;
-}
-
-UINT iniTextCodePage(const unsigned char* bytes, DWORD size) {
-    if (detectIniEncoding(bytes, size) != INI_ANSI) return CP_UTF8;
-    for (DWORD i = 0; i < size; ++i)
-        if (bytes[i] >= 0x80) return CP_ACP;
-    return CP_UTF8;
-}
 
 void setIniBytes(IniFile& file, const void* bytes, DWORD size) {
     if (size > INI_FILE_MAX_BYTES) size = INI_FILE_MAX_BYTES;
@@ -266,8 +176,9 @@ int readIniValue(const IniFile& file, const wchar_t* section, const wchar_t* key
     bool inSection = false;
     while (lines.next(line, INI_LINE_CHARS)) {
         wchar_t* text = trimBlanks(line);
-        if (wchar_t* name = sectionName(text)) {
-            inSection = namesEqual(name, section);
+        if (*text == L'[') {
+            wchar_t* name = sectionName(text);
+            if (name) inSection = namesEqual(name, section);
             continue;
         }
         if (!inSection || *text == L';') continue;

@@ -14,7 +14,7 @@
 
 #include <windows.h>
 
-enum IniEncoding { INI_ANSI, INI_UTF8, INI_UTF8_BOM, INI_UTF16LE };
+#include "settings/IniEncoding.h"
 
 // Bytes read of one file; a longer file is read up to its last line break within them.
 // Code units of one line; the rest of a longer line is not read.
@@ -26,17 +26,6 @@ struct IniFile {
     DWORD textStart;  // where the text begins, after the BOM
     IniEncoding encoding;
 };
-
-IniEncoding detectIniEncoding(const unsigned char* bytes, DWORD size);
-// The length of the BOM that the encoding writes first (0 for ANSI and plain UTF-8).
-DWORD iniBomSize(IniEncoding encoding);
-// That BOM's bytes.
-const unsigned char* iniBomBytes(IniEncoding encoding);
-
-// The code page of the text in a file of one-byte units, told by its first bytes: UTF-8 for a
-// UTF-8 file and for plain ASCII, which any text may join and which reads alike either way (a
-// new file is plain ASCII too), else the ANSI code page (CP_ACP).
-UINT iniTextCodePage(const unsigned char* bytes, DWORD size);
 
 // Reads the file at path. 1 when read; 0, leaving an empty ANSI file, when it is missing or
 // unreadable.

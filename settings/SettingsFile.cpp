@@ -92,15 +92,18 @@ void settingsFileToRead(char* path) {
     util.makeModuleFilePath(path, SETTINGS_PATH_SIZE, FALLBACK_FILE_NAME);
 }
 
-// The file that save writes: the application-data file (its folders created) whenever the
-// application-data folder is known, else vrnl.ini beside the program.
+// The file that save writes: the application-data file (its folders created) whenever its
+// folder is there or can be made, else vrnl.ini beside the program, which load then reads
+// (a file named Lumo in the way would otherwise make every save fail and bring the welcome
+// window back at every start).
 void settingsFileToWrite(char* path) {
     C_PathUtil util;
     if (util.makeSpecialFolderPath(path, SETTINGS_PATH_SIZE, CSIDL_APPDATA, "Lumo")) {
         CreateDirectoryA(path, nullptr);
         if (util.makeSpecialFolderPath(path, SETTINGS_PATH_SIZE, CSIDL_APPDATA, "Lumo\\Varnel"))
             CreateDirectoryA(path, nullptr);
-        if (util.makeSpecialFolderPath(path, SETTINGS_PATH_SIZE, CSIDL_APPDATA,
+        if (fileExists(path, 1) &&
+            util.makeSpecialFolderPath(path, SETTINGS_PATH_SIZE, CSIDL_APPDATA,
                                        SETTINGS_RELATIVE_PATH))
             return;
     }

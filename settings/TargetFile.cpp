@@ -45,9 +45,9 @@ int firstFreeSlotIn(const IniFile& file) {
     return -1;
 }
 
-// Whether every value can be written in the file's code page without a character lost.
-bool fitsCodePage(const wchar_t* const* values, int count, UINT codePage) {
-    if (codePage != CP_ACP || GetACP() == CP_UTF8) return true;
+// Whether every value can be written in an ANSI file's code page without a character lost.
+bool fitsAnsiCodePage(const wchar_t* const* values, int count) {
+    if (GetACP() == CP_UTF8) return true;
     for (int i = 0; i < count; ++i) {
         BOOL lost = FALSE;
         if (values[i])
@@ -56,6 +56,25 @@ bool fitsCodePage(const wchar_t* const* values, int count, UINT codePage) {
         if (lost) return false;
     }
     return true;
+}
+
+// value in UTF-8 (the rewrite's form), as many whole characters as fit in the entry; "-" for
+// none.
+void setUtf8Value(IniEntry& entry, const wchar_t* value) {
+    lstrcpynA(entry.value, "-", sizeof entry.value);
+    if (!value) return;
+    int bytes = 0;
+    for (int i = 0; value[i];) {
+        int width = value[i] >= 0xD800 && value[i] <= 0xDBFF && value[i + 1] ? 2 : 1;
+        char encoded[8];
+        int length = WideCharToMultiByte(CP_UTF8, 0, value + i, width, encoded, sizeof encoded,
+                                         nullptr, nullptr);
+        if (length <= 0 || bytes + length > static_cast<int>(sizeof entry.value) - 1) break;
+        CopyMemory(entry.value + bytes, encoded, length);
+        bytes += length;
+        i += width;
+    }
+    entry.value[bytes] = 0;
 }
 
 template <int WIDTH>
@@ -115,7 +134,7 @@ TargetFileWrite addOtherTarget(const NewOtherTarget& target, int& slot, unsigned
     if (slot < 0) return TARGET_SLOTS_TAKEN;
     const wchar_t* values[TARGET_KEY_COUNT] = {target.name, nullptr, target.className, target.text,
                                                target.exe};
-    if (!fitsCodePage(values, TARGET_KEY_COUNT, iniTextCodePage(file.bytes, file.size)))
+    if (file.encoding == INI_ANSI && !fitsAnsiCodePage(values, TARGET_KEY_COUNT))
         return TARGET_NOT_ENCODABLE;
     char section[16];
     snprintf(section, sizeof section, "TARGET%02d", slot);
@@ -123,11 +142,10 @@ TargetFileWrite addOtherTarget(const NewOtherTarget& target, int& slot, unsigned
     for (int k = 0; k < TARGET_KEY_COUNT; ++k) {
         entries[k].section = section;
         lstrcpynA(entries[k].key, TARGET_KEYS[k], sizeof entries[k].key);
-        lstrcpynA(entries[k].value, "-", sizeof entries[k].value);
+        setUtf8Value(entries[k], values[k]);
         entries[k].found = 0;
     }
-    IniRewriteResult written =
-        rewriteIniFile(path, entries, TARGET_KEY_COUNT, INI_UTF8_BOM, values);
+    IniRewriteResult written = rewriteIniFile(path, entries, TARGET_KEY_COUNT, INI_UTF8_BOM);
     error = GetLastError();
     if (written == INI_REWRITE_WRITTEN) return TARGET_ADDED;
     return written == INI_REWRITE_READ_ONLY ? TARGET_FILE_READ_ONLY : TARGET_NOT_WRITTEN;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <shlobj.h>
@@ -198,6 +199,13 @@ TEST_F(SettingsFiles, SaveKeepsWhatItDoesNotKnow) {
     EXPECT_EQ("mine", profile(file, "SETTINGS", "MYKEY"));
     EXPECT_EQ("77", profile(file, "SETTINGS", "WAITTIME"));
     EXPECT_EQ(0, strayFiles());
+
+    // The file itself is kept too: a hidden file stays hidden.
+    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    s.waitTime = 78;
+    saveSettings(s);
+    EXPECT_EQ("78", profile(file, "SETTINGS", "WAITTIME"));
+    EXPECT_NE(0u, GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
 
 TEST_F(SettingsFiles, AFolderNamedDefaultIniMeansNothingIsStored) {
@@ -212,6 +220,23 @@ TEST_F(SettingsFiles, AFolderNamedDefaultIniMeansNothingIsStored) {
     EXPECT_TRUE(fileExists(file.c_str(), 1));
     EXPECT_EQ(0, strayFiles());
     EXPECT_EQ("[SETTINGS]\r\nWAITTIME=33\r\n", test::readFile(besideProgram("vrnl.ini")));
+}
+
+// A file named Lumo where the settings folder belongs: saves go to vrnl.ini beside the program,
+// which the next start reads, so the settings stay and the welcome window shows once only.
+TEST_F(SettingsFiles, AFileNamedLumoSendsSavesBesideTheProgram) {
+    const std::string lumo = test::appDataFolder() + "\\Lumo";
+    ASSERT_TRUE(test::writeFile(lumo, "mine"));
+    int welcome = 0;
+    Settings s = loaded(&welcome);
+    EXPECT_EQ(1, welcome);
+    s.waitTime = 61;
+    saveSettings(s);
+    EXPECT_EQ("61", profile(besideProgram("vrnl.ini"), "SETTINGS", "WAITTIME"));
+    EXPECT_EQ(61, loaded(&welcome).waitTime);
+    EXPECT_EQ(0, welcome);
+    EXPECT_EQ("mine", test::readFile(lumo));
+    DeleteFileA(lumo.c_str());
 }
 
 // A reader holding the file open for a moment must not cost the save.
@@ -246,19 +271,32 @@ TEST_F(SettingsFiles, SaveKeepsAFileItCannotRead) {
     EXPECT_EQ(before, test::readFile(file));
     EXPECT_EQ(0, strayFiles());
 
-    // What saves killed long ago left goes with the next save; a young one may be a save's own.
+    // What saves killed long ago left goes with the next save; a young one may be a save's own,
+    // and files of other names, or dated in the future, are somebody else's.
     std::string folder = test::appDataFolder() + "\\Lumo\\Varnel\\";
-    ASSERT_TRUE(test::writeFile(folder + "~vrn0001", "[SETTINGS]\r\n"));
-    ASSERT_TRUE(test::writeFile(folder + "~vrn0002", "[SETTINGS]\r\n"));
-    HANDLE old =
-        CreateFileA((folder + "~vrn0001").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    FILETIME longAgo = {0, 0x01D00000};
-    SetFileTime(old, nullptr, nullptr, &longAgo);
-    CloseHandle(old);
+    char killed[INI_TEMPORARY_NAME_SIZE], young[INI_TEMPORARY_NAME_SIZE], future[INI_TEMPORARY_NAME_SIZE];
+    iniTemporaryName(1, killed);
+    iniTemporaryName(2, young);
+    iniTemporaryName(3, future);
+    const FILETIME longAgo = {0, 0x01D00000}, later = {0, 0x7F000000};
+    char mine[INI_TEMPORARY_NAME_SIZE];
+    iniTemporaryName(4, mine);
+    const std::pair<std::string, const FILETIME*> files[] = {{killed, &longAgo},     {young, nullptr},
+                                                             {future, &later},       {"~vrnotes", &longAgo},
+                                                             {"~vrn0001", &longAgo}, {mine, &longAgo}};
+    for (const auto& f : files) {
+        // As a save writes it: beginning as the settings file does. The user's own: otherwise.
+        ASSERT_TRUE(test::writeFile(folder + f.first, f.first == mine ? "my notes" : before.substr(0, 30)));
+        HANDLE h =
+            CreateFileA((folder + f.first).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (f.second) SetFileTime(h, nullptr, nullptr, f.second);
+        CloseHandle(h);
+    }
     saveSettings(s);
-    EXPECT_FALSE(test::fileExistsPlain(folder + "~vrn0001"));
-    EXPECT_TRUE(test::fileExistsPlain(folder + "~vrn0002"));
-    DeleteFileA((folder + "~vrn0002").c_str());
+    for (const auto& f : files) {
+        EXPECT_EQ(f.first != killed, test::fileExistsPlain(folder + f.first)) << f.first;
+        DeleteFileA((folder + f.first).c_str());
+    }
     EXPECT_EQ("99", profile(file, "SETTINGS", "WAITTIME"));
     EXPECT_EQ("blue", profile(file, "MINE", "COLOUR"));
 }
@@ -309,6 +347,18 @@ TEST_F(SettingsFiles, AFileKeepsItsEncoding) {
         EXPECT_EQ(66, loaded().waitTime);
         EXPECT_EQ(0, loaded().selection.targetExplorer);
     }
+
+    // A stray byte at the end of a UTF-16 file is no character: it stays last, in no value.
+    std::wstring odd = L"\xFEFF[SETTINGS]\r\nWAITTIME=10";
+    ASSERT_TRUE(test::writeFile(test::appDataSettingsFile(),
+                                std::string(reinterpret_cast<const char*>(odd.data()), odd.size() * 2) + "1"));
+    Settings s = loaded();
+    s.waitTime = 77;
+    saveSettings(s);
+    EXPECT_EQ(77, loaded().waitTime);
+    std::string saved = test::readFile(test::appDataSettingsFile());
+    EXPECT_EQ('1', saved.back());
+    EXPECT_EQ(1u, saved.size() % 2);
 }
 
 // An application-data folder so long that default.ini just fits the system's 259 characters:
@@ -403,10 +453,71 @@ TEST(IniFileRewrite, OutcomesAndTheEncodingOfANewFile) {
     std::string folder = dir.file("folder.ini");
     CreateDirectoryA(folder.c_str(), nullptr);
     EXPECT_EQ(INI_REWRITE_UNWRITABLE, rewriteIniFile(folder.c_str(), entries, 2, INI_UTF8_BOM));
+
+    // Values are UTF-8, written in whatever encoding the file has; the target reader reads them.
+    const std::string name = test::encodedText(L"メモ帳", INI_UTF8);
+    lstrcpynA(entries[0].value, name.c_str(), sizeof entries[0].value);
+    for (IniEncoding encoding : {INI_ANSI, INI_UTF8, INI_UTF8_BOM, INI_UTF16LE}) {
+        SCOPED_TRACE(encoding);
+        DeleteFileA(file.c_str());
+        bool existing = encoding != INI_UTF8_BOM;  // else made new
+        ASSERT_TRUE(!existing || test::writeFile(file, test::encodedText(L"; 下書き\r\n", encoding)));
+        EXPECT_EQ(INI_REWRITE_WRITTEN, rewriteIniFile(file.c_str(), entries, 2, INI_UTF8_BOM));
+        static IniFile read;
+        loadIniFile(read, file.c_str());
+        EXPECT_EQ(encoding, read.encoding);
+        wchar_t value[16];
+        readIniValue(read, L"TARGET00", L"NAME", L"", value, 16);
+        EXPECT_STREQ(L"メモ帳", value);
+    }
+}
+
+// Bytes in memory, given in reads of at most `most` bytes, as a network folder may give them.
+struct ShortReads final : IniSource {
+    std::string bytes;
+    DWORD most;
+    size_t at = 0;
+    bool get(unsigned char* block, DWORD size, DWORD& got) override {
+        got = static_cast<DWORD>(std::min<size_t>({size, most, bytes.size() - at}));
+        memcpy(block, bytes.data() + at, got);
+        at += got;
+        return true;
+    }
+};
+
+struct StringSink final : IniSink {
+    std::string bytes;
+    void put(const unsigned char* data, DWORD size) override {
+        bytes.append(reinterpret_cast<const char*>(data), size);
+    }
+};
+
+// A file of 100 KB read in short pieces: found and rewritten to its last line, whatever the reads.
+TEST(IniFileRewrite, ShortReadsReachTheEnd) {
+    std::string text = "\xEF\xBB\xBF[MINE]\r\n";
+    while (text.size() < 100000) text += "; a line of the user's own, kept as it is\r\n";
+    text += "[SETTINGS]\r\nWAITTIME=10\r\n; the user's last line\r\n";
+    for (DWORD most : {1u, 7u, 16384u, 32768u}) {
+        SCOPED_TRACE(most);
+        IniEntry entry = {"SETTINGS", "WAITTIME", "", 0};
+        ShortReads reading;
+        reading.bytes = text;
+        reading.most = most;
+        ASSERT_TRUE(streamIni(reading, &entry, 1, nullptr, INI_ANSI));
+        EXPECT_STREQ("10", entry.value);
+        lstrcpynA(entry.value, "77", sizeof entry.value);
+        ShortReads writing = reading;
+        writing.at = 0;
+        StringSink sink;
+        ASSERT_TRUE(streamIni(writing, &entry, 1, &sink, INI_ANSI));
+        std::string expected = text;
+        expected.replace(expected.find("WAITTIME=10"), 11, "WAITTIME=77");
+        EXPECT_TRUE(expected == sink.bytes) << sink.bytes.size() << " bytes written of " << expected.size();
+    }
 }
 
 // A name or title in Japanese goes into target.ini in the file's own encoding, to be read back
-// whole: plain ASCII becomes UTF-8, which reads alike on every code page.
+// whole.
 TEST_F(SettingsFiles, NewTargetsAreWrittenInTheFilesEncoding) {
     const std::string path = besideProgram("target.ini");
     const std::wstring text = L"; メモ\r\n[TARGET00]\r\nCLASS=x\r\n";
@@ -415,7 +526,7 @@ TEST_F(SettingsFiles, NewTargetsAreWrittenInTheFilesEncoding) {
         IniEncoding after;
     } files[] = {{test::encodedText(text, INI_UTF16LE), INI_UTF16LE},
                  {test::encodedText(text, INI_ANSI), INI_ANSI},
-                 {"[TARGET00]\r\nCLASS=x\r\n", INI_UTF8},
+                 {test::encodedText(text, INI_UTF8), INI_UTF8},
                  {test::encodedText(text, INI_UTF8_BOM), INI_UTF8_BOM}};
     for (const auto& f : files) {
         ASSERT_TRUE(test::writeFile(path, f.bytes));
@@ -484,6 +595,31 @@ TEST(IniText, ValuesReadAsTheProfileFunctionsGiveThem) {
     EXPECT_EQ(L"other", iniValue(file, L"OTHER", L"KEY"));
     EXPECT_EQ(L"<missing>", iniValue(file, L"TARGET00", L"MISSING"));
     EXPECT_EQ(L"<missing>", iniValue(file, L"TARGET0", L"KEY"));
+}
+
+// Section headers read alike by the settings stream and the target file reader: the name runs
+// to the first ']', without the blanks around it; a line without a ']' is no header. A save
+// writes into the header it found, and adds no second one.
+TEST_F(SettingsFiles, BothReadersTakeSectionHeadersAlike) {
+    const std::pair<const char*, bool> headers[] = {{"[ SETTINGS ]", true},        {"[SETTINGS] ; see ]", true},
+                                                    {"[\tSettings ] ; [x]", true}, {"[SETTINGS", false},
+                                                    {"[SET TINGS]", false},        {"; [SETTINGS]", false}};
+    CreateDirectoryA((test::appDataFolder() + "\\Lumo").c_str(), nullptr);
+    CreateDirectoryA((test::appDataFolder() + "\\Lumo\\Varnel").c_str(), nullptr);
+    std::string file = test::appDataSettingsFile();
+    for (const auto& header : headers) {
+        SCOPED_TRACE(header.first);
+        std::string text = std::string("[OTHER]\r\nWAITTIME=5\r\n") + header.first + "\r\nWAITTIME=33\r\n";
+        EXPECT_EQ(header.second ? L"33" : L"<missing>", iniValue(text, L"SETTINGS", L"WAITTIME"));
+        ASSERT_TRUE(test::writeFile(file, text));
+        Settings s = loaded();
+        EXPECT_EQ(header.second ? 33 : 50, s.waitTime);
+        s.waitTime = 44;
+        saveSettings(s);
+        std::string saved = test::readFile(file);
+        EXPECT_EQ(header.second, saved.find("\n[SETTINGS]\r\n") == std::string::npos) << saved;
+        EXPECT_EQ(44, loaded().waitTime);
+    }
 }
 
 TEST(IniText, CutsKeepWholeCharacters) {

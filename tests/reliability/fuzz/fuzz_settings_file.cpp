@@ -1,11 +1,13 @@
 // The settings file's value forms, and loadSettings and saveSettings over a settings file whose
-// bytes come from the fuzzer's input, held in memory.
+// bytes come from the fuzzer's input, held in memory and read in pieces of a size the input
+// chooses. The encoding is told by the product's own detection.
 
 #include <windows.h>
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/IniEncoding.h"
 #include "settings/IniText.h"
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"
@@ -26,6 +29,7 @@ struct MemoryFile {
     size_t position = 0;
 } settingsFile, temporaryFile;
 bool settingsExists;
+DWORD mostPerRead;  // a network folder may give less than asked
 }  // namespace
 
 HANDLE CreateFileA(const char*, DWORD, DWORD, void*, DWORD disposition, DWORD, HANDLE) {
@@ -39,7 +43,7 @@ HANDLE CreateFileA(const char*, DWORD, DWORD, void*, DWORD disposition, DWORD, H
 }
 BOOL ReadFile(HANDLE handle, void* buffer, DWORD size, DWORD* read, void*) {
     auto* file = static_cast<MemoryFile*>(handle);
-    *read = static_cast<DWORD>(std::min<size_t>(size, file->bytes.size() - file->position));
+    *read = static_cast<DWORD>(std::min<size_t>({size, mostPerRead, file->bytes.size() - file->position}));
     memcpy(buffer, file->bytes.data() + file->position, *read);
     file->position += *read;
     return TRUE;
@@ -55,6 +59,15 @@ BOOL MoveFileExA(const char*, const char*, DWORD) {
     settingsExists = true;
     return TRUE;
 }
+// The settings' values are ASCII: nothing is converted for an ANSI file.
+int MultiByteToWideChar(unsigned, DWORD, const char*, int, wchar_t*, int) { abort(); }
+int cutToAnsi(const wchar_t*, char*, int, int) { abort(); }
+BOOL SetFileAttributesA(const char*, DWORD) { return TRUE; }
+BOOL GetFileSecurityA(const char*, DWORD, PSECURITY_DESCRIPTOR, DWORD, DWORD*) { return FALSE; }
+BOOL SetFileSecurityA(const char*, DWORD, PSECURITY_DESCRIPTOR) { return FALSE; }
+BOOL GetSecurityDescriptorControl(PSECURITY_DESCRIPTOR, SECURITY_DESCRIPTOR_CONTROL*, DWORD*) { return FALSE; }
+BOOL GetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR, BOOL*, PACL*, BOOL*) { return FALSE; }
+BOOL GetAce(PACL, DWORD, void**) { return FALSE; }
 BOOL FlushFileBuffers(HANDLE) { return TRUE; }
 DWORD GetFileAttributesA(const char*) { return settingsExists ? FILE_ATTRIBUTE_NORMAL : INVALID_FILE_ATTRIBUTES; }
 BOOL CreateDirectoryA(const char*, void*) { return TRUE; }
@@ -74,18 +87,6 @@ char* lstrcpynA(char* to, const char* from, int size) {
     return to;
 }
 
-// The encoding as far as a rewrite needs it: which BOM the file starts with.
-IniEncoding detectIniEncoding(const unsigned char* bytes, DWORD size) {
-    if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return INI_UTF16LE;
-    if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) return INI_UTF8_BOM;
-    return INI_ANSI;
-}
-DWORD iniBomSize(IniEncoding encoding) { return encoding == INI_UTF16LE ? 2 : encoding == INI_UTF8_BOM ? 3 : 0; }
-const unsigned char* iniBomBytes(IniEncoding encoding) {
-    static const unsigned char utf16[] = {0xFF, 0xFE}, utf8[] = {0xEF, 0xBB, 0xBF};
-    return encoding == INI_UTF16LE ? utf16 : utf8;
-}
-
 char* C_PathUtil::makeModuleFilePath(char* buffer, int, const char*) {
     buffer[0] = 0;
     return buffer;
@@ -98,8 +99,69 @@ void C_PathUtil::truncateAfterLast(char* text, char separator) {
     char* last = strrchr(text, separator);
     if (last) last[1] = 0;
 }
-int fileExists(const char*, int wantFolder) { return settingsExists && !wantFolder; }
+// The settings folders exist; the settings file exists as a file or not at all.
+int fileExists(const char* path, int wantFolder) {
+    bool folder = strstr(path, ".ini") == nullptr;
+    return wantFolder ? folder : !folder && settingsExists;
+}
 int isReadOnlyFile(const char*) { return 0; }
+
+// The lines of a text in code units of unitBytes, split at every CR and LF, without the BOM and
+// without an odd last byte.
+std::vector<std::string> linesOf(const std::string& file, size_t unitBytes) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
+    size_t start = iniBomSize(detectIniEncoding(bytes, static_cast<DWORD>(file.size())));
+    size_t end = file.size() - (file.size() - start) % unitBytes;
+    std::vector<std::string> lines(1);
+    for (size_t i = start; i < end; i += unitBytes) {
+        bool lineBreak = (bytes[i] == '\r' || bytes[i] == '\n') && (unitBytes == 1 || bytes[i + 1] == 0);
+        if (lineBreak)
+            lines.emplace_back();
+        else
+            lines.back().append(file, i, unitBytes);
+    }
+    return lines;
+}
+
+// Whether a line may be one of Varnel's own keys, which a save rewrites: its name before the first
+// '=', without blanks around it, is one of them in any ASCII case.
+bool mayBeVarnelsKey(const std::string& line, size_t unitBytes) {
+    static const char* const KEYS[] = {"EX",   "IE",   "NN",      "AP00",     "AP01",     "AP02",
+                                       "AP03", "AP04", "TOPMOST", "KEEP1ST",  "FULLSIZE", "LEFT",
+                                       "TOP",  "MODE", "NOBACK",  "WAITTIME", "RUNNEXT"};
+    std::string name;
+    size_t i = 0;
+    for (; i < line.size(); i += unitBytes) {
+        unsigned unit =
+            static_cast<unsigned char>(line[i]) | (unitBytes == 2 ? static_cast<unsigned char>(line[i + 1]) << 8 : 0);
+        if (unit == '=') break;
+        name += unit < 0x80 ? static_cast<char>(toupper(static_cast<int>(unit))) : '\x7F';
+    }
+    if (i >= line.size()) return false;
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
+    while (!name.empty() && blank(name.back())) name.pop_back();
+    size_t first = 0;
+    while (first < name.size() && blank(name[first])) ++first;
+    name.erase(0, first);
+    for (const char* key : KEYS)
+        if (name == key) return true;
+    return false;
+}
+
+// Every line of the original that cannot be one of Varnel's keys is in the saved file, in order.
+bool userLinesSurvive(const std::string& original, const std::string& saved) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(original.data());
+    size_t unitBytes = detectIniEncoding(bytes, static_cast<DWORD>(original.size())) == INI_UTF16LE ? 2 : 1;
+    std::vector<std::string> before = linesOf(original, unitBytes), after = linesOf(saved, unitBytes);
+    size_t next = 0;
+    for (const std::string& line : before) {
+        if (mayBeVarnelsKey(line, unitBytes)) continue;
+        while (next < after.size() && after[next] != line) ++next;
+        if (next == after.size()) return false;
+        ++next;
+    }
+    return true;
+}
 
 bool validFlags(const Settings& s, int welcome) {
     const TargetSelection& t = s.selection;
@@ -132,10 +194,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (parseInteger(text.c_str()) != expected) abort();
     if (parseSwitch(text.c_str()) != (strcmp(text.c_str(), "true") == 0)) abort();
 
-    // Any file loads into valid fields; a save over it reads back as saved, keeps the BOM, and
-    // a second save of the same settings changes nothing.
+    // Any file loads into valid fields; a save over it reads back as saved, keeps the BOM and
+    // every line the user wrote (and a stray last byte last), and a second save of the same
+    // settings changes nothing.
+    mostPerRead = input.ConsumeBool() ? 0xFFFFFFFFu : input.ConsumeIntegralInRange<DWORD>(1, 64);
+    static const char* const BOMS[] = {"", "\xEF\xBB\xBF", "\xFF\xFE"};
     settingsFile = MemoryFile();
-    settingsFile.bytes = input.ConsumeRemainingBytesAsString();
+    settingsFile.bytes = BOMS[input.ConsumeIntegralInRange(0, 2)] + input.ConsumeRemainingBytesAsString();
     settingsExists = true;
     const std::string original = settingsFile.bytes;
     Settings s;
@@ -152,6 +217,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                          static_cast<DWORD>(original.size()))) == bom &&
             saved.compare(0, bom, original, 0, bom) != 0)
             abort();
+    if (!userLinesSurvive(original, saved)) abort();
+    bool utf16 = detectIniEncoding(reinterpret_cast<const unsigned char*>(original.data()),
+                                   static_cast<DWORD>(original.size())) == INI_UTF16LE;
+    if (utf16 && original.size() % 2 && saved.back() != original.back()) abort();
     Settings back;
     memset(&back, 0x5A, sizeof back);
     if (loadSettings(back) != 0 || !sameFields(s, back)) abort();

@@ -12,7 +12,8 @@ mkdir -p "$out"
 flags=(-std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
        -I"$here/shim" -I"$root")
 declare -A sources=(
-  [fuzz_settings_file]="$root/settings/SettingsFile.cpp $root/settings/IniFileRewrite.cpp $root/settings/IniStream.cpp $root/settings/Settings.cpp"
+  [fuzz_settings_file]="$root/settings/SettingsFile.cpp $root/settings/IniFileRewrite.cpp $root/settings/IniStream.cpp
+                        $root/settings/IniEncoding.cpp $root/settings/Settings.cpp"
   [fuzz_window_match]="$root/sweep/WindowMatch.cpp"
 )
 
@@ -26,8 +27,10 @@ for fuzzer in fuzz_settings_file fuzz_window_match; do
     cat "$out/$fuzzer.build.log"; status=1; continue
   fi
   mkdir -p "$out/$fuzzer.corpus"
+  dictionary=()
+  [ -f "$here/$fuzzer.dict" ] && dictionary=(-dict="$here/$fuzzer.dict")
   (cd "$out" && "./$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 \
-       "$fuzzer.corpus" >"$fuzzer.log" 2>&1)
+       "${dictionary[@]}" "$fuzzer.corpus" >"$fuzzer.log" 2>&1)
   rc=$?
   runs="$(grep -o 'Done [0-9]* runs' "$out/$fuzzer.log" | grep -o '[0-9]*')"
   echo "$fuzzer: ${runs:-no} runs in ${seconds} s, exit $rc"

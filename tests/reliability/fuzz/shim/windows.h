@@ -26,6 +26,8 @@ enum : DWORD { ERROR_FILE_NOT_FOUND = 2, ERROR_PATH_NOT_FOUND = 3, ERROR_ACCESS_
 enum : DWORD { ERROR_SHARING_VIOLATION = 32, ERROR_LOCK_VIOLATION = 33, ERROR_FILE_EXISTS = 80 };
 enum : DWORD { FILE_ATTRIBUTE_READONLY = 1, FILE_ATTRIBUTE_NORMAL = 0x80, INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu };
 enum : DWORD { GENERIC_READ = 0x80000000u, GENERIC_WRITE = 0x40000000u };
+enum : DWORD { FILE_ATTRIBUTE_HIDDEN = 2, FILE_ATTRIBUTE_SYSTEM = 4, FILE_ATTRIBUTE_ARCHIVE = 0x20 };
+enum : DWORD { FILE_ATTRIBUTE_NOT_CONTENT_INDEXED = 0x2000 };
 enum : DWORD { FILE_SHARE_READ = 1, FILE_SHARE_WRITE = 2, FILE_SHARE_DELETE = 4 };
 enum : DWORD { CREATE_NEW = 1, CREATE_ALWAYS = 2, OPEN_EXISTING = 3, FILE_BEGIN = 0 };
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(-1))
@@ -45,6 +47,7 @@ typedef struct {
 } FILETIME;
 typedef struct {
     FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh, nFileSizeLow;
     char cFileName[260];
 } WIN32_FIND_DATAA;
 HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* found);
@@ -55,11 +58,36 @@ DWORD GetLastError();
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);
 BOOL FlushFileBuffers(HANDLE file);
 DWORD GetFileAttributesA(const char* path);
+BOOL SetFileAttributesA(const char* path, DWORD attributes);
+typedef uint16_t WORD;
+typedef uint8_t BYTE;
+typedef WORD SECURITY_DESCRIPTOR_CONTROL;
+typedef struct {
+    BYTE AceType, AceFlags;
+    WORD AceSize;
+} ACE_HEADER;
+typedef struct {
+    BYTE AclRevision, Sbz1;
+    WORD AclSize, AceCount, Sbz2;
+} ACL, *PACL;
+typedef struct {
+    void* fields[5];
+} SECURITY_DESCRIPTOR;
+typedef void* PSECURITY_DESCRIPTOR;
+enum : DWORD { DACL_SECURITY_INFORMATION = 4, SE_DACL_PROTECTED = 0x1000, INHERITED_ACE = 0x10 };
+BOOL GetFileSecurityA(const char* path, DWORD what, PSECURITY_DESCRIPTOR security, DWORD size, DWORD* needed);
+BOOL SetFileSecurityA(const char* path, DWORD what, PSECURITY_DESCRIPTOR security);
+BOOL GetSecurityDescriptorControl(PSECURITY_DESCRIPTOR security, SECURITY_DESCRIPTOR_CONTROL* control, DWORD* revision);
+BOOL GetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR security, BOOL* present, PACL* rules, BOOL* defaulted);
+BOOL GetAce(PACL rules, DWORD index, void** rule);
 DWORD GetCurrentProcessId();
 DWORD GetTickCount();
 int lstrlenA(const char* text);
 char* lstrcpynA(char* to, const char* from, int size);
 void Sleep(DWORD milliseconds);
+enum : unsigned { CP_UTF8 = 65001 };
+enum : DWORD { MB_ERR_INVALID_CHARS = 8 };
+int MultiByteToWideChar(unsigned codePage, DWORD flags, const char* text, int size, wchar_t* wide, int wideSize);
 
 int GetClassNameW(HWND window, wchar_t* name, int size);
 int GetWindowTextW(HWND window, wchar_t* text, int size);
