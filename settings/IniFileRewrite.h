@@ -34,8 +34,8 @@ int readIniFile(const char* path, IniEntry* entries, int count);
 enum { INI_TEMPORARY_NAME_SIZE = 9 };
 
 // The name of a temporary file of a rewrite (number: any), as a rewrite cut short by a kill
-// leaves it beside the file. The next rewrite there removes one that is more than a minute old
-// and not dated in the future; no other file.
+// leaves it beside the file. The next rewrite there removes one that is more than a minute old,
+// not dated in the future, and empty or beginning as the file does; no other file.
 void iniTemporaryName(unsigned number, char (&name)[INI_TEMPORARY_NAME_SIZE]);
 
 // Where a pass takes its bytes from: up to size bytes into block, got 0 at the end; false when
