@@ -1,9 +1,13 @@
 #include "dialogs/C_MainDialog.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 
 #include "dialogs/C_CTRL_HYPERLINK.h"
+#include "dialogs/C_NewTargetDialog.h"
 #include "dialogs/MainLayout.h"
+#include "dialogs/PickedWindow.h"
 #include "framework/Dpi.h"
 #include "framework/UiLanguage.h"
 #include "framework/WorkArea.h"
@@ -36,6 +40,9 @@ const IconUse ICON_USES[] = {
 const int NO_SAVED_POSITION = -1;
 
 const int LABEL_SIZE = 32;
+const int TIP_SIZE = 256;
+// The greyed button's tooltip wraps at this width, in 96-DPI pixels.
+const int TIP_WIDTH = 300;
 const int TITLE_SIZE = 200;
 
 bool ctrlDown() { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
@@ -71,6 +78,10 @@ INT_PTR C_MainDialog::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
     case WM_LAYOUT_FOR_DPI:
         layOutForDpi(dialog);
         break;
+    case WindowPicker::WM_WINDOW_PICKED:
+        picker.stop();
+        if (wParam) addTargetFrom(dialog, reinterpret_cast<HWND>(wParam));
+        break;
     case HLM_NOTIFY:
         if (lParam == IDC_HELP_LINK && application->showWelcomeDialog(dialog)) {
             finishMainDialog(dialog, 0);
@@ -100,6 +111,9 @@ void C_MainDialog::onCommand(HWND dialog, int id) {
         finishMainDialog(dialog, 0);
         EndDialog(dialog, 0);
         break;
+    case IDC_ADD_FROM_WINDOW:
+        picker.start(application->instanceHandle, dialog);
+        break;
     case IDC_EXPAND:
         setExpanded(dialog, 1);
         break;
@@ -126,6 +140,7 @@ void C_MainDialog::initMainDialog(HWND dialog) {
     adoptDialogFont();
     sendDlgItemMessage(IDC_HELP_LINK, HLM_FIXEDRIGHT, 0, 0);
     sendDlgItemMessage(IDC_HELP_LINK, HLM_NOTIFY, reinterpret_cast<WPARAM>(dialog), IDC_HELP_LINK);
+    createAddButtonTip(dialog);
 
     setExpanded(dialog, s.fullSize);
     placeAtSavedPosition(dialog);
@@ -139,7 +154,8 @@ void C_MainDialog::initMainDialog(HWND dialog) {
     if (s.keepTopmost) setCheck(IDC_KEEP_TOPMOST, 1);
 
     application->reloadTargets();
-    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) showTargetLabel(i);
+    showTargetNames();
+    showAddButtonState(dialog);
 
     if (s.showOnTop) setCheck(IDC_PIN_BUTTON, 1);
     applyOnTop();
@@ -151,6 +167,59 @@ void C_MainDialog::initMainDialog(HWND dialog) {
 
     SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(dialog);
+}
+
+void C_MainDialog::showTargetNames() {
+    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) showTargetLabel(i);
+}
+
+// The picked window's program, class and title, made into a target in the new-target
+// dialog; once written, it is shown at once, ticked, with its count.
+void C_MainDialog::addTargetFrom(HWND dialog, HWND picked) {
+    PickedWindow described;
+    describePickedWindow(picked, described);
+    C_NewTargetDialog newTarget(described);
+    if (newTarget.runModalUnicode(application->instanceHandle, IDD_NEW_TARGET, dialog) != 1) return;
+    const int slot = newTarget.writtenSlot();
+    application->reloadTargets();
+    showTargetNames();
+    setCheck(otherCheck(slot), 1);
+    application->settings.selection.otherTargets[slot].enabled = 1;
+    refreshCounts();
+    showAddButtonState(dialog);
+}
+
+void C_MainDialog::createAddButtonTip(HWND dialog) {
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&classes);
+    addButtonTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, dialog,
+                                   nullptr, application->instanceHandle, nullptr);
+    char text[TIP_SIZE] = {};
+    loadUiString(application->instanceHandle, IDS_TARGETS_FULL, text, sizeof text);
+    // On the dialog rather than the button: a greyed button gets no mouse messages.
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = dialog;
+    tool.uId = IDC_ADD_FROM_WINDOW;
+    tool.lpszText = text;
+    SendMessageA(addButtonTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(addButtonTip, TTM_SETMAXTIPWIDTH, 0, scaleToDpi(TIP_WIDTH, dpiOfWindow(dialog)));
+}
+
+// Greyed, with its tooltip, while every one of the five targets is taken.
+void C_MainDialog::showAddButtonState(HWND dialog) {
+    const bool full = firstFreeTargetSlot() < 0;
+    enableDlgItem(IDC_ADD_FROM_WINDOW, !full);
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = dialog;
+    tool.uId = IDC_ADD_FROM_WINDOW;
+    GetWindowRect(getDlgItem(IDC_ADD_FROM_WINDOW), &tool.rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&tool.rect), 2);
+    SendMessageA(addButtonTip, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+    activateAddButtonTip();
 }
 
 // The link draws with an underlined copy of the dialog's font, which is made for the dialog's DPI.
@@ -191,6 +260,7 @@ void C_MainDialog::layOutForDpi(HWND dialog) {
     showIcons(dialog);
     showPinIcon(getCheck(IDC_PIN_BUTTON) == BST_CHECKED);
     setExpanded(dialog, application->sweep.dialogExpanded);
+    showAddButtonState(dialog);
 }
 
 // Where it was left, on whichever monitor; centred on the primary one when there is no saved
@@ -218,6 +288,14 @@ void C_MainDialog::showTargetControls(int show) {
         ShowWindow(getDlgItem(otherCount(i)), command);
     }
     ShowWindow(getDlgItem(IDC_EDIT_TARGETS), command);
+    ShowWindow(getDlgItem(IDC_ADD_FROM_WINDOW), command);
+    activateAddButtonTip();
+}
+
+// Only over the greyed button, and only where it is shown.
+void C_MainDialog::activateAddButtonTip() {
+    const bool greyed = !IsWindowEnabled(getDlgItem(IDC_ADD_FROM_WINDOW));
+    SendMessageA(addButtonTip, TTM_ACTIVATE, greyed && application->sweep.dialogExpanded, 0);
 }
 
 void C_MainDialog::setExpanded(HWND dialog, int on) {
@@ -312,6 +390,7 @@ void C_MainDialog::refreshCounts() {
 }
 
 void C_MainDialog::finishMainDialog(HWND dialog, int run) {
+    picker.stop();
     killTimer(COUNT_TIMER);
     killTimer(KEY_TIMER);
     Settings& s = application->settings;

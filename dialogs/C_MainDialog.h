@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/WindowPicker.h"
 #include "framework/CMDialog.h"
 #include "framework/ControlPlaces.h"
 
@@ -32,10 +33,18 @@ private:
     void showIcons(HWND dialog);
     void showPinIcon(int on);
     void layOutForDpi(HWND dialog);
+    void showTargetNames();
+    void addTargetFrom(HWND dialog, HWND picked);
+    void createAddButtonTip(HWND dialog);
+    void showAddButtonState(HWND dialog);
+    void activateAddButtonTip();
 
     C_Application* application = nullptr;
     int ctrlLabelsShown = 0;
     ControlPlaces places;
+    WindowPicker picker;
+    // Says why the add-from-a-window button is greyed; shown over the button only then.
+    HWND addButtonTip = nullptr;
     // The dialog's own icons at the DPI of its last layout, kept from one opening to the next.
     // Loaded again for another DPI; the former ones go once the controls show the new ones.
     enum {

@@ -15,6 +15,14 @@ INT_PTR CMDialog::runModalByName(HINSTANCE instance, const char* templateName, H
                                    reinterpret_cast<LPARAM>(this));
 }
 
+INT_PTR CMDialog::runModalUnicode(HINSTANCE instance, int templateId, HWND parent) {
+    // Resource templates are UTF-16 whichever function makes the dialog.
+    const void* dialogTemplate = loadUiDialog(instance, MAKEINTRESOURCEA(templateId));
+    if (!dialogTemplate) return -1;
+    return DialogBoxIndirectParamW(instance, static_cast<LPCDLGTEMPLATEW>(dialogTemplate), parent,
+                                   staticModalProc, reinterpret_cast<LPARAM>(this));
+}
+
 // Only the command id counts; the notification code is not looked at.
 INT_PTR CMDialog::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
     if (msg == WM_COMMAND) {

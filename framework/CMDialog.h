@@ -9,6 +9,8 @@ public:
     // The value given to EndDialog, or -1 when the dialog cannot be created.
     INT_PTR runModal(HINSTANCE instance, int templateId, HWND parent, LPARAM param);
     INT_PTR runModalByName(HINSTANCE instance, const char* templateName, HWND parent);
+    // The same with controls that hold UTF-16 text, for names and titles in any script.
+    INT_PTR runModalUnicode(HINSTANCE instance, int templateId, HWND parent);
     LPARAM initParam() const { return initParameter; }
 
     // Ends the dialog on IDOK (1) and IDCANCEL (0).

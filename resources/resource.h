@@ -40,6 +40,12 @@
 #define IDS_CMD_NOT_FOR_VERB 80
 #define IDS_CMD_UNKNOWN_NAME 81
 #define IDS_RULE_TOO_LONG 30  // before a target's label: a condition is too long to hold
+#define IDS_TARGETS_FULL 35  // tooltip of the greyed add-from-a-window button
+#define IDS_TARGET_FILE_READ_ONLY 36
+#define IDS_TARGET_FILE_NOT_WRITTEN 37  // followed by the system's text for the error
+#define IDS_TARGET_FILE_ENCODING 38
+#define IDS_NO_FREE_TARGET 39
+#define IDS_TITLE_TEXT_EMPTY 40
 
 // Icons
 #define IDI_VARNEL 101
@@ -64,6 +70,7 @@
 #define IDD_MAIN 102
 #define IDD_WELCOME 107
 #define IDD_SETTINGS 114
+#define IDD_NEW_TARGET 140
 
 // Tray popup menu
 #define IDR_TRAY_MENU 106
@@ -96,6 +103,17 @@
 #define IDC_EXPAND 1024
 #define IDC_COLLAPSE 1025
 #define IDC_HELP_LINK 1027
+#define IDC_ADD_FROM_WINDOW 1040
+
+// New target dialog (IDD_NEW_TARGET); its buttons are IDOK and IDCANCEL
+#define IDC_NEW_NAME 1041
+#define IDC_MATCH_PROGRAM 1042
+#define IDC_MATCH_CLASS 1043
+#define IDC_MATCH_TITLE 1044
+#define IDC_PROGRAM_NAME 1045
+#define IDC_CLASS_NAME 1046
+#define IDC_TITLE_TEXT 1047
+#define IDC_NEW_TARGET_NOTE 1048
 
 // Welcome dialog (IDD_WELCOME); its close button is IDOK
 #define IDC_VERSION 1010

@@ -15,6 +15,31 @@ int loadOtherTarget(int index, OtherTarget& record);
 void setOtherTargetTexts(OtherTarget& record, const wchar_t* name, const wchar_t* spec,
                          const wchar_t* className, const wchar_t* text, const wchar_t* exe = L"-");
 
+// A target that target.ini is to gain, in UTF-16; null for a key that sets no condition ("-").
+struct NewOtherTarget {
+    const wchar_t* name;
+    const wchar_t* className;
+    const wchar_t* text;
+    const wchar_t* exe;
+};
+
+enum TargetFileWrite {
+    TARGET_ADDED,
+    TARGET_FILE_READ_ONLY,  // left as it is: the user's wish
+    TARGET_SLOTS_TAKEN,     // all five sections hold a condition
+    TARGET_NOT_ENCODABLE,   // an ANSI file, and a value outside its code page
+    TARGET_NOT_WRITTEN,     // error tells why, where the system does
+};
+
+// The first of the five targets that is free: its section missing, or each of its conditions
+// (SPEC, CLASS, TEXT, EXE) "-". -1 when there is none.
+int firstFreeTargetSlot();
+
+// Writes target as section TARGETnn of the first free slot (its index in slot) into target.ini
+// beside the program, keeping every other byte of the file and its encoding; a missing file is
+// made as UTF-8 with a BOM. Anything but TARGET_ADDED leaves the file as it was.
+TargetFileWrite addOtherTarget(const NewOtherTarget& target, int& slot, unsigned long& error);
+
 // Asks the shell to open target.ini beside the program in its associated editor; does not
 // wait. 1 when asked; 0, opening nothing, when the file's path does not fit (the same file
 // that loadOtherTarget then does not read).

@@ -7,6 +7,22 @@ namespace e2e {
 namespace {
 
 const DWORD START_TIMEOUT = 10000;
+const int ADD_FROM_WINDOW = 1040;
+const char PICKER_CLASS[] = "VarnelPicker";
+// The picker's outline is as large as a window; its pointer window is a few pixels.
+const int CATCHER_LIMIT = 20;
+
+// A window of the picker for which wanted holds.
+template <class Wanted>
+HWND pickerWindow(Wanted wanted) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, PICKER_CLASS, nullptr); w;
+         w = FindWindowExA(nullptr, w, PICKER_CLASS, nullptr)) {
+        RECT r;
+        GetWindowRect(w, &r);
+        if (wanted(w, r)) return w;
+    }
+    return nullptr;
+}
 
 }  // namespace
 
@@ -147,6 +163,11 @@ HWND VarnelRun::openMainDialog() {
     return mainDialog();
 }
 
+HWND VarnelRun::startExpanded() {
+    writeSettings("[OPTIONS]\r\nFULLSIZE=true\r\n");
+    return start() ? openMainDialog() : nullptr;
+}
+
 std::string VarnelRun::saved(const char* section, const char* key) const {
     char value[256];
     GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, test::appDataSettingsFile().c_str());
@@ -203,6 +224,58 @@ bool hotkeyFree(UINT modifiers, UINT key) {
     if (!RegisterHotKey(nullptr, 0x7000, modifiers, key)) return false;
     UnregisterHotKey(nullptr, 0x7000);
     return true;
+}
+
+// Wine 8 does not always carry out an absolute move that SendInput makes: the pointer is put in
+// place, and the move that the mouse reports there is sent.
+void mouseTo(POINT screen) {
+    SetCursorPos(screen.x, screen.y);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof input);
+}
+
+void mouseClick(bool right) {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof inputs[0]);
+}
+
+POINT centreOf(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+bool picking() { return FindWindowA(PICKER_CLASS, nullptr) != nullptr; }
+
+bool outlines(const VarnelRun& varnel, HWND target) {
+    RECT wanted;
+    GetWindowRect(target, &wanted);
+    return pickerWindow([&](HWND w, const RECT& r) {
+               DWORD process = 0;
+               GetWindowThreadProcessId(w, &process);
+               return process == varnel.processId() && IsWindowVisible(w) && EqualRect(&r, &wanted);
+           }) != nullptr;
+}
+
+bool pointerFollowed(POINT point) {
+    return pickerWindow([&](HWND, const RECT& r) {
+               return r.right - r.left < CATCHER_LIMIT && (r.left + r.right) / 2 == point.x &&
+                      (r.top + r.bottom) / 2 == point.y;
+           }) != nullptr;
+}
+
+HWND pickWindow(const VarnelRun& varnel, HWND mainDialog, HWND target, const wchar_t* caption) {
+    click(mainDialog, ADD_FROM_WINDOW);
+    if (!test::waitUntil([] { return picking(); })) return nullptr;
+    mouseTo(centreOf(target));
+    if (!test::waitUntil([&] { return outlines(varnel, target); })) return nullptr;
+    mouseClick();
+    return varnel.waitDialog(caption);
 }
 
 bool inFrontOf(HWND front, HWND back) {

@@ -55,6 +55,8 @@ public:
     HWND mainDialog(DWORD timeoutMs = 5000) const { return waitDialog(L"Varnel", timeoutMs); }
     // Opens the main dialog with a tray click and waits for it.
     HWND openMainDialog();
+    // Starts Varnel with the main dialog last left expanded, and opens it; null on failure.
+    HWND startExpanded();
 
     // A value of the settings file below the application-data folder.
     std::string saved(const char* section, const char* key) const;
@@ -78,6 +80,20 @@ bool inside(const RECT& inner, const RECT& outer);
 bool trayIconShown(HWND resident);
 // Whether another program can register the hotkey now (it is released again at once).
 bool hotkeyFree(UINT modifiers, UINT key);
+// The pointer moved to a point of the screen, and a click of the left or right button there,
+// with SendInput as the mouse makes them.
+void mouseTo(POINT screen);
+void mouseClick(bool right = false);
+POINT centreOf(HWND window);
+// The window picker of the main window's Add from a window: whether it is picking (only Varnel
+// makes windows of its class, and only then), whether its outline stands around target, and
+// whether its one-pixel window, which follows the pointer, stands at point.
+bool picking();
+bool outlines(const VarnelRun& varnel, HWND target);
+bool pointerFollowed(POINT point);
+// As a user does it: the button, the pointer over the window until the picker outlines it, and
+// a click. Returns the new-target dialog of that caption, or null.
+HWND pickWindow(const VarnelRun& varnel, HWND mainDialog, HWND target, const wchar_t* caption = L"新しい対象");
 // Whether front stands before back in the stacking order of the top-level windows.
 bool inFrontOf(HWND front, HWND back);
 

@@ -93,6 +93,21 @@ TEST(EnglishFace, MainDialogInBothLayoutsAndWithCtrlHeld) {
     test::keyUp(VK_CONTROL);
 }
 
+// Picked with the mouse, as a user does it.
+TEST(EnglishFace, NewTargetDialog) {
+    test::TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"PickMe", "Pick me"}}));
+    VarnelRun varnel;
+    HWND dialog = varnel.startExpanded();
+    ASSERT_NE(nullptr, dialog);
+    HWND newTarget = e2e::pickWindow(varnel, dialog, targets.window(0), L"New target");
+    ASSERT_NE(nullptr, newTarget);
+    std::wstring texts = expectReadable(newTarget);
+    EXPECT_NE(std::wstring::npos, texts.find(L"\nThis &program\ntargetwin.exe\n"))
+        << std::string(texts.begin(), texts.end());
+    e2e::click(newTarget, IDCANCEL);
+}
+
 TEST(EnglishFace, WelcomeAtFirstStartAndSettings) {
     VarnelRun varnel;
     varnel.writeSettings("[SETTINGS]\r\nRUNNEXT=true\r\n");

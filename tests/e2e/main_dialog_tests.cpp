@@ -14,6 +14,8 @@ const int RUN = 1, CANCEL = 1009, EXPLORER = 1000, FIREFOX = 1002, KEEP = 1003, 
 const int COUNT_EXPLORER = 1006, COUNT_CHROMIUM = 1007, COUNT_FIREFOX = 1008;
 const int OTHER0 = 1010, OTHER_COUNT0 = 1011, EDIT = 1020, EXPAND = 1024, COLLAPSE = 1025;
 const int HELP_LINK = 1027, TRAY_PICTURE = 1031, RULE_PICTURE = 1032;
+const int ADD_FROM_WINDOW = 1040, NEW_NAME = 1041, MATCH_CLASS = 1043, MATCH_TITLE = 1044;
+const int PROGRAM_NAME = 1045, CLASS_NAME = 1046, TITLE_TEXT = 1047, NEW_TARGET_NOTE = 1048;
 
 void dialogCommand(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, id, 0); }
 
@@ -434,6 +436,131 @@ TEST(MainDialog, EditButtonOpensTargetIniAndCloses) {
     ASSERT_TRUE(test::waitUntil([] { return test::readFile(IniHandler::log()).find("folder") != std::string::npos; }));
     std::string log = test::readFile(IniHandler::log());
     EXPECT_NE(std::string::npos, log.find("target.ini")) << log;
+}
+
+std::string targetIni(const VarnelRun& varnel) { return test::readFile(varnel.folder().file("target.ini")); }
+
+TEST(MainDialog, PickingAWindowAddsATargetInTheFirstFreeSlotAndKeepsEveryOtherByte) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"PickMe", "Pick me"}}));
+    VarnelRun varnel;
+    // As Notepad saves it: UTF-8 without a BOM. TARGET01 is free: its conditions are all "-".
+    const std::string before = u8"; 自分の対象\r\n[TARGET00]\r\nNAME=メモ帳\r\nCLASS=NotepadLike\r\n\r\n";
+    const std::string after = u8"[Other]\r\nkey=値\r\n";
+    varnel.writeTargets(before + "[TARGET01]\r\nNAME=old\r\nSPEC=-\r\nTEXT=-\r\n" + after);
+    HWND dialog = varnel.startExpanded();
+    ASSERT_NE(nullptr, dialog);
+    HWND newTarget = e2e::pickWindow(varnel, dialog, targets.window(0));
+    ASSERT_NE(nullptr, newTarget);
+    EXPECT_FALSE(e2e::picking());
+    // No version resource: the file name without ".exe".
+    EXPECT_EQ(L"targetwin", itemText(newTarget, NEW_NAME));
+    EXPECT_EQ(L"targetwin.exe", itemText(newTarget, PROGRAM_NAME));
+    EXPECT_EQ(L"PickMe", itemText(newTarget, CLASS_NAME));
+    EXPECT_EQ(L"Pick me", itemText(newTarget, TITLE_TEXT));
+    e2e::click(newTarget, IDOK);
+    ASSERT_TRUE(test::waitUntil([&] { return !IsWindow(newTarget); }));
+
+    // The missing keys follow the section's header; the others are set where they stand.
+    EXPECT_EQ(before + "[TARGET01]\r\nCLASS=-\r\nEXE=targetwin.exe\r\nNAME=targetwin\r\nSPEC=-\r\nTEXT=-\r\n" + after,
+              targetIni(varnel));
+    EXPECT_EQ(L"targetwin", itemText(dialog, OTHER0 + 2));
+    EXPECT_TRUE(e2e::isChecked(dialog, OTHER0 + 2));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, ADD_FROM_WINDOW)));
+    e2e::click(dialog, CANCEL);
+    ASSERT_TRUE(closes(varnel, dialog));
+    EXPECT_EQ("true", varnel.saved("TARGET", "AP01"));
+}
+
+// Esc, a right click and a click on Varnel's own window each end picking; nothing is written.
+TEST(MainDialog, PickingIsCancelledByEscRightClickOrOwnWindow) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"PickMe", "Pick me"}}));
+    VarnelRun varnel;
+    HWND dialog = varnel.startExpanded();
+    ASSERT_NE(nullptr, dialog);
+    for (int way = 0; way < 3; ++way) {
+        e2e::click(dialog, ADD_FROM_WINDOW);
+        ASSERT_TRUE(test::waitUntil([&] { return e2e::picking(); })) << way;
+        HWND over = way == 2 ? dialog : targets.window(0);
+        e2e::mouseTo(e2e::centreOf(over));
+        if (way < 2) {
+            ASSERT_TRUE(test::waitUntil([&] { return e2e::outlines(varnel, over); })) << way;
+        } else {
+            // Varnel's own windows are never outlined.
+            ASSERT_TRUE(test::waitUntil([&] { return e2e::pointerFollowed(e2e::centreOf(over)); }));
+            EXPECT_FALSE(e2e::outlines(varnel, over));
+        }
+        if (way == 0) test::pressKeys({}, VK_ESCAPE);
+        if (way > 0) e2e::mouseClick(way == 1);
+        EXPECT_TRUE(test::waitUntil([&] { return !e2e::picking(); })) << way;
+        EXPECT_TRUE(IsWindowVisible(dialog)) << way;
+    }
+    EXPECT_EQ(nullptr, varnel.findDialog(L"新しい対象"));
+    EXPECT_FALSE(test::fileExistsPlain(varnel.folder().file("target.ini")));
+}
+
+// A window of Varnel's process whose class is a tooltip's, shown.
+bool tooltipShown(const VarnelRun& varnel) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); w;
+         w = FindWindowExA(nullptr, w, "tooltips_class32", nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(w, &process);
+        if (process == varnel.processId() && IsWindowVisible(w)) return true;
+    }
+    return false;
+}
+
+// No target.ini: it is made, as UTF-8 with a BOM. Five picks fill the five slots, each shown at
+// once with its count; then the button is greyed and its tooltip says why.
+TEST(MainDialog, FivePicksFillTheSlotsAndGreyTheButton) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"PickMe", test::encodedText(L"日本語のタイトル", 0)}}));
+    VarnelRun varnel;
+    HWND dialog = varnel.startExpanded();
+    ASSERT_NE(nullptr, dialog);
+    for (int slot = 0; slot < 5; ++slot) {
+        HWND newTarget = e2e::pickWindow(varnel, dialog, targets.window(0));
+        ASSERT_NE(nullptr, newTarget) << slot;
+        e2e::click(newTarget, slot == 0 ? MATCH_TITLE : MATCH_CLASS);
+        e2e::click(newTarget, IDOK);
+        ASSERT_TRUE(test::waitUntil([&] { return !IsWindow(newTarget); })) << slot;
+        EXPECT_TRUE(e2e::isChecked(dialog, OTHER0 + 2 * slot));
+        EXPECT_TRUE(test::waitUntil([&] { return itemText(dialog, OTHER_COUNT0 + 2 * slot) == L"1"; })) << slot;
+    }
+    std::string file = targetIni(varnel);
+    EXPECT_EQ(0u, file.find("\xEF\xBB\xBF[TARGET00]\r\nNAME=targetwin\r\nSPEC=-\r\nCLASS=-\r\n"
+                            "TEXT=\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x82\xBF\xE3\x82\xA4\xE3\x83\x88"
+                            "\xE3\x83\xAB\r\nEXE=-\r\n"));
+    EXPECT_NE(std::string::npos,
+              file.find("[TARGET04]\r\nNAME=targetwin\r\nSPEC=-\r\nCLASS=PickMe\r\nTEXT=-\r\nEXE=-\r\n"));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, ADD_FROM_WINDOW)));
+    e2e::mouseTo(e2e::centreOf(GetDlgItem(dialog, ADD_FROM_WINDOW)));
+    EXPECT_TRUE(test::waitUntil([&] { return tooltipShown(varnel); }));
+}
+
+// A read-only target.ini is left as it is; the dialog says why it cannot write, and stays.
+TEST(MainDialog, PickingLeavesAReadOnlyTargetIniAsItIs) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"PickMe", "Pick me"}}));
+    VarnelRun varnel;
+    const std::string text = "; mine\r\n[TARGET00]\r\nNAME=x\r\n";
+    varnel.writeTargets(text);
+    const std::string path = varnel.folder().file("target.ini");
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    HWND dialog = varnel.startExpanded();
+    ASSERT_NE(nullptr, dialog);
+    HWND newTarget = e2e::pickWindow(varnel, dialog, targets.window(0));
+    ASSERT_NE(nullptr, newTarget);
+    e2e::click(newTarget, IDOK);
+    EXPECT_TRUE(test::waitUntil(
+        [&] { return itemText(newTarget, NEW_TARGET_NOTE).find(L"読み取り専用") != std::wstring::npos; }));
+    EXPECT_TRUE(IsWindow(newTarget));
+    EXPECT_EQ(text, targetIni(varnel));
+    EXPECT_NE(0u, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
+    e2e::click(newTarget, IDCANCEL);
+    EXPECT_TRUE(test::waitUntil([&] { return !IsWindow(newTarget); }));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace

@@ -533,6 +533,44 @@ TEST(IniFileRewrite, ShortReadsReachTheEnd) {
     }
 }
 
+// A name or title in Japanese goes into target.ini in the file's own encoding, to be read back
+// whole.
+TEST_F(SettingsFiles, NewTargetsAreWrittenInTheFilesEncoding) {
+    const std::string path = besideProgram("target.ini");
+    const std::wstring text = L"; メモ\r\n[TARGET00]\r\nCLASS=x\r\n";
+    const struct {
+        std::string bytes;
+        IniEncoding after;
+    } files[] = {{test::encodedText(text, INI_UTF16LE), INI_UTF16LE},
+                 {test::encodedText(text, INI_ANSI), INI_ANSI},
+                 {test::encodedText(text, INI_UTF8), INI_UTF8},
+                 {test::encodedText(text, INI_UTF8_BOM), INI_UTF8_BOM}};
+    for (const auto& f : files) {
+        ASSERT_TRUE(test::writeFile(path, f.bytes));
+        int slot = -1;
+        unsigned long error = 0;
+        ASSERT_EQ(TARGET_ADDED, addOtherTarget({L"メモ帳", nullptr, L"無題 - メモ帳", nullptr}, slot, error));
+        EXPECT_EQ(1, slot);
+        IniFile file;
+        ASSERT_TRUE(loadIniFile(file, path.c_str()));
+        EXPECT_EQ(f.after, file.encoding) << f.bytes;
+        wchar_t value[64];
+        readIniValue(file, L"TARGET01", L"NAME", L"", value, 64);
+        EXPECT_STREQ(L"メモ帳", value);
+        readIniValue(file, L"TARGET01", L"TEXT", L"", value, 64);
+        EXPECT_STREQ(L"無題 - メモ帳", value);
+        readIniValue(file, L"TARGET01", L"EXE", L"", value, 64);
+        EXPECT_STREQ(L"-", value);
+    }
+    // A character that the ANSI code page lacks: the file is left as it was.
+    const std::string ansi = test::encodedText(text, INI_ANSI);
+    ASSERT_TRUE(test::writeFile(path, ansi));
+    int slot = -1;
+    unsigned long error = 0;
+    EXPECT_EQ(TARGET_NOT_ENCODABLE, addOtherTarget({L"한국어", nullptr, nullptr, L"a.exe"}, slot, error));
+    EXPECT_EQ(ansi, test::readFile(path));
+}
+
 std::wstring iniValue(const std::string& bytes, const wchar_t* section, const wchar_t* key, int size = 256) {
     static IniFile file;
     setIniBytes(file, bytes.data(), static_cast<DWORD>(bytes.size()));
