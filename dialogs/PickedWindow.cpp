@@ -3,7 +3,7 @@
 #include <cwchar>
 
 #include "framework/UiLanguage.h"
-#include "sweep/WindowMatch.h"
+#include "sweep/ProgramImage.h"
 
 namespace {
 
@@ -11,13 +11,6 @@ namespace {
 const DWORD VERSION_INFO_SIZE = 32768;
 const WORD JAPANESE = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
 const WORD ENGLISH = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-
-const wchar_t* fileNameOf(const wchar_t* path) {
-    const wchar_t* name = path;
-    for (const wchar_t* p = path; *p; ++p)
-        if (*p == L'\\' || *p == L'/') name = p + 1;
-    return name;
-}
 
 // The translation to read: the face's language where the program has it, else its first.
 bool chooseTranslation(const void* info, WORD (&chosen)[2]) {
@@ -70,9 +63,12 @@ void nameWithoutExe(const wchar_t* fileName, wchar_t* out, int size) {
 }  // namespace
 
 void describePickedWindow(HWND window, PickedWindow& out) {
-    wchar_t path[PICKED_PATH_SIZE];
-    readProcessImagePath(window, path, PICKED_PATH_SIZE);
-    lstrcpynW(out.exeName, fileNameOf(path), PICKED_PATH_SIZE);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    ProgramImage image;
+    readProgramImage(processId, image);
+    const wchar_t* path = image.known && image.whole ? image.path : L"";
+    lstrcpynW(out.exeName, image.known ? fileNameOf(image.path) : L"", PICKED_PATH_SIZE);
     out.name[0] = 0;
     if (path[0] && !fileDescriptionOf(path, out.name, OTHER_NAME_SIZE))
         nameWithoutExe(out.exeName, out.name, OTHER_NAME_SIZE);

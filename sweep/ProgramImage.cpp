@@ -7,11 +7,6 @@ namespace {
 // Code units; a longer path is not read, and its program is not known.
 const DWORD PROCESS_PATH_SIZE = 4096;
 
-const wchar_t* fileNameOf(const wchar_t* path) {
-    const wchar_t* separator = wcsrchr(path, L'\\');
-    return separator ? separator + 1 : path;
-}
-
 int sameIgnoringCase(const wchar_t* a, const wchar_t* b) {
     return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
 }
@@ -23,6 +18,11 @@ int namesProgram(const wchar_t* wanted, const ProgramImage& image) {
 }
 
 }  // namespace
+
+const wchar_t* fileNameOf(const wchar_t* path) {
+    const wchar_t* separator = wcsrchr(path, L'\\');
+    return separator ? separator + 1 : path;
+}
 
 void readProgramImage(DWORD processId, ProgramImage& image) {
     image.known = image.whole = 0;

@@ -13,6 +13,9 @@ struct ProgramImage {
     wchar_t path[OTHER_EXE_SIZE];
 };
 
+// The last part of an image path: the program's file name.
+const wchar_t* fileNameOf(const wchar_t* path);
+
 // Reads the image path of process processId (QueryFullProcessImageNameW on a handle with limited
 // query rights, which any program of the user grants).
 void readProgramImage(DWORD processId, ProgramImage& image);
