@@ -80,6 +80,9 @@ void C_NewTargetDialog::onOk() {
     case TARGET_NOT_ENCODABLE:
         showNote(IDS_TARGET_FILE_ENCODING, 0);
         break;
+    case TARGET_TOO_LONG:
+        showNote(IDS_TARGET_TOO_LONG, 0);
+        break;
     case TARGET_NOT_WRITTEN:
         showNote(IDS_TARGET_FILE_NOT_WRITTEN, error);
         break;

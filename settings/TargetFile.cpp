@@ -59,12 +59,13 @@ bool fitsAnsiCodePage(const wchar_t* const* values, int count) {
 }
 
 // value in UTF-8 (the rewrite's form), as many whole characters as fit in the entry; "-" for
-// none.
-void setUtf8Value(IniEntry& entry, const wchar_t* value) {
+// none. Whether it fitted whole.
+bool setUtf8Value(IniEntry& entry, const wchar_t* value) {
     lstrcpynA(entry.value, "-", sizeof entry.value);
-    if (!value) return;
+    if (!value) return true;
     int bytes = 0;
-    for (int i = 0; value[i];) {
+    int i = 0;
+    while (value[i]) {
         int width = value[i] >= 0xD800 && value[i] <= 0xDBFF && value[i + 1] ? 2 : 1;
         char encoded[8];
         int length = WideCharToMultiByte(CP_UTF8, 0, value + i, width, encoded, sizeof encoded,
@@ -75,6 +76,7 @@ void setUtf8Value(IniEntry& entry, const wchar_t* value) {
         i += width;
     }
     entry.value[bytes] = 0;
+    return value[i] == 0;
 }
 
 // Copies value into a field of WIDTH code units, a longer one cut before the first character
@@ -159,8 +161,9 @@ TargetFileWrite addOtherTarget(const NewOtherTarget& target, int& slot, unsigned
     for (int k = 0; k < TARGET_KEY_COUNT; ++k) {
         entries[k].section = section;
         lstrcpynA(entries[k].key, TARGET_KEYS[k], sizeof entries[k].key);
-        setUtf8Value(entries[k], values[k]);
         entries[k].found = 0;
+        // A cut label is still the user's label; a cut condition would be a weaker rule.
+        if (!setUtf8Value(entries[k], values[k]) && k > 0) return TARGET_TOO_LONG;
     }
     IniRewriteResult written = rewriteIniFile(path, entries, TARGET_KEY_COUNT, INI_UTF8_BOM);
     error = GetLastError();

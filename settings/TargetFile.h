@@ -28,6 +28,7 @@ enum TargetFileWrite {
     TARGET_FILE_READ_ONLY,  // left as it is: the user's wish
     TARGET_SLOTS_TAKEN,     // all five sections hold a condition
     TARGET_NOT_ENCODABLE,   // an ANSI file, and a value outside its code page
+    TARGET_TOO_LONG,        // a condition longer than a value of the file that Varnel writes
     TARGET_NOT_WRITTEN,     // error tells why, where the system does
 };
 

@@ -569,6 +569,12 @@ TEST_F(SettingsFiles, NewTargetsAreWrittenInTheFilesEncoding) {
     unsigned long error = 0;
     EXPECT_EQ(TARGET_NOT_ENCODABLE, addOtherTarget({L"한국어", nullptr, nullptr, L"a.exe"}, slot, error));
     EXPECT_EQ(ansi, test::readFile(path));
+    // A title text longer than a value Varnel writes is refused, never cut into a wider rule; a
+    // long label is only cut.
+    const std::wstring longTitle(60, L'題');
+    EXPECT_EQ(TARGET_TOO_LONG, addOtherTarget({L"x", nullptr, longTitle.c_str(), nullptr}, slot, error));
+    EXPECT_EQ(ansi, test::readFile(path));
+    EXPECT_EQ(TARGET_ADDED, addOtherTarget({longTitle.c_str(), nullptr, L"x", nullptr}, slot, error));
 }
 
 std::wstring iniValue(const std::string& bytes, const wchar_t* section, const wchar_t* key, int size = 256) {
