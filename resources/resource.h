@@ -16,6 +16,10 @@
 #define IDS_CANCEL 4         // cancel button, Ctrl up
 #define IDS_SETTINGS_ONLY 5  // cancel button, Ctrl held
 #define IDS_MINIMISE_ALL 6   // run button, Ctrl held
+// The note after a sweep in which Windows refused windows of a program run as administrator
+#define IDS_REFUSED_TITLE 20
+#define IDS_REFUSED_ONE 21   // "%u" is the count, 1
+#define IDS_REFUSED_MANY 22  // "%u" is the count, more than 1
 
 // Icons
 #define IDI_VARNEL 101

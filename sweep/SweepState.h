@@ -42,6 +42,8 @@ public:
     unsigned firefoxCount;
     unsigned otherCounts[OTHER_TARGET_COUNT];
     int dialogExpanded;
+    // How many windows of the last sweep Windows refused to close or minimise.
+    unsigned refusedCount;
     // The windows minimise sweeps minimised, front to back: those of the latest sweep first,
     // then those of earlier sweeps that are still minimised.
     MinimisedWindow minimisedWindows[MINIMISED_RECORD_SIZE];
@@ -62,6 +64,11 @@ private:
     const Ceditwindow& mainDialog;
 };
 
+// Whether a failed close or minimise (succeeded false, error its GetLastError) was Windows
+// refusing it: a normal program may not command a window of a program run as administrator. A
+// window that went away meanwhile is no refusal.
+int refusedByWindows(BOOL succeeded, DWORD error);
+// Both return false when Windows did not take the command.
 int closeWindow(HWND window);
 int minimiseWindow(HWND window);
 int restoreWindow(HWND window, int maximised);

@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "settings/Settings.h"
+#include "sweep/UserWindow.h"
 
 VisitedWindow::VisitedWindow(HWND window) : hwnd(window), titleRead(0) {
     classBuffer[0] = 0;
@@ -39,13 +40,14 @@ void readProcessImagePath(HWND window, wchar_t* path, DWORD size) {
 }
 
 int matchExplorer(VisitedWindow& window) {
-    return wcscmp(window.className(), L"CabinetWClass") == 0;
+    return wcscmp(window.className(), L"CabinetWClass") == 0 && isUserWindow(window.window());
 }
 
 int matchChromium(VisitedWindow& window) {
     if (wcscmp(window.className(), L"Chrome_WidgetWin_1") != 0) return 0;
     const wchar_t* title = window.title();
     if (!title[0] || wcscmp(title, L"Tray Assistant") == 0) return 0;
+    if (!isUserWindow(window.window())) return 0;
     wchar_t path[PROCESS_PATH_SIZE];
     readProcessImagePath(window.window(), path, PROCESS_PATH_SIZE);
     return endsWith(L"chrome.exe", path) || endsWith(L"msedge.exe", path);
@@ -56,7 +58,7 @@ int matchFirefox(VisitedWindow& window) {
     if (wcscmp(className, L"MozillaUIWindowClass") != 0 &&
         wcscmp(className, L"MozillaWindowClass") != 0)
         return 0;
-    return contains(window.title(), L"Firefox");
+    return contains(window.title(), L"Firefox") && isUserWindow(window.window());
 }
 
 int textConditionHolds(const wchar_t* text, const wchar_t* title) {
@@ -64,13 +66,14 @@ int textConditionHolds(const wchar_t* text, const wchar_t* title) {
     return wcscmp(text, L"-") == 0 || contains(title, text);
 }
 
-// An ordinary application window: visible, enabled, not empty, with a border and a system menu.
+// An ordinary application window: visible, enabled, not empty, with a border and a system menu,
+// and not cloaked away from the user.
 static int isOrdinaryWindow(HWND window) {
     if (!IsWindowVisible(window) || !IsWindowEnabled(window)) return 0;
     RECT r;
     if (!GetWindowRect(window, &r) || r.left == r.right || r.top == r.bottom) return 0;
     const LONG wanted = WS_BORDER | WS_SYSMENU;
-    return (GetWindowLongA(window, GWL_STYLE) & wanted) == wanted;
+    return (GetWindowLongA(window, GWL_STYLE) & wanted) == wanted && !isCloakedAway(window);
 }
 
 int matchOtherTarget(VisitedWindow& window, const OtherTarget& target, HWND ownDialog) {

@@ -34,6 +34,8 @@ int contains(const wchar_t* text, const wchar_t* part);
 // the process cannot be opened or queried.
 void readProcessImagePath(HWND window, wchar_t* path, DWORD size);
 
+// The built-in kinds take only windows that the user sees as his (isUserWindow): programs keep
+// hidden windows of these classes ready, which are not the user's to count or close.
 int matchExplorer(VisitedWindow& window);
 int matchChromium(VisitedWindow& window);
 int matchFirefox(VisitedWindow& window);
