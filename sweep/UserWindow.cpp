@@ -16,13 +16,14 @@ DWORD cloakedFlags(HWND window) {
     return flags;
 }
 
-// Without a virtual-desktop manager (older systems) there is only the one desktop.
+// Without a virtual-desktop manager (older systems) there is only the one desktop. The
+// identifiers come from the headers: the uuid library would bring forty kilobytes of others.
 bool onCurrentDesktop(HWND window) {
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     BOOL current = TRUE;
     IVirtualDesktopManager* desktops = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_VirtualDesktopManager, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IVirtualDesktopManager,
+    if (SUCCEEDED(CoCreateInstance(__uuidof(VirtualDesktopManager), nullptr, CLSCTX_ALL,
+                                   __uuidof(IVirtualDesktopManager),
                                    reinterpret_cast<void**>(&desktops)))) {
         if (FAILED(desktops->IsWindowOnCurrentVirtualDesktop(window, &current))) current = TRUE;
         desktops->Release();
