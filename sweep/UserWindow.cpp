@@ -34,11 +34,12 @@ bool onCurrentDesktop(HWND window) {
 
 }  // namespace
 
+// A top-level window is visible when its own style says so: one read answers visibility and
+// frame together (each query of another program's window may cost a trip to the system).
 int isUserWindow(HWND window) {
-    if (!IsWindowVisible(window)) return 0;
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    if (!(style & WS_VISIBLE) || !(style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME))) return 0;
     if (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) return 0;
-    const LONG frame = WS_BORDER | WS_DLGFRAME | WS_THICKFRAME;
-    if (!(GetWindowLongW(window, GWL_STYLE) & frame)) return 0;
     RECT r;
     if (!GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top) return 0;
     return !isCloakedAway(window);
