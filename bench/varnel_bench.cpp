@@ -105,6 +105,14 @@ test::TargetWindowSpec hidden(const char* className, const char* title, bool kee
     return spec;
 }
 
+// The built-in kinds take only windows on view: theirs must be shown for their rules to run
+// whole (and for a closing sweep to close anything).
+test::TargetWindowSpec shown(const char* className, const char* title, bool keepOpen = false) {
+    test::TargetWindowSpec spec = hidden(className, title, keepOpen);
+    spec.visible = true;
+    return spec;
+}
+
 // A desktop as it might look: mostly windows that no rule wants, a few of every kind, some
 // windows of browser-engine programs that are not Edge/Chrome, some with the class of a
 // user-defined target.
@@ -131,10 +139,10 @@ bool makeMixedDesktop(Desktop& desktop, int n) {
         switch (i % 50) {
         case 0:
         case 25:
-            chrome.push_back(hidden("Chrome_WidgetWin_1", "New Tab - Google Chrome"));
+            chrome.push_back(shown("Chrome_WidgetWin_1", "New Tab - Google Chrome"));
             break;
         case 1:
-            plain.push_back(hidden("Chrome_WidgetWin_1", "Visual Studio Code"));
+            plain.push_back(shown("Chrome_WidgetWin_1", "Visual Studio Code"));
             break;
         case 2:
         case 27:
@@ -142,10 +150,10 @@ bool makeMixedDesktop(Desktop& desktop, int n) {
             break;
         case 3:
         case 28:
-            plain.push_back(hidden("CabinetWClass", "Documents"));
+            plain.push_back(shown("CabinetWClass", "Documents"));
             break;
         case 4:
-            plain.push_back(hidden("MozillaWindowClass", "Start Page - Mozilla Firefox"));
+            plain.push_back(shown("MozillaWindowClass", "Start Page - Mozilla Firefox"));
             break;
         case 5:
         case 30:
@@ -318,7 +326,7 @@ void closingRows(SweepState& sweep) {
     explorer.targetExplorer = 1;
     for (int n : sizes) {
         Desktop desktop;
-        std::vector<test::TargetWindowSpec> folders(n, hidden("CabinetWClass", "Documents", true));
+        std::vector<test::TargetWindowSpec> folders(n, shown("CabinetWClass", "Documents", true));
         if (!desktop.add(folders)) {
             fprintf(stderr, "could not make %d folder windows\n", n);
             continue;

@@ -47,6 +47,10 @@
 #define IDS_NO_FREE_TARGET 39
 #define IDS_TITLE_TEXT_EMPTY 40
 #define IDS_TARGET_TOO_LONG 41
+// The note after a sweep in which Windows refused windows of a program run as administrator
+#define IDS_REFUSED_TITLE 20
+#define IDS_REFUSED_ONE 21   // "%u" is the count, 1
+#define IDS_REFUSED_MANY 22  // "%u" is the count, more than 1
 
 // Icons
 #define IDI_VARNEL 101

@@ -3,10 +3,12 @@
 #include "dialogs/C_ABOUTDLG.h"
 #include "dialogs/C_SETTINGDLG.h"
 #include "framework/Dpi.h"
+#include "framework/UiLanguage.h"
 #include "resources/resource.h"
 #include "settings/SettingsFile.h"
 #include "settings/TargetFile.h"
 #include "shell/Messages.h"
+#include "shell/RefusalNote.h"
 
 namespace {
 
@@ -121,7 +123,22 @@ int C_Application::reloadTargets() {
 
 int C_Application::runSweep(int countOnly, int spareFirst, int minimise,
                             const TargetSelection& selection) {
-    return sweep.runSweep(countOnly, spareFirst, minimise, selection);
+    sweep.runSweep(countOnly, spareFirst, minimise, selection);
+    if (!countOnly && sweep.refusedCount) tellRefused(sweep.refusedCount);
+    return 1;
+}
+
+// Once per sweep: from the tray icon while resident; without it, from the main dialog, which
+// alone starts sweeps then.
+void C_Application::tellRefused(unsigned refused) {
+    char title[REFUSAL_TITLE_SIZE];
+    char text[REFUSAL_NOTE_SIZE];
+    loadUiString(instanceHandle, IDS_REFUSED_TITLE, title, sizeof title);
+    if (!refusalNote(instanceHandle, refused, text, sizeof text)) return;
+    if (residentWindow.getHwnd())
+        showTrayBalloon(title, text);
+    else
+        MessageBoxA(mainDialog.getHwnd(), text, title, MB_OK | MB_ICONWARNING);
 }
 
 int C_Application::showWelcomeDialog(HWND owner) {

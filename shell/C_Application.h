@@ -77,4 +77,7 @@ private:
                       DWORD (&lineKinds)[SWEEP_KIND_COUNT]) const;
     void showTrayMenu();
     int showTrayIcon(DWORD command);
+    // Tells the user how many windows Windows refused to let the last sweep act on, and why.
+    void tellRefused(unsigned refused);
+    void showTrayBalloon(const char* title, const char* text);
 };

@@ -52,6 +52,15 @@ void C_Application::removeTrayIcon() {
     trayIconDpi = 0;
 }
 
+void C_Application::showTrayBalloon(const char* title, const char* text) {
+    NOTIFYICONDATAA data = iconRecord(residentWindow.getHwnd());
+    data.uFlags = NIF_INFO;
+    lstrcpynA(data.szInfoTitle, title, sizeof data.szInfoTitle);
+    lstrcpynA(data.szInfo, text, sizeof data.szInfo);
+    data.dwInfoFlags = NIIF_WARNING;
+    Shell_NotifyIconA(NIM_MODIFY, &data);
+}
+
 // Explorer restarted: its new taskbar knows no icons until they are added again.
 int C_Application::onTaskbarCreated() { return addTrayIcon(); }
 

@@ -4,6 +4,7 @@
 
 #include "framework/Ceditwindow.h"
 #include "sweep/Restacking.h"
+#include "sweep/UserWindow.h"
 #include "sweep/WindowMatch.h"
 
 namespace {
@@ -40,10 +41,6 @@ ShowFunction showWithoutWaiting(HWND window) {
                                                                              : ShowWindowAsync;
 }
 
-bool onScreen(HWND window) {
-    return IsWindow(window) && IsWindowVisible(window) && !IsIconic(window);
-}
-
 bool listed(const MinimisedWindow* windows, int count, HWND window) {
     for (int i = 0; i < count; ++i)
         if (windows[i].window == window) return true;
@@ -54,8 +51,9 @@ bool listed(const MinimisedWindow* windows, int count, HWND window) {
 
 SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog)
     : sweepSpareNext(0), sweepCountOnly(0), sweepMinimise(0), explorerCount(0), chromiumCount(0),
-      firefoxCount(0), dialogExpanded(0), minimisedCount(0), newlyMinimisedCount(0),
-      sparedWindow(nullptr), settings(live), mainDialog(ownDialog), restoreWatch(nullptr) {
+      firefoxCount(0), dialogExpanded(0), refusedCount(0), minimisedCount(0),
+      newlyMinimisedCount(0), sparedWindow(nullptr), settings(live), mainDialog(ownDialog),
+      restoreWatch(nullptr) {
     memset(&sweepSelection, 0, sizeof sweepSelection);
     memset(otherCounts, 0, sizeof otherCounts);
     memset(actedCounts, 0, sizeof actedCounts);
@@ -74,7 +72,7 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
     sweepSpareNext = spareFirst;
     sweepMinimise = minimise;
     if (&selection != &sweepSelection) sweepSelection = selection;
-    explorerCount = chromiumCount = firefoxCount = 0;
+    explorerCount = chromiumCount = firefoxCount = refusedCount = 0;
     memset(otherCounts, 0, sizeof otherCounts);
     memset(actedCounts, 0, sizeof actedCounts);
     memset(sparedCounts, 0, sizeof sparedCounts);
@@ -117,31 +115,38 @@ int SweepState::visitWindow(HWND window) {
     return TRUE;
 }
 
+// The spare goes to the first window that the user sees; a hidden one, or one on another
+// virtual desktop, in front of it is acted on.
 int SweepState::handleMatch(HWND window) {
     if (sweepCountOnly) return 0;
-    if (sweepSpareNext) {
+    if (sweepSpareNext && isOnScreen(window)) {
         spare(window);
         return 0;
     }
+    int done;
     if (sweepMinimise) {
         // Minimising would show a hidden window; it stays as it is.
         if (!IsWindowVisible(window)) return 0;
         rememberMinimised(window);
-        minimiseWindow(window);
+        done = minimiseWindow(window);
     } else {
-        closeWindow(window);
+        done = closeWindow(window);
     }
+    if (refusedByWindows(done, GetLastError())) ++refusedCount;
     pauseAfterAction();
     return 1;
 }
 
-// The spare is the match that found sweepSpareNext on and turned it off.
+// The spare is the match that found sweepSpareNext on and turned it off; a window that Windows
+// refused to command is not counted as acted on.
 void SweepState::handleMatchOfKind(int kind, HWND window) {
     int spareOpen = sweepSpareNext;
-    if (handleMatch(window))
-        ++actedCounts[kind];
-    else if (spareOpen && !sweepSpareNext)
+    unsigned refusedBefore = refusedCount;
+    if (handleMatch(window)) {
+        if (refusedCount == refusedBefore) ++actedCounts[kind];
+    } else if (spareOpen && !sweepSpareNext) {
         ++sparedCounts[kind];
+    }
 }
 
 unsigned SweepState::foundCount(int kind) const {
@@ -161,7 +166,7 @@ unsigned SweepState::foundCount(int kind) const {
 
 void SweepState::spare(HWND window) {
     sweepSpareNext = 0;
-    if (sweepMinimise && onScreen(window)) sparedWindow = window;
+    if (sweepMinimise) sparedWindow = window;
 }
 
 // Closed or restored since: nothing to bring back.
@@ -230,7 +235,7 @@ int SweepState::restoreMinimised() {
     watchRestoresWhileRecorded();
     for (int i = 0; i < restored; ++i)
         restoreWindow(minimisedWindows[i].window, minimisedWindows[i].maximised);
-    StackingPass stack(onScreen(sparedWindow) ? sparedWindow : HWND_TOP);
+    StackingPass stack(isOnScreen(sparedWindow) ? sparedWindow : HWND_TOP);
     for (int i = 0; i < restored; ++i) stack.placeNext(minimisedWindows[i].window);
     HWND now = GetForegroundWindow();
     if (now != typing && listed(minimisedWindows, restored, now) &&
@@ -252,11 +257,16 @@ MinimisedWindow minimisedRecordOf(HWND window) {
     return record;
 }
 
+int refusedByWindows(BOOL succeeded, DWORD error) {
+    return !succeeded && error == ERROR_ACCESS_DENIED;
+}
+
 int closeWindow(HWND window) { return PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
+// Windows refuses all three for a window of higher rights, and says so at the first.
 int minimiseWindow(HWND window) {
     ShowFunction show = showWithoutWaiting(window);
-    show(window, SW_HIDE);
+    if (!show(window, SW_HIDE) && show == ShowWindowAsync) return 0;
     show(window, SW_MINIMIZE);
     show(window, SW_SHOW);
     return 1;

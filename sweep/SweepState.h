@@ -71,6 +71,8 @@ public:
     // one spared as the front-most.
     unsigned actedCounts[SWEEP_KIND_COUNT];
     unsigned sparedCounts[SWEEP_KIND_COUNT];
+    // How many windows of the last sweep Windows refused to close or minimise.
+    unsigned refusedCount;
     // The windows minimise sweeps minimised, front to back: those of the latest sweep first,
     // then those of earlier sweeps that are still minimised.
     MinimisedWindow minimisedWindows[MINIMISED_RECORD_SIZE];
@@ -98,6 +100,11 @@ private:
 // The record of a window as a sweep takes it, just before minimising it.
 MinimisedWindow minimisedRecordOf(HWND window);
 
+// Whether a failed close or minimise (succeeded false, error its GetLastError) was Windows
+// refusing it: a normal program may not command a window of a program run as administrator. A
+// window that went away meanwhile is no refusal.
+int refusedByWindows(BOOL succeeded, DWORD error);
+// Both return false when Windows did not take the command.
 int closeWindow(HWND window);
 int minimiseWindow(HWND window);
 int restoreWindow(HWND window, int maximised);

@@ -4,6 +4,15 @@
 
 // Whether a top-level window is one that a user would call a window of his: visible (a
 // minimised window is visible), with a title bar or a border of its own, not a tool window
-// (palettes, floating toolbars, the hidden owners that programs keep), and not a zero-sized
-// helper. Owned windows (a program's dialogs) count: the user sees them too.
+// (palettes, floating toolbars, the hidden owners that programs keep), not a zero-sized
+// helper, and not cloaked away from him (see isCloakedAway). Owned windows (a program's
+// dialogs) count: the user sees them too. Costlier than a class test: ask it of windows that
+// already match.
 int isUserWindow(HWND window);
+
+// Whether the window manager hides the window for a reason other than another virtual desktop.
+int isCloakedAway(HWND window);
+
+// Whether the user sees the window now: visible, not minimised, not cloaked, on the current
+// virtual desktop.
+int isOnScreen(HWND window);

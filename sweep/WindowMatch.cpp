@@ -48,13 +48,14 @@ int endsWith(const wchar_t* suffix, const wchar_t* text) {
 int contains(const wchar_t* text, const wchar_t* part) { return wcsstr(text, part) != nullptr; }
 
 int matchExplorer(VisitedWindow& window) {
-    return wcscmp(window.className(), L"CabinetWClass") == 0;
+    return wcscmp(window.className(), L"CabinetWClass") == 0 && isUserWindow(window.window());
 }
 
 int matchChromium(VisitedWindow& window) {
     if (wcscmp(window.className(), L"Chrome_WidgetWin_1") != 0) return 0;
     const wchar_t* title = window.title();
     if (!title[0] || wcscmp(title, L"Tray Assistant") == 0) return 0;
+    if (!isUserWindow(window.window())) return 0;
     // A long path keeps its file name, which is all that these suffixes look at.
     const wchar_t* path = window.program().path;
     return endsWith(L"chrome.exe", path) || endsWith(L"msedge.exe", path);
@@ -65,7 +66,7 @@ int matchFirefox(VisitedWindow& window) {
     if (wcscmp(className, L"MozillaUIWindowClass") != 0 &&
         wcscmp(className, L"MozillaWindowClass") != 0)
         return 0;
-    return contains(window.title(), L"Firefox");
+    return contains(window.title(), L"Firefox") && isUserWindow(window.window());
 }
 
 int textConditionHolds(const wchar_t* text, const wchar_t* title) {
@@ -73,13 +74,14 @@ int textConditionHolds(const wchar_t* text, const wchar_t* title) {
     return wcscmp(text, L"-") == 0 || contains(title, text);
 }
 
-// An ordinary application window: visible, enabled, not empty, with a border and a system menu.
+// An ordinary application window: visible, enabled, not empty, with a border and a system menu,
+// and not cloaked away from the user.
 static int isOrdinaryWindow(HWND window) {
     if (!IsWindowVisible(window) || !IsWindowEnabled(window)) return 0;
     RECT r;
     if (!GetWindowRect(window, &r) || r.left == r.right || r.top == r.bottom) return 0;
     const LONG wanted = WS_BORDER | WS_SYSMENU;
-    return (GetWindowLongA(window, GWL_STYLE) & wanted) == wanted;
+    return (GetWindowLongA(window, GWL_STYLE) & wanted) == wanted && !isCloakedAway(window);
 }
 
 // EXE as the only condition stands for the program's windows that the user sees, not its hidden

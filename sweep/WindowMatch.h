@@ -40,6 +40,8 @@ private:
 int endsWith(const wchar_t* suffix, const wchar_t* text);
 int contains(const wchar_t* text, const wchar_t* part);
 
+// The built-in kinds take only windows that the user sees as his (isUserWindow): programs keep
+// hidden windows of these classes ready, which are not the user's to count or close.
 int matchExplorer(VisitedWindow& window);
 int matchChromium(VisitedWindow& window);
 int matchFirefox(VisitedWindow& window);

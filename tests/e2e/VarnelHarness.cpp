@@ -24,6 +24,21 @@ HWND pickerWindow(Wanted wanted) {
     return nullptr;
 }
 
+const char DESKTOPS_SERVER_KEY[] = "Software\\Classes\\CLSID\\{aa509086-5ca9-4c25-8f95-589d3c07b48a}";
+
+bool registerDesktopsServer() {
+    HKEY server = nullptr;
+    std::string key = std::string(DESKTOPS_SERVER_KEY) + "\\InprocServer32";
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &server, nullptr))
+        return false;
+    std::string dll = test::binFolder() + "fixtures\\desktops.dll";
+    bool done = !RegSetValueExA(server, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(dll.c_str()),
+                                static_cast<DWORD>(dll.size() + 1)) &&
+                !RegSetValueExA(server, "ThreadingModel", 0, REG_SZ, reinterpret_cast<const BYTE*>("Both"), 5);
+    RegCloseKey(server);
+    return done;
+}
+
 }  // namespace
 
 VarnelRun::VarnelRun() {
@@ -172,6 +187,29 @@ std::string VarnelRun::saved(const char* section, const char* key) const {
     char value[256];
     GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, test::appDataSettingsFile().c_str());
     return value;
+}
+
+WindowsCloaking::WindowsCloaking(const VarnelRun& varnel) {
+    char former[512] = {};
+    GetEnvironmentVariableA("WINEDLLOVERRIDES", former, sizeof former);
+    formerOverrides = former;
+    std::string overrides = formerOverrides.empty() ? "dwmapi=n,b" : formerOverrides + ";dwmapi=n,b";
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", overrides.c_str());
+    dllCopied = test::copyFile(test::binFolder() + "fixtures\\dwmapi.dll", varnel.folder().file("dwmapi.dll"));
+    serverRegistered = registerDesktopsServer();
+}
+
+WindowsCloaking::~WindowsCloaking() {
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", formerOverrides.empty() ? nullptr : formerOverrides.c_str());
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, DESKTOPS_SERVER_KEY);
+}
+
+void WindowsCloaking::cloak(HWND window, DWORD flags) {
+    SetPropA(window, "VarnelTestCloaked", reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(flags)));
+}
+
+void WindowsCloaking::moveToOtherDesktop(HWND window) {
+    SetPropA(window, "VarnelTestOtherDesktop", reinterpret_cast<HANDLE>(1));
 }
 
 std::wstring windowText(HWND window) {

@@ -67,6 +67,27 @@ private:
     HWND residentWindow = nullptr;
 };
 
+// Windows' cloaking and virtual desktops, which Wine lacks, for a Varnel started while this
+// lives: the test-only dwmapi.dll beside it, loaded before Wine's own, and the test-only
+// virtual-desktop manager registered in the prefix. Windows are cloaked through properties.
+class WindowsCloaking {
+public:
+    explicit WindowsCloaking(const VarnelRun& varnel);
+    ~WindowsCloaking();
+    WindowsCloaking(const WindowsCloaking&) = delete;
+    WindowsCloaking& operator=(const WindowsCloaking&) = delete;
+    bool ready() const { return dllCopied && serverRegistered; }
+
+    // flags: DWM_CLOAKED_* (1 by the app, 2 by the shell).
+    static void cloak(HWND window, DWORD flags);
+    static void moveToOtherDesktop(HWND window);
+
+private:
+    std::string formerOverrides;
+    bool dllCopied = false;
+    bool serverRegistered = false;
+};
+
 std::wstring windowText(HWND window);
 std::wstring itemText(HWND dialog, int id);
 void click(HWND dialog, int id);

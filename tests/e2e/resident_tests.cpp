@@ -99,11 +99,16 @@ TEST(Resident, HotkeyClosesExactlyItsKind) {
     EXPECT_TRUE(targets.waitClosed(2));
 }
 
-TEST(Resident, KeepTopmostSparesTheFrontMost) {
+// A pre-created folder window, hidden, stands in front: the spare still goes to the front one
+// that the user sees, and the hidden one is not touched.
+TEST(Resident, KeepTopmostSparesTheFrontMostOnScreen) {
     TargetWindows targets;
-    ASSERT_TRUE(targets.start({{"CabinetWClass", "back"}, {"CabinetWClass", "front"}}));
-    SetWindowPos(targets.window(0), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetWindowPos(targets.window(1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_TRUE(
+        targets.start({{"CabinetWClass", "back"}, {"CabinetWClass", "front"}, {"CabinetWClass", "hidden", false}}));
+    const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(targets.window(0), HWND_BOTTOM, 0, 0, 0, 0, keep);
+    SetWindowPos(targets.window(1), HWND_TOP, 0, 0, 0, 0, keep);
+    SetWindowPos(targets.window(2), HWND_TOP, 0, 0, 0, 0, keep);
     VarnelRun varnel;
     varnel.writeSettings("[OPTIONS]\r\nKEEP1ST=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     ASSERT_TRUE(varnel.start());
@@ -111,6 +116,44 @@ TEST(Resident, KeepTopmostSparesTheFrontMost) {
     EXPECT_TRUE(targets.waitClosed(0));
     EXPECT_TRUE(targets.isOpen(1));
     EXPECT_EQ(0, targets.events(1, "close"));
+    EXPECT_EQ(0, targets.events(2, "close"));
+}
+
+// The shell cloaks the windows of other virtual desktops (the user's: counted and closed, but
+// not the one kept, which must be on screen) and the frames of suspended apps (not his).
+TEST(Resident, CloakedWindowsOfAnotherDesktopAreClosedOthersLeftAlone) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "other desktop"},
+                               {"CabinetWClass", "front"},
+                               {"CabinetWClass", "back"},
+                               {"CabinetWClass", "shell part"},
+                               {"AppFrame", "suspended app"},
+                               {"AppFrame", "running app"}}));
+    const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    for (int i : {2, 1, 0}) SetWindowPos(targets.window(i), HWND_TOP, 0, 0, 0, 0, keep);
+    e2e::WindowsCloaking::cloak(targets.window(0), 2);
+    e2e::WindowsCloaking::moveToOtherDesktop(targets.window(0));
+    e2e::WindowsCloaking::cloak(targets.window(3), 2);
+    e2e::WindowsCloaking::cloak(targets.window(4), 2);
+    VarnelRun varnel;
+    varnel.writeSettings("[OPTIONS]\r\nKEEP1ST=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    varnel.writeTargets("[TARGET00]\r\nNAME=Apps\r\nSPEC=%allwindow\r\nCLASS=AppFrame\r\n");
+    e2e::WindowsCloaking cloaking(varnel);
+    ASSERT_TRUE(cloaking.ready());
+    ASSERT_TRUE(varnel.start());
+    HWND dialog = varnel.openMainDialog();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_TRUE(test::waitUntil([&] { return e2e::itemText(dialog, 1006) == L"3"; }))
+        << "other desktop, front and back";
+    EXPECT_EQ(L"1", e2e::itemText(dialog, 1011)) << "the running app only";
+    e2e::click(dialog, 1009);
+    ASSERT_TRUE(test::waitUntil([&] { return !IsWindow(dialog); }));
+
+    test::pressKeys({VK_CONTROL, VK_MENU, VK_SHIFT}, 'E');
+    EXPECT_TRUE(targets.waitClosed(0));
+    EXPECT_TRUE(targets.waitClosed(2));
+    EXPECT_EQ(0, targets.events(1, "close"));
+    EXPECT_EQ(0, targets.events(3, "close"));
 }
 
 TEST(Resident, HotkeyModes) {

@@ -8,7 +8,9 @@
 #include "settings/IniText.h"
 #include "settings/Settings.h"
 #include "settings/TargetFile.h"
+#include "shell/RefusalNote.h"
 #include "sweep/SweepState.h"
+#include "sweep/UserWindow.h"
 #include "sweep/WindowMatch.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/InProcessWindows.h"
@@ -41,17 +43,72 @@ protected:
     InProcessWindows windows;
 };
 
-TEST_F(Sweep, BuiltInRulesLookAtClassAndTitleOnly) {
+// Programs keep hidden windows of these classes ready; the user never sees them.
+TEST_F(Sweep, BuiltInRulesTakeTheUsersWindowsOfTheirClassAndTitle) {
     windows.make("CabinetWClass", "visible folder");
-    windows.make("CabinetWClass", "hidden folder", false);
+    HWND hidden = windows.make("CabinetWClass", "hidden folder", false);
+    HWND minimised = windows.make("CabinetWClass", "minimised folder");
+    ShowWindow(minimised, SW_SHOWMINNOACTIVE);
     windows.make("MozillaWindowClass", "Mozilla Firefox");
-    windows.make("MozillaUIWindowClass", "Firefox", false);
+    windows.make("MozillaUIWindowClass", "Firefox");
+    windows.make("MozillaUIWindowClass", "Firefox hidden", false);
     windows.make("MozillaWindowClass", "Mozilla firefox");
     windows.make("SomethingElse", "Firefox");
     countOnly();
     EXPECT_EQ(2u, sweep.explorerCount);
     EXPECT_EQ(2u, sweep.firefoxCount);
     EXPECT_EQ(0u, sweep.chromiumCount);
+    selection.targetExplorer = 1;
+    close(1);
+    EXPECT_EQ(0, windows.count(hidden, "close"));
+    EXPECT_EQ(1, windows.count(minimised, "close")) << "minimised: never the spared one";
+}
+
+TEST_F(Sweep, UserWindowIsVisibleFramedNotToolAndNotEmpty) {
+    EXPECT_TRUE(isUserWindow(windows.make("W", "plain")));
+    HWND minimised = windows.make("W", "minimised");
+    ShowWindow(minimised, SW_SHOWMINNOACTIVE);
+    EXPECT_TRUE(isUserWindow(minimised));
+    EXPECT_FALSE(isOnScreen(minimised));
+    EXPECT_TRUE(isUserWindow(windows.make("W", "dialog frame", true, WS_POPUP | WS_DLGFRAME)));
+    EXPECT_FALSE(isUserWindow(windows.make("W", "hidden", false)));
+    EXPECT_FALSE(isUserWindow(windows.make("W", "no frame", true, WS_POPUP)));
+    EXPECT_FALSE(isUserWindow(windows.make("W", "empty", true, WS_POPUP | WS_BORDER, true, 0, 0)));
+    HWND tool = windows.make("W", "tool");
+    SetWindowLongW(tool, GWL_EXSTYLE, GetWindowLongW(tool, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+    EXPECT_FALSE(isUserWindow(tool));
+}
+
+// A pre-created folder window stands hidden in front of the user's two; keep-the-front-most
+// keeps the front one of those, closing and minimising alike.
+TEST_F(Sweep, SpareGoesToTheFrontMostWindowOnScreen) {
+    HWND hidden = windows.make("CabinetWClass", "pre-created", false);
+    HWND front = windows.make("CabinetWClass", "front");
+    HWND back = windows.make("CabinetWClass", "back");
+    windows.stack({hidden, front, back});
+    selection.targetExplorer = 1;
+    close(1);
+    EXPECT_EQ(0, windows.count(front, "close"));
+    EXPECT_EQ(1, windows.count(back, "close"));
+    EXPECT_EQ(0, windows.count(hidden, "close"));
+    sweep.runSweep(0, 1, 1, selection);
+    EXPECT_FALSE(IsIconic(front));
+    EXPECT_TRUE(IsIconic(back));
+    EXPECT_FALSE(IsWindowVisible(hidden));
+    countOnly();
+    EXPECT_EQ(2u, sweep.explorerCount) << "a minimised window is still counted";
+    sweep.restoreMinimised();
+    EXPECT_FALSE(IsIconic(back));
+
+    // A user's rule may take a hidden window: it is acted on, never spared.
+    sweep.dialogExpanded = 1;
+    selection.targetExplorer = 0;
+    setTarget(selection.otherTargets[0], "-", "CabinetWClass", "-");
+    close(1);
+    EXPECT_EQ(3u, sweep.otherCounts[0]);
+    EXPECT_EQ(1, windows.count(hidden, "close"));
+    EXPECT_EQ(0, windows.count(front, "close"));
+    EXPECT_EQ(2, windows.count(back, "close"));
 }
 
 // Class names are case-insensitive within a process, so the wrong-case class lives in another.
@@ -139,7 +196,7 @@ TEST_F(Sweep, MinimiseHidesMinimisesAndShowsAgainButNeverShowsAHiddenWindow) {
     EXPECT_TRUE(IsWindow(folder));
     EXPECT_TRUE(IsIconic(folder));
     EXPECT_TRUE(IsWindowVisible(folder));
-    EXPECT_EQ(2u, sweep.explorerCount);
+    EXPECT_EQ(1u, sweep.explorerCount);
     sweep.restoreMinimised();
     EXPECT_FALSE(IsWindowVisible(hidden));
     EXPECT_FALSE(IsIconic(hidden));
@@ -504,6 +561,36 @@ TEST(ChromiumRule, SweepClosesOnlyBrowserProcessesWindows) {
     EXPECT_TRUE(chrome.isOpen(1));
     EXPECT_TRUE(other.isOpen(0));
     EXPECT_EQ(0, other.events(0, "close"));
+}
+
+// Wine never refuses a post, so the decision is tried on the results Windows gives.
+TEST(RefusalNote, OnlyAccessDeniedIsARefusalAndTheNoteSaysHowManyAndWhy) {
+    EXPECT_TRUE(refusedByWindows(FALSE, ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(refusedByWindows(FALSE, ERROR_INVALID_WINDOW_HANDLE)) << "gone meanwhile";
+    EXPECT_FALSE(refusedByWindows(TRUE, ERROR_ACCESS_DENIED)) << "a stale error after success";
+
+    HMODULE varnel = LoadLibraryExA((test::binFolder() + "Varnel.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, varnel);
+    char one[REFUSAL_NOTE_SIZE], three[REFUSAL_NOTE_SIZE];
+    ASSERT_GT(refusalNote(varnel, 1, one, sizeof one), 0);
+    ASSERT_GT(refusalNote(varnel, 3, three, sizeof three), 0);
+    FreeLibrary(varnel);
+    if (GetACP() == 932) {
+        EXPECT_EQ(test::encodedText(L"1 個のウインドウは管理者として実行されているため、閉じることも最小化することもで"
+                                    L"きませんでした。それも閉じるには、Varnel を管理者として起動してください。",
+                                    INI_ANSI),
+                  one);
+        EXPECT_EQ(0, strncmp(three, "3 ", 2)) << three;
+    } else {
+        EXPECT_STREQ(
+            "Varnel could not close or minimize 1 window: it runs as administrator. Start Varnel as "
+            "administrator to close it too.",
+            one);
+        EXPECT_STREQ(
+            "Varnel could not close or minimize 3 windows: they run as administrator. Start Varnel as "
+            "administrator to close them too.",
+            three);
+    }
 }
 
 TEST(TextTests, EndsWithAndContainsAreByteExact) {

@@ -1,0 +1,16 @@
+#include "shell/RefusalNote.h"
+
+#include <cstdio>
+
+#include "framework/UiLanguage.h"
+#include "resources/resource.h"
+
+int refusalNote(HINSTANCE instance, unsigned refused, char* text, int size) {
+    if (size <= 0) return 0;
+    text[0] = '\0';
+    char format[REFUSAL_NOTE_SIZE];
+    UINT id = refused == 1 ? IDS_REFUSED_ONE : IDS_REFUSED_MANY;
+    if (!loadUiString(instance, id, format, sizeof format)) return 0;
+    int length = snprintf(text, static_cast<size_t>(size), format, refused);
+    return length < 0 ? 0 : (length < size ? length : size - 1);
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <windows.h>
+
+// In bytes of the ANSI code page: what a balloon notification holds.
+const int REFUSAL_TITLE_SIZE = 64;
+const int REFUSAL_NOTE_SIZE = 256;
+
+// The note after a sweep in which Windows refused windows (refused of them, at least one):
+// how many, why, and what the user can do, in the language of the program's face. Returns its
+// length; 0, with text empty, when the resources lack it.
+int refusalNote(HINSTANCE instance, unsigned refused, char* text, int size);
