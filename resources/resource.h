@@ -40,7 +40,7 @@
 #define IDS_CMD_NOT_FOR_VERB 80
 #define IDS_CMD_UNKNOWN_NAME 81
 #define IDS_RULE_TOO_LONG 30  // before a target's label: a condition is too long to hold
-#define IDS_TARGETS_FULL 35  // tooltip of the greyed add-from-a-window button
+#define IDS_TARGETS_FULL 35   // tooltip of the greyed add-from-a-window button
 #define IDS_TARGET_FILE_READ_ONLY 36
 #define IDS_TARGET_FILE_NOT_WRITTEN 37  // followed by the system's text for the error
 #define IDS_TARGET_FILE_ENCODING 38

@@ -15,7 +15,7 @@
 namespace {
 struct FakeWindow {
     std::wstring className, title, imagePath;
-    bool visible, enabled, userWindow;
+    bool visible, enabled, userWindow, cloakedAway;
     LONG style;
     RECT rect;
 } fake;
@@ -65,6 +65,7 @@ BOOL GetWindowRect(HWND, RECT* rect) {
 }
 LONG GetWindowLongA(HWND, int) { return fake.style; }
 int isUserWindow(HWND) { return fake.userWindow; }
+int isCloakedAway(HWND) { return fake.cloakedAway; }
 // Case folded code unit by code unit, as the ordinal comparison does.
 int CompareStringOrdinal(const wchar_t* a, int, const wchar_t* b, int, BOOL ignoreCase) {
     for (;; ++a, ++b) {
@@ -96,6 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fake.visible = input.ConsumeBool();
     fake.enabled = input.ConsumeBool();
     fake.userWindow = input.ConsumeBool();
+    fake.cloakedAway = input.ConsumeBool();
     fake.style = input.ConsumeIntegral<LONG>();
     fake.rect = {input.ConsumeIntegral<LONG>(), input.ConsumeIntegral<LONG>(), input.ConsumeIntegral<LONG>(),
                  input.ConsumeIntegral<LONG>()};
