@@ -448,12 +448,14 @@ TEST(CommandLine, TheResidentRefusesAForeignRecord) {
 
 // Exit code 1 when a resident window refuses the command or answers nothing readable: here a
 // stand-in of the test's own, holding the mutex, as an older or broken Varnel would.
+LRESULT standInAnswer = FALSE;
+LRESULT CALLBACK standInProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return msg == WM_COPYDATA ? standInAnswer : DefWindowProcA(window, msg, wParam, lParam);
+}
+
 TEST(CommandLine, ExitCodeOneWhenTheResidentRefusesOrGivesNoAnswer) {
-    static LRESULT answer = FALSE;
     WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = [](HWND window, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        return msg == WM_COPYDATA ? answer : DefWindowProcA(window, msg, wParam, lParam);
-    };
+    windowClass.lpfnWndProc = standInProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "VarnelDummy";
     RegisterClassA(&windowClass);
@@ -467,7 +469,7 @@ TEST(CommandLine, ExitCodeOneWhenTheResidentRefusesOrGivesNoAnswer) {
     EXPECT_EQ(1, refused.code);
     EXPECT_EQ(L"", refused.out);
     EXPECT_EQ(L"Varnel: 常駐している Varnel がコマンドを受け付けませんでした。\r\n", refused.err);
-    answer = TRUE;
+    standInAnswer = TRUE;
     e2e::CommandRun silent = varnel.runCommand(L"/count explorer");
     EXPECT_EQ(1, silent.code);
     EXPECT_EQ(0u, silent.err.find(L"Varnel: 常駐している Varnel が 10 秒以内に応答しませんでした。"));
