@@ -16,6 +16,19 @@
 #define IDS_CANCEL 4         // cancel button, Ctrl up
 #define IDS_SETTINGS_ONLY 5  // cancel button, Ctrl held
 #define IDS_MINIMISE_ALL 6   // run button, Ctrl held
+// The note after a sweep in which Windows refused windows of a program run as administrator
+#define IDS_REFUSED_TITLE 20
+#define IDS_REFUSED_ONE 21   // "%u" is the count, 1
+#define IDS_REFUSED_MANY 22  // "%u" is the count, more than 1
+// A user-defined target's row, and the new-target dialog
+#define IDS_RULE_TOO_LONG 30  // before a target's label: a condition is too long to hold
+#define IDS_TARGETS_FULL 35   // tooltip of the greyed add-from-a-window button
+#define IDS_TARGET_FILE_READ_ONLY 36
+#define IDS_TARGET_FILE_NOT_WRITTEN 37  // followed by the system's text for the error
+#define IDS_TARGET_FILE_ENCODING 38
+#define IDS_NO_FREE_TARGET 39
+#define IDS_TITLE_TEXT_EMPTY 40
+#define IDS_TARGET_TOO_LONG 41
 // The command line: result lines (%ls the kind as written on the command line), failures, the
 // usage text and the reasons for a usage error (%ls the argument concerned).
 #define IDS_CMD_CLOSED 60
@@ -39,18 +52,7 @@
 #define IDS_CMD_OPTION_TWICE 79
 #define IDS_CMD_NOT_FOR_VERB 80
 #define IDS_CMD_UNKNOWN_NAME 81
-#define IDS_RULE_TOO_LONG 30  // before a target's label: a condition is too long to hold
-#define IDS_TARGETS_FULL 35   // tooltip of the greyed add-from-a-window button
-#define IDS_TARGET_FILE_READ_ONLY 36
-#define IDS_TARGET_FILE_NOT_WRITTEN 37  // followed by the system's text for the error
-#define IDS_TARGET_FILE_ENCODING 38
-#define IDS_NO_FREE_TARGET 39
-#define IDS_TITLE_TEXT_EMPTY 40
-#define IDS_TARGET_TOO_LONG 41
-// The note after a sweep in which Windows refused windows of a program run as administrator
-#define IDS_REFUSED_TITLE 20
-#define IDS_REFUSED_ONE 21   // "%u" is the count, 1
-#define IDS_REFUSED_MANY 22  // "%u" is the count, more than 1
+#define IDS_CMD_REFUSED_WINDOWS 82  // %u windows that Windows kept from the command
 
 // Icons
 #define IDI_VARNEL 101

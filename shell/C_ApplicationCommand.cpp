@@ -63,7 +63,8 @@ int C_Application::runCommandLine(const wchar_t* commandLine) {
         return EXIT_USAGE;
     }
     output.writeResult(command, reply);
-    return EXIT_DONE;
+    // Windows kept some windows from the command: not everything asked for was done.
+    return command.verb != VERB_RESTORE && reply.detail ? EXIT_NOT_DONE : EXIT_DONE;
 }
 
 bool C_Application::resolveKinds(const CommandRecord& command, CommandReply& reply,
@@ -123,7 +124,10 @@ void C_Application::carryOutCommand(const CommandRecord& command, CommandReply& 
     int waitTime = settings.waitTime, expanded = sweep.dialogExpanded;
     if (command.waitTime != FROM_SETTINGS) settings.waitTime = command.waitTime;
     sweep.dialogExpanded = 1;
-    runSweep(command.verb == VERB_COUNT, keepFront, command.verb == VERB_MINIMISE, selection);
+    // The sweep itself, not runSweep: the command's own output tells of refused windows, where
+    // a balloon or a message box would be a window that a command must not show.
+    sweep.runSweep(command.verb == VERB_COUNT, keepFront, command.verb == VERB_MINIMISE, selection);
+    reply.detail = sweep.refusedCount;
     settings.waitTime = waitTime;
     sweep.dialogExpanded = expanded;
 

@@ -100,6 +100,12 @@ void CommandOutput::writeResult(const CommandRecord& record, const CommandReply&
         endLine(line, LINE_SIZE);
         write(STD_OUTPUT_HANDLE, line);
     }
+    if (reply.detail) {
+        line[0] = 0;
+        append(line, LINE_SIZE, IDS_CMD_REFUSED_WINDOWS, reply.detail);
+        endLine(line, LINE_SIZE);
+        write(STD_OUTPUT_HANDLE, line);
+    }
 }
 
 void CommandOutput::writeUsage() {

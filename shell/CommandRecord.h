@@ -52,7 +52,8 @@ struct CommandReply {
     DWORD version;
     DWORD requestId;
     DWORD status;
-    DWORD detail;  // STATUS_UNKNOWN_NAME: n of names[n]; a restore: how many came back
+    DWORD detail;  // STATUS_UNKNOWN_NAME: n of names[n]; a restore: how many came back; a
+                   // close or minimise: how many windows Windows refused
     DWORD lineCount;
     CommandReplyLine lines[SWEEP_KIND_COUNT];
 };
