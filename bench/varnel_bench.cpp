@@ -243,34 +243,51 @@ void classFloor() {
     EnumWindows(classFloorProc, reinterpret_cast<LPARAM>(&visited));
 }
 
-// The windows of class Notepad and the processes they belong to, each image read once: what a
-// target with CLASS=Notepad and an EXE needs beyond the class read.
+// The processes of the windows that a target's class leaves, each image read once: what a target
+// with CLASS=Notepad and an EXE needs beyond the class read.
 struct ExeFloor {
     DWORD processes[64];
     int count;
 };
 
-BOOL CALLBACK exeFloorProc(HWND window, LPARAM context) {
-    ExeFloor& floor = *reinterpret_cast<ExeFloor*>(context);
-    wchar_t className[256];
-    GetClassNameW(window, className, 256);
-    if (wcscmp(className, L"Notepad") != 0) return TRUE;
+// Reads the window's process and, the first time that process is met, its image path.
+void readProcessOnce(HWND window, ExeFloor& floor) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     for (int i = 0; i < floor.count; ++i)
-        if (floor.processes[i] == processId) return TRUE;
+        if (floor.processes[i] == processId) return;
     if (floor.count < 64) floor.processes[floor.count++] = processId;
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
     wchar_t path[4096];
     DWORD length = 4096;
     if (process) QueryFullProcessImageNameW(process, 0, path, &length);
     CloseHandle(process);
+}
+
+BOOL CALLBACK exeFloorProc(HWND window, LPARAM context) {
+    wchar_t className[256];
+    GetClassNameW(window, className, 256);
+    if (wcscmp(className, L"Notepad") == 0)
+        readProcessOnce(window, *reinterpret_cast<ExeFloor*>(context));
     return TRUE;
 }
 
 void exeFloor() {
     ExeFloor floor = {{}, 0};
     EnumWindows(exeFloorProc, reinterpret_cast<LPARAM>(&floor));
+}
+
+// EXE alone: no cheaper condition leaves out a window, so every window's process is the question.
+BOOL CALLBACK exeAloneFloorProc(HWND window, LPARAM context) {
+    wchar_t className[256];
+    GetClassNameW(window, className, 256);
+    readProcessOnce(window, *reinterpret_cast<ExeFloor*>(context));
+    return TRUE;
+}
+
+void exeAloneFloor() {
+    ExeFloor floor = {{}, 0};
+    EnumWindows(exeAloneFloorProc, reinterpret_cast<LPARAM>(&floor));
 }
 
 // One set of rules for the count-only rows and the least that its sweep has to do.
@@ -282,14 +299,14 @@ struct CountOnlyCase {
 
 // The rules of the plain row; then with a program condition beside a class, which reads the
 // process of the Notepad windows, and with EXE alone, which looks at every window that the user
-// would see (here none: the helpers' windows are hidden).
+// sees (here the windows of the built-in kinds) and whose floor asks every window's process.
 std::vector<CountOnlyCase> countOnlyCases(const TargetSelection& selection, bool plain) {
     std::vector<CountOnlyCase> cases;
     if (plain) cases.push_back({"", selection, classFloor});
     cases.push_back({" with CLASS and EXE", selection, exeFloor});
     setOtherTargetTexts(cases.back().selection.otherTargets[2], L"-", L"-", L"Notepad", L"-",
                         L"notepad.exe");
-    cases.push_back({" with EXE alone", selection, exeFloor});
+    cases.push_back({" with EXE alone", selection, exeAloneFloor});
     setOtherTargetTexts(cases.back().selection.otherTargets[2], L"-", L"-", L"-", L"-",
                         L"excel.exe");
     return cases;
