@@ -1,5 +1,7 @@
 #include "shell/C_Application.h"
 
+#include <objbase.h>
+
 #include "dialogs/C_ABOUTDLG.h"
 #include "dialogs/C_SETTINGDLG.h"
 #include "framework/Dpi.h"
@@ -33,9 +35,20 @@ int C_Application::run(HINSTANCE instance) {
     instanceHandle = instance;
     int commandResult = runCommandLine(GetCommandLineW());
     if (commandResult != NOT_A_COMMAND) return commandResult;
+    // One apartment for the program's one thread while its windows run: the shell's verbs and
+    // the virtual-desktop manager that sweeps ask are COM objects, and each would otherwise set
+    // up and tear down an apartment of its own at every use. A command, which a script may start
+    // often, sets one up only if it meets a cloaked window.
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    int code = runWindows();
+    if (SUCCEEDED(com)) CoUninitialize();
+    return code;
+}
+
+int C_Application::runWindows() {
     settleDpiAwareness();
     mainDialog.setApplication(*this);
-    hyperlinkClass.registerClass(instance, LINK_CLASS);
+    hyperlinkClass.registerClass(instanceHandle, LINK_CLASS);
     int showWelcome = loadSettings();
 
     if (settings.nonResident) {

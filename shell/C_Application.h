@@ -68,6 +68,8 @@ public:
     C_CTRL_HYPERLINK hyperlinkClass;
 
 private:
+    // Start-up past the command line: the main dialog once, or the resident window's loop.
+    int runWindows();
     int becomeResident();
     HWND findRunningInstance() const;
     HWND findInstanceForCommand() const;
