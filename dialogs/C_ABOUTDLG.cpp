@@ -48,7 +48,7 @@ void formatBuildDate(const char* compilerDate, char* out, int size) {
     int month = 0;
     for (int m = 0; m < 12 && !month; ++m)
         if (strncmp(compilerDate, MONTH_NAMES[m], 3) == 0) month = m + 1;
-    snprintf(out, size, "%04d/%02d/%02d", atoi(compilerDate + 7), month, atoi(compilerDate + 4));
+    formatText(out, size, "%04d/%02d/%02d", atoi(compilerDate + 7), month, atoi(compilerDate + 4));
 }
 
 INT_PTR C_ABOUTDLG::dialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
@@ -56,8 +56,8 @@ INT_PTR C_ABOUTDLG::dialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
         char date[16];
         formatBuildDate(__DATE__, date, sizeof date);
         char line[VERSION_LINE_SIZE];
-        snprintf(line, sizeof line, "Varnel  Version %d.%d%s   %s   %s", VERSION_MAJOR,
-                 VERSION_MINOR, VERSION_SUFFIX, MAKER_NOTICE, date);
+        formatText(line, sizeof line, "Varnel  Version %d.%d%s   %s   %s", VERSION_MAJOR,
+                   VERSION_MINOR, VERSION_SUFFIX, MAKER_NOTICE, date);
         setDlgItemText(IDC_VERSION, line);
         setCheck(IDC_NON_RESIDENT, application->settings.nonResident);
         setCheck(application->settings.hotkeyMode == 0 ? IDC_MODE_STANDARD : IDC_MODE_MAIN_ONLY, 1);

@@ -12,6 +12,7 @@
 #include "framework/UiLanguage.h"
 #include "framework/WorkArea.h"
 #include "resources/resource.h"
+#include "settings/PathUtil.h"
 #include "settings/TargetFile.h"
 #include "shell/C_Application.h"
 
@@ -357,7 +358,7 @@ void C_MainDialog::showPinIcon(int on) {
 
 void C_MainDialog::showCount(int id, unsigned count) {
     char text[16] = "-";
-    if (count) snprintf(text, sizeof text, "%u", count);
+    if (count) formatText(text, sizeof text, "%u", count);
     setDlgItemText(id, text);
 }
 

@@ -147,7 +147,7 @@ char checkDigitOf(const char* digits) {
 }  // namespace
 
 void iniTemporaryName(unsigned number, char (&name)[INI_TEMPORARY_NAME_SIZE]) {
-    snprintf(name, sizeof name, "%s%03x", TEMPORARY_PREFIX, number & 0xFFF);
+    formatText(name, sizeof name, "%s%03x", TEMPORARY_PREFIX, number & 0xFFF);
     name[7] = checkDigitOf(name + 4);
     name[8] = 0;
 }
@@ -185,7 +185,7 @@ bool isLeftBy(const char* leftover, const WIN32_FIND_DATAA& found, const char* p
 // a file dated in the future is nobody's leftover that Varnel can be sure of.
 void removeStaleTemporaries(const char* path, const char* folder) {
     char pattern[REWRITE_PATH_SIZE];
-    snprintf(pattern, sizeof pattern, "%s%s", folder, TEMPORARY_WILDCARD);
+    formatText(pattern, sizeof pattern, "%s%s", folder, TEMPORARY_WILDCARD);
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) return;
@@ -197,7 +197,7 @@ void removeStaleTemporaries(const char* path, const char* folder) {
             ticksOf(now) - written <= STALE_AFTER)
             continue;
         char stale[REWRITE_PATH_SIZE];
-        snprintf(stale, sizeof stale, "%s%s", folder, found.cFileName);
+        formatText(stale, sizeof stale, "%s%s", folder, found.cFileName);
         if (isLeftBy(stale, found, path)) DeleteFileA(stale);
     } while (FindNextFileA(search, &found));
     FindClose(search);
@@ -216,7 +216,7 @@ HANDLE createTemporary(const char* path, char (&temporary)[REWRITE_PATH_SIZE]) {
     for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
         char name[INI_TEMPORARY_NAME_SIZE];
         iniTemporaryName(seed + attempt * 1597u, name);
-        snprintf(temporary + folder, sizeof temporary - folder, "%s", name);
+        formatText(temporary + folder, sizeof temporary - folder, "%s", name);
         HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;

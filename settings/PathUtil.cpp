@@ -4,6 +4,9 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstdarg>
+#include <cstdio>
+
 namespace {
 
 // Appends a backslash unless the text is empty or already ends in one (a trail byte of 0x5C
@@ -99,4 +102,14 @@ int openBesideProgram(const char* fileName) {
     C_PathUtil::truncateAfterLast(folder, '\\');
     ShellExecuteA(nullptr, "open", path, nullptr, folder, SW_SHOWNORMAL);
     return 1;
+}
+
+int formatText(char* out, int size, const char* format, ...) {
+    if (size <= 0) return 0;
+    va_list arguments;
+    va_start(arguments, format);
+    int length = _vsnprintf(out, static_cast<size_t>(size - 1), format, arguments);
+    va_end(arguments);
+    out[size - 1] = 0;
+    return length < 0 || length > size - 1 ? size - 1 : length;
 }

@@ -21,6 +21,11 @@ public:
     char* makeSpecialFolderPath(char* buffer, int size, int csidl, const char* relativePath);
 };
 
+// snprintf's promise, bounded and always terminated, from the system's own formatter (no floating
+// point): MinGW's would bring about 24 KB of formatting that no text of ours uses. The length
+// written; a text that does not fit is cut.
+int formatText(char* out, int size, const char* format, ...);
+
 // 1 when path names an existing folder (wantFolder non-zero) or an existing file (wantFolder 0).
 int fileExists(const char* path, int wantFolder);
 

@@ -26,7 +26,7 @@ void visitKeys(Settings& s, int& showWelcome, Visitor&& visit) {
     visit.flag("TARGET", "NN", "false", t.targetFirefox);
     for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
         char key[8];
-        snprintf(key, sizeof key, "AP%02d", i);
+        formatText(key, sizeof key, "AP%02d", i);
         visit.flag("TARGET", key, "false", t.otherTargets[i].enabled);
     }
     visit.flag("OPTIONS", "TOPMOST", "true", s.showOnTop);
@@ -56,7 +56,7 @@ struct Table {
     }
     void number(const char* section, const char* key, const char*, int& field) {
         char value[16];
-        snprintf(value, sizeof value, "%d", field);
+        formatText(value, sizeof value, "%d", field);
         add(section, key, value);
     }
 };

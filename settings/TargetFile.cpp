@@ -156,7 +156,7 @@ TargetFileWrite addOtherTarget(const NewOtherTarget& target, int& slot, unsigned
     if (file.encoding == INI_ANSI && !fitsAnsiCodePage(values, TARGET_KEY_COUNT))
         return TARGET_NOT_ENCODABLE;
     char section[16];
-    snprintf(section, sizeof section, "TARGET%02d", slot);
+    formatText(section, sizeof section, "TARGET%02d", slot);
     IniEntry entries[TARGET_KEY_COUNT];
     for (int k = 0; k < TARGET_KEY_COUNT; ++k) {
         entries[k].section = section;

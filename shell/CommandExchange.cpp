@@ -1,4 +1,5 @@
 #include "shell/CommandExchange.h"
+#include "settings/PathUtil.h"
 
 #include <cstdio>
 #include <cstring>
@@ -21,9 +22,9 @@ bool optionValid(LONG value, LONG maximum, DWORD verb) {
 }
 
 void replySectionName(const CommandRecord& record, char (&name)[SECTION_NAME_SIZE]) {
-    snprintf(name, sizeof name, "Local\\VarnelReply.%08lx.%08lx",
-             static_cast<unsigned long>(record.senderProcess),
-             static_cast<unsigned long>(record.requestId));
+    formatText(name, sizeof name, "Local\\VarnelReply.%08lx.%08lx",
+               static_cast<unsigned long>(record.senderProcess),
+               static_cast<unsigned long>(record.requestId));
 }
 
 }  // namespace

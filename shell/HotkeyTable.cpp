@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "resources/resource.h"
+#include "settings/PathUtil.h"
 #include "shell/Messages.h"
 
 namespace {
@@ -55,7 +56,7 @@ void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned held
         char text[MENU_TEXT_SIZE] = {};
         GetMenuStringA(popup, keys[i].menuCommand, text, sizeof text, MF_BYCOMMAND);
         char withHint[MENU_TEXT_SIZE + 32];
-        snprintf(withHint, sizeof withHint, "%s\t%s", text, keys[i].hint);
+        formatText(withHint, sizeof withHint, "%s\t%s", text, keys[i].hint);
         MENUITEMINFOA item = {};
         item.cbSize = sizeof item;
         item.fMask = MIIM_STRING;

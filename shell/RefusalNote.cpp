@@ -4,6 +4,7 @@
 
 #include "framework/UiLanguage.h"
 #include "resources/resource.h"
+#include "settings/PathUtil.h"
 
 int refusalNote(HINSTANCE instance, unsigned refused, char* text, int size) {
     if (size <= 0) return 0;
@@ -11,6 +12,6 @@ int refusalNote(HINSTANCE instance, unsigned refused, char* text, int size) {
     char format[REFUSAL_NOTE_SIZE];
     UINT id = refused == 1 ? IDS_REFUSED_ONE : IDS_REFUSED_MANY;
     if (!loadUiString(instance, id, format, sizeof format)) return 0;
-    int length = snprintf(text, static_cast<size_t>(size), format, refused);
+    int length = formatText(text, size, format, refused);
     return length < 0 ? 0 : (length < size ? length : size - 1);
 }

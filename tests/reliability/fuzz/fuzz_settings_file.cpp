@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -105,6 +106,13 @@ int fileExists(const char* path, int wantFolder) {
     return wantFolder ? folder : !folder && settingsExists;
 }
 int isReadOnlyFile(const char*) { return 0; }
+int formatText(char* out, int size, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    int length = vsnprintf(out, static_cast<size_t>(size), format, arguments);
+    va_end(arguments);
+    return length < size ? length : size - 1;
+}
 
 // The lines of a text in code units of unitBytes, split at every CR and LF, without the BOM and
 // without an odd last byte.
