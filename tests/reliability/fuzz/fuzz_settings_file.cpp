@@ -106,12 +106,12 @@ int fileExists(const char* path, int wantFolder) {
     return wantFolder ? folder : !folder && settingsExists;
 }
 int isReadOnlyFile(const char*) { return 0; }
-int formatText(char* out, int size, const char* format, ...) {
+int formatText(char* out, size_t size, const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    int length = vsnprintf(out, static_cast<size_t>(size), format, arguments);
+    int length = vsnprintf(out, size, format, arguments);
     va_end(arguments);
-    return length < size ? length : size - 1;
+    return length < static_cast<int>(size) ? length : static_cast<int>(size) - 1;
 }
 
 // The lines of a text in code units of unitBytes, split at every CR and LF, without the BOM and
