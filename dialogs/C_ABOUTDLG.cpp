@@ -1,6 +1,5 @@
 #include "dialogs/C_ABOUTDLG.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 

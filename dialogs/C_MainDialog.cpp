@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
-
 #include "dialogs/C_CTRL_HYPERLINK.h"
 #include "dialogs/C_NewTargetDialog.h"
 #include "dialogs/MainLayout.h"

@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include <climits>
-#include <cstdio>
 #include <cstring>
 
 #include "settings/IniFileRewrite.h"

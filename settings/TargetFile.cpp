@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cwchar>
 
 #include "settings/IniFileRewrite.h"

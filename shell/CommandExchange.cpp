@@ -1,9 +1,9 @@
 #include "shell/CommandExchange.h"
-#include "settings/PathUtil.h"
 
-#include <cstdio>
 #include <cstring>
 #include <cwchar>
+
+#include "settings/PathUtil.h"
 
 namespace {
 

@@ -1,7 +1,5 @@
 #include "shell/HotkeyTable.h"
 
-#include <cstdio>
-
 #include "resources/resource.h"
 #include "settings/PathUtil.h"
 #include "shell/Messages.h"

@@ -1,7 +1,5 @@
 #include "shell/RefusalNote.h"
 
-#include <cstdio>
-
 #include "framework/UiLanguage.h"
 #include "resources/resource.h"
 #include "settings/PathUtil.h"
