@@ -48,17 +48,18 @@ int endsWith(const wchar_t* suffix, const wchar_t* text) {
 int contains(const wchar_t* text, const wchar_t* part) { return wcsstr(text, part) != nullptr; }
 
 int matchExplorer(VisitedWindow& window) {
-    return wcscmp(window.className(), L"CabinetWClass") == 0 && isUserWindow(window.window());
+    return wcscmp(window.className(), L"CabinetWClass") == 0 && window.userWindow();
 }
 
 int matchChromium(VisitedWindow& window) {
     if (wcscmp(window.className(), L"Chrome_WidgetWin_1") != 0) return 0;
     const wchar_t* title = window.title();
     if (!title[0] || wcscmp(title, L"Tray Assistant") == 0) return 0;
-    if (!isUserWindow(window.window())) return 0;
+    // The program first: many programs are built on the browser's engine and share its class,
+    // and their windows are told apart by one read where the user-window rule takes three.
     // A long path keeps its file name, which is all that these suffixes look at.
     const wchar_t* path = window.program().path;
-    return endsWith(L"chrome.exe", path) || endsWith(L"msedge.exe", path);
+    return (endsWith(L"chrome.exe", path) || endsWith(L"msedge.exe", path)) && window.userWindow();
 }
 
 int matchFirefox(VisitedWindow& window) {
@@ -66,7 +67,7 @@ int matchFirefox(VisitedWindow& window) {
     if (wcscmp(className, L"MozillaUIWindowClass") != 0 &&
         wcscmp(className, L"MozillaWindowClass") != 0)
         return 0;
-    return contains(window.title(), L"Firefox") && isUserWindow(window.window());
+    return contains(window.title(), L"Firefox") && window.userWindow();
 }
 
 int textConditionHolds(const wchar_t* text, const wchar_t* title) {

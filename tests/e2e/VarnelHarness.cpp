@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
+
 namespace e2e {
 
 namespace {
@@ -43,7 +45,8 @@ bool registerDesktopsServer() {
 
 VarnelRun::VarnelRun() {
     test::removeAppDataSettings();
-    test::copyFile(test::binFolder() + "Varnel.exe", dir.file("Varnel.exe"));
+    if (!test::copyFile(test::binFolder() + "Varnel.exe", dir.file("Varnel.exe")))
+        fprintf(stderr, "Varnel.exe was not copied: error %lu\n", GetLastError());
 }
 
 VarnelRun::~VarnelRun() {
@@ -67,7 +70,13 @@ void VarnelRun::writeTargets(const std::string& iniText) { test::writeFile(dir.f
 
 bool VarnelRun::start(bool waitResident) {
     if (!test::fileExistsPlain(dir.file("vrnl.ini"))) writeSettings("");
-    if (!process.start(dir.file("Varnel.exe"), "", dir.path())) return false;
+    // Once in a few thousand starts Wine fails to create the process before any of Varnel runs;
+    // the error is kept in the log, and the start tried once more.
+    if (!process.start(dir.file("Varnel.exe"), "", dir.path())) {
+        fprintf(stderr, "Varnel.exe did not start: error %lu\n", GetLastError());
+        test::copyFile(test::binFolder() + "Varnel.exe", dir.file("Varnel.exe"));
+        if (!process.start(dir.file("Varnel.exe"), "", dir.path())) return false;
+    }
     if (!waitResident) return true;
     return test::waitUntil(
         [&] {
