@@ -316,7 +316,29 @@ bool pointerFollowed(POINT point) {
            }) != nullptr;
 }
 
+namespace {
+
+// Where Wine cascades a new window depends on the tests before; the pointer must find the
+// target itself, not the main dialog, which stays in front of it.
+bool moveClearOf(HWND target, HWND dialog) {
+    RECT d, t, overlap, work;
+    GetWindowRect(dialog, &d);
+    GetWindowRect(target, &t);
+    if (!IntersectRect(&overlap, &d, &t)) return true;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG width = t.right - t.left;
+    const LONG x = d.right + width <= work.right ? d.right : d.left - width;
+    SetWindowPos(target, HWND_TOP, x, t.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    return test::waitUntil([&] {
+        GetWindowRect(target, &t);
+        return !IntersectRect(&overlap, &d, &t);
+    });
+}
+
+}  // namespace
+
 HWND pickWindow(const VarnelRun& varnel, HWND mainDialog, HWND target, const wchar_t* caption) {
+    if (!moveClearOf(target, mainDialog)) return nullptr;
     click(mainDialog, ADD_FROM_WINDOW);
     if (!test::waitUntil([] { return picking(); })) return nullptr;
     mouseTo(centreOf(target));
