@@ -318,8 +318,8 @@ bool pointerFollowed(POINT point) {
 
 namespace {
 
-// Where Wine cascades a new window depends on the tests before; the pointer must find the
-// target itself, not the main dialog, which stays in front of it.
+// Where Wine places a new window depends on the tests before; the main dialog, which stays in
+// front, must not hide the target.
 bool moveClearOf(HWND target, HWND dialog) {
     RECT d, t, overlap, work;
     GetWindowRect(dialog, &d);
@@ -331,18 +331,47 @@ bool moveClearOf(HWND target, HWND dialog) {
     SetWindowPos(target, HWND_TOP, x, t.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     return test::waitUntil([&] {
         GetWindowRect(target, &t);
-        return !IntersectRect(&overlap, &d, &t);
+        return t.left == x;
     });
+}
+
+// A point at which the target itself is what lies on top: other windows (the tray's own, a
+// helper's) may cover part of it.
+bool visiblePointOf(HWND target, POINT& at) {
+    RECT r;
+    GetWindowRect(target, &r);
+    for (int row = 1; row < 4; ++row) {
+        for (int column = 1; column < 4; ++column) {
+            POINT p = {r.left + (r.right - r.left) * column / 4, r.top + (r.bottom - r.top) * row / 4};
+            if (GetAncestor(WindowFromPoint(p), GA_ROOT) == target) {
+                at = p;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+HWND failedPick(const char* step) {
+    fprintf(stderr, "picking a window: %s\n", step);
+    return nullptr;
 }
 
 }  // namespace
 
 HWND pickWindow(const VarnelRun& varnel, HWND mainDialog, HWND target, const wchar_t* caption) {
-    if (!moveClearOf(target, mainDialog)) return nullptr;
+    POINT at;
+    if (!moveClearOf(target, mainDialog) || !visiblePointOf(target, at))
+        return failedPick("no part of the target is on top");
     click(mainDialog, ADD_FROM_WINDOW);
-    if (!test::waitUntil([] { return picking(); })) return nullptr;
-    mouseTo(centreOf(target));
-    if (!test::waitUntil([&] { return outlines(varnel, target); })) return nullptr;
+    if (!test::waitUntil([] { return picking(); })) return failedPick("picking did not start");
+    // Moved again at each look, as a hand would: a move that came before the picker's hook was
+    // ready would otherwise be its last.
+    if (!test::waitUntil([&] {
+            mouseTo(at);
+            return outlines(varnel, target);
+        }))
+        return failedPick("the target was not outlined");
     mouseClick();
     return varnel.waitDialog(caption);
 }
