@@ -335,8 +335,7 @@ bool moveClearOf(HWND target, HWND dialog) {
     });
 }
 
-// A point at which the target itself is what lies on top: other windows (the tray's own, a
-// helper's) may cover part of it.
+// Other windows (the tray's own, a helper's) may cover part of the target.
 bool visiblePointOf(HWND target, POINT& at) {
     RECT r;
     GetWindowRect(target, &r);
@@ -359,10 +358,13 @@ HWND failedPick(const char* step) {
 
 }  // namespace
 
+bool reachablePoint(HWND target, HWND mainDialog, POINT& at) {
+    return moveClearOf(target, mainDialog) && visiblePointOf(target, at);
+}
+
 HWND pickWindow(const VarnelRun& varnel, HWND mainDialog, HWND target, const wchar_t* caption) {
     POINT at;
-    if (!moveClearOf(target, mainDialog) || !visiblePointOf(target, at))
-        return failedPick("no part of the target is on top");
+    if (!reachablePoint(target, mainDialog, at)) return failedPick("no part of the target is on top");
     click(mainDialog, ADD_FROM_WINDOW);
     if (!test::waitUntil([] { return picking(); })) return failedPick("picking did not start");
     // Moved again at each look, as a hand would: a move that came before the picker's hook was

@@ -112,6 +112,9 @@ POINT centreOf(HWND window);
 bool picking();
 bool outlines(const VarnelRun& varnel, HWND target);
 bool pointerFollowed(POINT point);
+// A point at which target is the window on top, once it is moved clear of the main dialog
+// (which stays in front); false when other windows cover all of it.
+bool reachablePoint(HWND target, HWND mainDialog, POINT& at);
 // As a user does it: the button, the pointer over the window until the picker outlines it, and
 // a click. Returns the new-target dialog of that caption, or null.
 HWND pickWindow(const VarnelRun& varnel, HWND mainDialog, HWND target, const wchar_t* caption = L"新しい対象");
