@@ -1,5 +1,7 @@
 #include "dialogs/WindowPicker.h"
 
+#include <dwmapi.h>
+
 #include "framework/Dpi.h"
 
 namespace {
@@ -14,6 +16,18 @@ bool ownWindow(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     return process == GetCurrentProcessId();
+}
+
+// On Windows 10 and 11 a window's rectangle takes in resize borders that are not drawn; the
+// window manager knows the frame that the user sees. Its answer counts only where it lies within
+// the rectangle, as it does whenever both speak in the same pixels.
+RECT visibleFrameOf(HWND window) {
+    RECT whole = {}, seen = {}, both;
+    GetWindowRect(window, &whole);
+    if (FAILED(DwmGetWindowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &seen, sizeof seen)) ||
+        IsRectEmpty(&seen) || !UnionRect(&both, &whole, &seen) || !EqualRect(&both, &whole))
+        return whole;
+    return seen;
 }
 
 // Both windows of the picker: the colour of a selection, a crosshair wherever the pointer is.
@@ -131,7 +145,7 @@ void WindowPicker::follow(POINT at) {
 // A frame-shaped window around the window: moved or hidden, it leaves nothing behind.
 void WindowPicker::outline(HWND window) {
     RECT r = {};
-    if (window) GetWindowRect(window, &r);
+    if (window) r = visibleFrameOf(window);
     RECT shown = {};
     GetWindowRect(frame, &shown);
     if (window == outlined && EqualRect(&r, &shown)) return;

@@ -198,7 +198,7 @@ std::string VarnelRun::saved(const char* section, const char* key) const {
     return value;
 }
 
-WindowsCloaking::WindowsCloaking(const VarnelRun& varnel) {
+WindowManagerFixture::WindowManagerFixture(const VarnelRun& varnel) {
     char former[512] = {};
     GetEnvironmentVariableA("WINEDLLOVERRIDES", former, sizeof former);
     formerOverrides = former;
@@ -208,17 +208,21 @@ WindowsCloaking::WindowsCloaking(const VarnelRun& varnel) {
     serverRegistered = registerDesktopsServer();
 }
 
-WindowsCloaking::~WindowsCloaking() {
+WindowManagerFixture::~WindowManagerFixture() {
     SetEnvironmentVariableA("WINEDLLOVERRIDES", formerOverrides.empty() ? nullptr : formerOverrides.c_str());
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, DESKTOPS_SERVER_KEY);
 }
 
-void WindowsCloaking::cloak(HWND window, DWORD flags) {
+void WindowManagerFixture::cloak(HWND window, DWORD flags) {
     SetPropA(window, "VarnelTestCloaked", reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(flags)));
 }
 
-void WindowsCloaking::moveToOtherDesktop(HWND window) {
+void WindowManagerFixture::moveToOtherDesktop(HWND window) {
     SetPropA(window, "VarnelTestOtherDesktop", reinterpret_cast<HANDLE>(1));
+}
+
+void WindowManagerFixture::setUndrawnBorder(HWND window, int pixels) {
+    SetPropA(window, "VarnelTestUndrawnBorder", reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(pixels)));
 }
 
 std::wstring windowText(HWND window) {
@@ -302,6 +306,10 @@ bool picking() { return FindWindowA(PICKER_CLASS, nullptr) != nullptr; }
 bool outlines(const VarnelRun& varnel, HWND target) {
     RECT wanted;
     GetWindowRect(target, &wanted);
+    return outlines(varnel, wanted);
+}
+
+bool outlines(const VarnelRun& varnel, const RECT& wanted) {
     return pickerWindow([&](HWND w, const RECT& r) {
                DWORD process = 0;
                GetWindowThreadProcessId(w, &process);

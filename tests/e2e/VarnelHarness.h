@@ -67,20 +67,23 @@ private:
     HWND residentWindow = nullptr;
 };
 
-// Windows' cloaking and virtual desktops, which Wine lacks, for a Varnel started while this
-// lives: the test-only dwmapi.dll beside it, loaded before Wine's own, and the test-only
-// virtual-desktop manager registered in the prefix. Windows are cloaked through properties.
-class WindowsCloaking {
+// Windows' cloaking, virtual desktops and undrawn resize borders, which Wine lacks, for a Varnel
+// started while this lives: the test-only dwmapi.dll beside it, loaded before Wine's own, and the
+// test-only virtual-desktop manager registered in the prefix. Windows get them through properties.
+class WindowManagerFixture {
 public:
-    explicit WindowsCloaking(const VarnelRun& varnel);
-    ~WindowsCloaking();
-    WindowsCloaking(const WindowsCloaking&) = delete;
-    WindowsCloaking& operator=(const WindowsCloaking&) = delete;
+    explicit WindowManagerFixture(const VarnelRun& varnel);
+    ~WindowManagerFixture();
+    WindowManagerFixture(const WindowManagerFixture&) = delete;
+    WindowManagerFixture& operator=(const WindowManagerFixture&) = delete;
     bool ready() const { return dllCopied && serverRegistered; }
 
     // flags: DWM_CLOAKED_* (1 by the app, 2 by the shell).
     static void cloak(HWND window, DWORD flags);
     static void moveToOtherDesktop(HWND window);
+    // The window manager then reports the frame that is drawn this many pixels inside the
+    // window's rectangle on the left, the right and the bottom, as Windows 10 and 11 do.
+    static void setUndrawnBorder(HWND window, int pixels);
 
 private:
     std::string formerOverrides;
@@ -111,6 +114,7 @@ POINT centreOf(HWND window);
 // whether its one-pixel window, which follows the pointer, stands at point.
 bool picking();
 bool outlines(const VarnelRun& varnel, HWND target);
+bool outlines(const VarnelRun& varnel, const RECT& wanted);
 bool pointerFollowed(POINT point);
 // A point at which target is the window on top, once it is moved clear of the main dialog
 // (which stays in front); false when other windows cover all of it.

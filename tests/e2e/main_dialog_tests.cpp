@@ -504,6 +504,32 @@ TEST(MainDialog, PickingIsCancelledByEscRightClickOrOwnWindow) {
     EXPECT_FALSE(test::fileExistsPlain(varnel.folder().file("target.ini")));
 }
 
+// On Windows 10 and 11 the outline goes around the frame that is drawn, not around the resize
+// borders beside it, which are not.
+TEST(MainDialog, PickingOutlinesTheFrameThatIsDrawn) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"PickMe", "Pick me"}}));
+    VarnelRun varnel;
+    e2e::WindowManagerFixture windowManager(varnel);
+    ASSERT_TRUE(windowManager.ready());
+    e2e::WindowManagerFixture::setUndrawnBorder(targets.window(0), 7);
+    HWND dialog = varnel.startExpanded();
+    ASSERT_NE(nullptr, dialog);
+    POINT at;
+    ASSERT_TRUE(e2e::reachablePoint(targets.window(0), dialog, at));
+    RECT drawn;
+    GetWindowRect(targets.window(0), &drawn);
+    drawn = {drawn.left + 7, drawn.top, drawn.right - 7, drawn.bottom - 7};
+    e2e::click(dialog, ADD_FROM_WINDOW);
+    ASSERT_TRUE(test::waitUntil([] { return e2e::picking(); }));
+    EXPECT_TRUE(test::waitUntil([&] {
+        e2e::mouseTo(at);
+        return e2e::outlines(varnel, drawn);
+    }));
+    test::pressKeys({}, VK_ESCAPE);
+    EXPECT_TRUE(test::waitUntil([] { return !e2e::picking(); }));
+}
+
 // A window of Varnel's process whose class is a tooltip's, shown.
 bool tooltipShown(const VarnelRun& varnel) {
     for (HWND w = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); w;
