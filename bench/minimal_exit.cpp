@@ -1,6 +1,6 @@
 // The smallest Windows program that starts and ends at once: the floor of a command-line run.
-// With any argument it first enumerates the top-level windows once, as a sweep does: the first
-// use of the window system that every sweep pays for.
+// With any argument it first enumerates the top-level windows once, which is the first use of
+// the window system that every sweep and every search for a window pays for.
 
 #include <windows.h>
 
@@ -11,6 +11,6 @@ BOOL CALLBACK ignoreWindow(HWND, LPARAM) { return TRUE; }
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
-    if (arguments && *arguments) EnumDesktopWindows(nullptr, ignoreWindow, 0);
+    if (arguments && *arguments) EnumWindows(ignoreWindow, 0);
     return 0;
 }

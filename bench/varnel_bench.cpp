@@ -203,7 +203,7 @@ BOOL CALLBACK closeFloorProc(HWND window, LPARAM) {
 
 unsigned topLevelWindows() {
     unsigned visited = 0;
-    EnumDesktopWindows(nullptr, classFloorProc, reinterpret_cast<LPARAM>(&visited));
+    EnumWindows(classFloorProc, reinterpret_cast<LPARAM>(&visited));
     return visited;
 }
 
@@ -240,7 +240,7 @@ Pair measurePair(int inner, S sweep, F floor, After after) {
 
 void classFloor() {
     unsigned visited = 0;
-    EnumDesktopWindows(nullptr, classFloorProc, reinterpret_cast<LPARAM>(&visited));
+    EnumWindows(classFloorProc, reinterpret_cast<LPARAM>(&visited));
 }
 
 // The processes of the windows that a target's class leaves, each image read once: what a target
@@ -274,7 +274,7 @@ BOOL CALLBACK exeFloorProc(HWND window, LPARAM context) {
 
 void exeFloor() {
     ExeFloor floor = {{}, 0};
-    EnumDesktopWindows(nullptr, exeFloorProc, reinterpret_cast<LPARAM>(&floor));
+    EnumWindows(exeFloorProc, reinterpret_cast<LPARAM>(&floor));
 }
 
 // EXE alone: no cheaper condition leaves out a window, so every window's process is the question.
@@ -287,7 +287,7 @@ BOOL CALLBACK exeAloneFloorProc(HWND window, LPARAM context) {
 
 void exeAloneFloor() {
     ExeFloor floor = {{}, 0};
-    EnumDesktopWindows(nullptr, exeAloneFloorProc, reinterpret_cast<LPARAM>(&floor));
+    EnumWindows(exeAloneFloorProc, reinterpret_cast<LPARAM>(&floor));
 }
 
 // One set of rules for the count-only rows and the least that its sweep has to do.
@@ -352,7 +352,7 @@ void closingRows(SweepState& sweep) {
         // Keep-open windows take the same command again, so short runs can be repeated.
         Pair pair = measurePair(
             std::max(1, 1000 / n), [&] { sweep.runSweep(0, 0, 0, explorer); },
-            [] { EnumDesktopWindows(nullptr, closeFloorProc, 0); }, [&] { desktop.settle(); });
+            [] { EnumWindows(closeFloorProc, 0); }, [&] { desktop.settle(); });
         char item[64];
         snprintf(item, sizeof item, "2 closing sweep, N=%d (%u top-level)", n, windows);
         printRow(item, "time per window", format("%.2f us", pair.sweep * 1e6 / windows),

@@ -85,10 +85,7 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
     if (!dialogExpanded) {
         for (OtherTarget& target : sweepSelection.otherTargets) target.enabled = 0;
     }
-    // The current desktop's top-level windows, front to back, as EnumWindows lists them, but
-    // without asking for the desktop window: under Wine that loads the display driver, which a
-    // command from a script would otherwise pay for at every run.
-    EnumDesktopWindows(nullptr, visitWindowThunk, reinterpret_cast<LPARAM>(this));
+    EnumWindows(visitWindowThunk, reinterpret_cast<LPARAM>(this));
     watchRestoresWhileRecorded();
     return 1;
 }
