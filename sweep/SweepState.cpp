@@ -91,7 +91,7 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
 }
 
 int SweepState::visitWindow(HWND window) {
-    VisitedWindow visited(window, &programs);
+    VisitedWindow visited(window, programs);
     if (matchExplorer(visited)) {
         ++explorerCount;
         if (sweepSelection.targetExplorer) handleMatchOfKind(SWEEP_KIND_EXPLORER, window);

@@ -5,7 +5,7 @@
 #include "settings/Settings.h"
 #include "sweep/UserWindow.h"
 
-VisitedWindow::VisitedWindow(HWND window, ProgramImageCache* programs)
+VisitedWindow::VisitedWindow(HWND window, ProgramImageCache& programs)
     : hwnd(window), cache(programs), titleRead(0), userWindowState(-1), image(nullptr) {
     classBuffer[0] = 0;
     titleBuffer[0] = 0;
@@ -24,12 +24,7 @@ const ProgramImage& VisitedWindow::program() {
     if (!image) {
         DWORD processId = 0;
         GetWindowThreadProcessId(hwnd, &processId);
-        if (cache) {
-            image = &cache->imageOf(processId);
-        } else {
-            readProgramImage(processId, ownImage);
-            image = &ownImage;
-        }
+        image = &cache.imageOf(processId);
     }
     return *image;
 }

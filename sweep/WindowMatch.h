@@ -15,8 +15,8 @@ enum { CLASS_NAME_SIZE = 256, TITLE_SIZE = 256 };
 // decided by their class alone.
 class VisitedWindow {
 public:
-    // programs: the sweep's images read so far, or none (each window's is then read for it).
-    explicit VisitedWindow(HWND window, ProgramImageCache* programs = nullptr);
+    // programs: the images that the sweep has read so far, each process's at most once.
+    VisitedWindow(HWND window, ProgramImageCache& programs);
 
     HWND window() const { return hwnd; }
     const wchar_t* className() const { return classBuffer; }
@@ -27,13 +27,12 @@ public:
 
 private:
     HWND hwnd;
-    ProgramImageCache* cache;
+    ProgramImageCache& cache;
     int titleRead;
     int userWindowState;  // -1 until asked
     const ProgramImage* image;
     wchar_t classBuffer[CLASS_NAME_SIZE];
     wchar_t titleBuffer[TITLE_SIZE];
-    ProgramImage ownImage;
 };
 
 // Exact, case-sensitive text tests, code unit by code unit.

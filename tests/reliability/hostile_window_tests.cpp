@@ -77,10 +77,11 @@ TEST_F(Hostile, NamesAndTitlesAtTheirLimits) {
                                {"CabinetWClass", cutTitle},
                                {"CabinetWClass", std::string(600, 't')},
                                {"Chrome_WidgetWin_1", std::string(255, '\x82')}}));
-    VisitedWindow longest(targets.window(0));
+    ProgramImageCache programs;
+    VisitedWindow longest(targets.window(0), programs);
     EXPECT_EQ(test::wide(longClass.c_str()), longest.className());
     EXPECT_EQ(255u, wcslen(longest.title()));
-    VisitedWindow cut(targets.window(1));
+    VisitedWindow cut(targets.window(1), programs);
     EXPECT_EQ(std::wstring(254, L't') + L"\u3042", cut.title()) << "a whole character, not a byte";
 
     setTarget(selection.otherTargets[0], "-", "-", std::string(200, 't'));

@@ -536,7 +536,8 @@ TEST(ChromiumRule, MatchesByClassTitleAndImageName) {
     for (const Case& c : cases) {
         test::TargetWindows target;
         ASSERT_TRUE(target.start({{"Chrome_WidgetWin_1", c.title}}, c.exe)) << c.exe;
-        VisitedWindow visited(target.window(0));
+        ProgramImageCache programs;
+        VisitedWindow visited(target.window(0), programs);
         EXPECT_EQ(c.expected, matchChromium(visited) != 0) << c.exe << " / " << c.title;
     }
 }

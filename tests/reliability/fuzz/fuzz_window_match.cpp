@@ -108,7 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fill(input, target.wideExe, OTHER_EXE_SIZE);
 
     HWND window = reinterpret_cast<HWND>(&fake);
-    VisitedWindow visited(window);
+    ProgramImageCache programs;
+    VisitedWindow visited(window, programs);
     if (!wmemchr(visited.className(), 0, CLASS_NAME_SIZE) || !wmemchr(visited.title(), 0, TITLE_SIZE)) abort();
     matchExplorer(visited);
     matchChromium(visited);
