@@ -81,6 +81,11 @@ HandOutcome handCommand(HWND resident, CommandRecord& record, CommandReply& repl
     replySectionName(record, name);
     HANDLE section =
         CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof reply, name);
+    // A section of that name made before ours is another program's, which could write the answer.
+    if (section && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(section);
+        return HAND_NO_ANSWER;
+    }
     if (!section) return HAND_NO_ANSWER;
     void* view = MapViewOfFile(section, FILE_MAP_READ, 0, 0, sizeof reply);
     HandOutcome outcome = HAND_NO_ANSWER;
