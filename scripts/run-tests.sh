@@ -22,15 +22,24 @@ for arch in x64 win32; do
     cd "$builds/$arch" || exit 1
     . "$here/wine-session.sh"
     read -ra ctest_args <<<"${CTEST_ARGS:-}"
+    rm -f wine-restarts.log
     ctest --output-on-failure --timeout 300 "${ctest_args[@]}"
     rc=$?
+    if [ -s wine-restarts.log ]; then
+      echo "Wine did not start these programs at the first try (wine-run.sh started them again):"
+      sed 's/^/  /' wine-restarts.log
+    fi
     end_wine_session
     exit $rc
   )
   rc=$?
   ran=$((ran + 1))
   if [ $rc -eq 0 ]; then verdict=passed; else verdict=failed; failed=$((failed + 1)); fi
-  summary+=("$arch: $verdict in $((SECONDS - start)) s")
+  restarts=""
+  if [ -s "$builds/$arch/wine-restarts.log" ]; then
+    restarts=", $(wc -l <"$builds/$arch/wine-restarts.log") started again by wine-run.sh"
+  fi
+  summary+=("$arch: $verdict in $((SECONDS - start)) s$restarts")
 done
 
 echo

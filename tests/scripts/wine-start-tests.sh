@@ -22,6 +22,10 @@ write_stubs() {
 #!/bin/sh
 printf 'loader %s|%s|%s\n' "$WINEARCH" "${WINEPREFIX##*/}" "$*" >>"$STUB_LOG"
 [ "$1" = wineboot ] && mkdir -p "$WINEPREFIX"
+# silent.exe fails at its first start without a word, as Wine now and then does; fails.exe
+# fails saying why, as a failing test does.
+if [ "$1" = bin/silent.exe ] && [ ! -f "$STUB_LOG.silent" ]; then touch "$STUB_LOG.silent"; exit 3; fi
+[ "$1" = bin/fails.exe ] && { echo "a failing test"; exit 1; }
 exit 0
 STUB
   cat >"$stubs/wineserver" <<'STUB'
@@ -52,6 +56,9 @@ wineserver -p
 loader $want_arch|prefix|cmd /c exit
 wineserver -k
 loader $want_arch|prefix|bin/probe.exe one two words
+loader $want_arch|prefix|bin/silent.exe
+loader $want_arch|prefix|bin/silent.exe
+loader $want_arch|prefix|bin/fails.exe
 EXPECTED
 }
 
@@ -83,8 +90,13 @@ check_build() {
       . "$here/wine-session.sh"
       end_wine_session
     ) || exit 1
-    ./wine-run.sh bin/probe.exe one "two words"
-  ) || { fail "the session set-up failed"; return 1; }
+    ./wine-run.sh bin/probe.exe one "two words" || exit 1
+    # A silent failure is started once more and recorded; a failure that speaks is not.
+    ./wine-run.sh bin/silent.exe 2>/dev/null || exit 1
+    failure="$(./wine-run.sh bin/fails.exe)" && exit 1
+    [ "$failure" = "a failing test" ] || exit 1
+    grep -q 'silent.exe  exited with 3' wine-restarts.log && [ "$(wc -l <wine-restarts.log)" -eq 1 ]
+  ) || { fail "the session set-up or a restart failed"; return 1; }
   diff <(expected_calls "$want_arch") "$log" >"$work/$arch.diff" ||
     { fail "the loader was called other than expected:"; cat "$work/$arch.diff" >&2; return 1; }
 }
