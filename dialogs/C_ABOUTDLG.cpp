@@ -5,6 +5,7 @@
 
 #include "framework/Dpi.h"
 #include "resources/resource.h"
+#include "settings/FormatText.h"
 #include "settings/PathUtil.h"
 #include "shell/C_Application.h"
 

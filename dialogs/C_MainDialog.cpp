@@ -10,7 +10,7 @@
 #include "framework/UiLanguage.h"
 #include "framework/WorkArea.h"
 #include "resources/resource.h"
-#include "settings/PathUtil.h"
+#include "settings/FormatText.h"
 #include "settings/TargetFile.h"
 #include "shell/C_Application.h"
 

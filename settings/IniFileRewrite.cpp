@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "settings/FormatText.h"
 #include "settings/PathUtil.h"
 
 namespace {

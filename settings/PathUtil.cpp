@@ -4,9 +4,6 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <cstdarg>
-#include <cstdio>
-
 namespace {
 
 // Appends a backslash unless the text is empty or already ends in one (a trail byte of 0x5C
@@ -102,15 +99,4 @@ int openBesideProgram(const char* fileName) {
     C_PathUtil::truncateAfterLast(folder, '\\');
     ShellExecuteA(nullptr, "open", path, nullptr, folder, SW_SHOWNORMAL);
     return 1;
-}
-
-int formatText(char* out, size_t size, const char* format, ...) {
-    if (size == 0) return 0;
-    va_list arguments;
-    va_start(arguments, format);
-    int length = _vsnprintf(out, size - 1, format, arguments);
-    va_end(arguments);
-    out[size - 1] = 0;
-    return length < 0 || static_cast<size_t>(length) > size - 1 ? static_cast<int>(size - 1)
-                                                                : length;
 }

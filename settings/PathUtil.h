@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstddef>
-
 // Paths beside the program and below a shell special folder. All text is ANSI in the system
 // code page, which may be double-byte: paths are walked character by character, so a trail
 // byte of 0x5C is never taken for a backslash. Every operation writes into the caller's buffer
@@ -22,11 +20,6 @@ public:
     // Returns nullptr when the shell supplies no folder or the result does not fit.
     char* makeSpecialFolderPath(char* buffer, int size, int csidl, const char* relativePath);
 };
-
-// snprintf's promise, bounded and always terminated, from the system's own formatter (no floating
-// point): MinGW's would bring about 24 KB of formatting that no text of ours uses. The length
-// written; a text that does not fit is cut.
-int formatText(char* out, size_t size, const char* format, ...);
 
 // 1 when path names an existing folder (wantFolder non-zero) or an existing file (wantFolder 0).
 int fileExists(const char* path, int wantFolder);

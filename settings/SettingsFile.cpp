@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 
+#include "settings/FormatText.h"
 #include "settings/IniFileRewrite.h"
 #include "settings/IniText.h"
 #include "settings/PathUtil.h"

@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "settings/FormatText.h"
 #include "settings/IniFileRewrite.h"
 #include "settings/IniText.h"
 #include "settings/PathUtil.h"

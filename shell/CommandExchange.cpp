@@ -3,7 +3,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "settings/PathUtil.h"
+#include "settings/FormatText.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "framework/UiLanguage.h"
 #include "resources/resource.h"
-#include "settings/PathUtil.h"
+#include "settings/FormatText.h"
 
 int refusalNote(HINSTANCE instance, unsigned refused, char* text, int size) {
     if (size <= 0) return 0;

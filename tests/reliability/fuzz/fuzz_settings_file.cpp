@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/FormatText.h"
 #include "settings/IniEncoding.h"
 #include "settings/IniText.h"
 #include "settings/PathUtil.h"
