@@ -10,6 +10,5 @@ int refusalNote(HINSTANCE instance, unsigned refused, char* text, int size) {
     char format[REFUSAL_NOTE_SIZE];
     UINT id = refused == 1 ? IDS_REFUSED_ONE : IDS_REFUSED_MANY;
     if (!loadUiString(instance, id, format, sizeof format)) return 0;
-    int length = formatText(text, static_cast<size_t>(size), format, refused);
-    return length < 0 ? 0 : (length < size ? length : size - 1);
+    return formatText(text, static_cast<size_t>(size), format, refused);
 }
