@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "tests/e2e/VarnelHarness.h"
 
 using e2e::VarnelRun;
@@ -54,6 +56,20 @@ TEST(Package, UnpackedProgramsRunAsShipped) {
     e2e::click(dialog, RUN);
     EXPECT_TRUE(folders.waitClosed(0));
     EXPECT_EQ(0, varnel.exitThroughMenu());
+}
+
+// Opened from the unpacked folder in any editor, on any Windows: every line ended by CR LF, and
+// the texts beyond ASCII marked UTF-8 by a BOM.
+TEST(Package, ShippedTextsEndEveryLineWithCrLf) {
+    for (const char* name : {"README.txt", "target.ini", "Quillon.ini"}) {
+        const std::string text = test::readFile(packageFile(name));
+        ASSERT_FALSE(text.empty()) << name;
+        if (strcmp(name, "Quillon.ini") != 0) {
+            EXPECT_EQ(0u, text.rfind("\xEF\xBB\xBF", 0)) << name;
+        }
+        for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+            ASSERT_TRUE(at > 0 && text[at - 1] == '\r') << name << ": a bare line feed at byte " << at;
+    }
 }
 
 // The stripped programs leave room for what is planned and no more; this build's architecture
