@@ -279,6 +279,7 @@ void exeFloor() {
 
 // EXE alone: no cheaper condition leaves out a window, so every window's process is the question.
 BOOL CALLBACK exeAloneFloorProc(HWND window, LPARAM context) {
+    // The class is read all the same: every sweep reads it first, for the built-in kinds.
     wchar_t className[256];
     GetClassNameW(window, className, 256);
     readProcessOnce(window, *reinterpret_cast<ExeFloor*>(context));
