@@ -174,28 +174,30 @@ deb822_sources_without() {
 }
 
 # apt_opts for one update and install from copies of the sources without the failing suites,
-# into lists of their own so that the system's lists stay as they were.
+# into lists of their own and with no package cache, so that the system's lists and cache stay
+# as they were.
 use_sources_without_failed() {
   write_sources_without_failed "$work/sources"
   mkdir -p "$work/lists/partial"
   apt_opts=(-o "Dir::Etc::SourceList=$work/sources/sources.list"
-    -o "Dir::Etc::SourceParts=$work/sources/parts" -o "Dir::State::Lists=$work/lists")
+    -o "Dir::Etc::SourceParts=$work/sources/parts" -o "Dir::State::Lists=$work/lists"
+    -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=)
 }
 
 install_missing() {
-  local lists_problem installed="the install went ahead." install_error note suites rest=() p
+  local lists_problem="" installed="the install went ahead." install_error note suites rest=() p
   apt_opts=()
   if ! update_lists; then
+    lists_problem="$lists_note"
     installed="installed with the package lists there were."
     if ! has_lists "$apt_lists"; then
       say "$lists_note, and left no package lists; nothing was installed."
       return 1
     fi
   fi
-  lists_problem="$lists_note"
-  note="${lists_problem:+$lists_problem; }"
+  note="${lists_note:+$lists_note; }"
   if apt_install "${missing[@]}"; then
-    if [ -n "$lists_problem" ]; then say "$note$installed"; fi
+    if [ -n "$lists_note" ]; then say "$note$installed"; fi
     if [ "$with_i386" -eq 1 ]; then forget_wine32_failure; fi
     return 0
   fi

@@ -203,6 +203,7 @@ while IFS='|' read -r name missing updates installs rc calls said note extra; do
 done <<CASES
 all there||ok|ok|0||-|-|
 update fails once|$some|index ok|ok|0|update update install|^install-deps: apt-get update $index at try 1, and fetched every index at try 2; the install went ahead\.$|-|
+i386 install fails after a good update|$some|index ok|broken ok|0|update update install install/no-wine32|at try 2; $broken; installed all but wine32, so the win32 suite will be skipped\.$|^apt-get install failed \(Unable to correct problems, you have held broken packages\.\)$|
 update fails on one index|$some|index|ok|0|update update update install|^install-deps: apt-get update $index in 3 tries; installed with the package lists there were\.$|-|
 i386 install works without the suite|$some|index index index ok|broken ok|0|update update update install update/reduced install/reduced|$broken, so it installed from the other suites, leaving out bookworm-security\.$|-|check_reduced_sources
 i386 install fails for good|$some|index index index ok|broken broken ok|0|update update update install update/reduced install/reduced install/no-wine32|$broken, also without bookworm-security; installed all but wine32, so the win32 suite will be skipped\.$|^apt-get install failed \(Unable to .* after apt-get update could not fetch bookworm-security/.* in 3 tries$|check_summary
