@@ -52,9 +52,10 @@ forget_wine32_failure() {
   if [ -e "$wine32_failure_file" ]; then sudo_if_needed rm -f "$wine32_failure_file"; fi
 }
 
-# apt-get as root with the options in apt_opts; its output shown and kept in $work/apt.log.
+# apt-get as root with the options in apt_opts; its output shown and kept in $work/apt.log,
+# untranslated so that its errors can be read.
 apt_get() {
-  sudo_if_needed apt-get "${apt_opts[@]}" "$@" 2>&1 | tee "$work/apt.log"
+  sudo_if_needed env LC_ALL=C.UTF-8 apt-get "${apt_opts[@]}" "$@" 2>&1 | tee "$work/apt.log"
 }
 apt_install() { apt_get install -y -q --no-install-recommends "$@"; }
 # The last error apt-get reported, on one line.

@@ -18,9 +18,10 @@ write_stubs() {
   mkdir -p "$stubs"
   # apt-get logs each call as update or install, "/reduced" when given sources of its own and
   # "/no-wine32" for an install without wine32, and answers with the next word of STUB_UPDATE
-  # or STUB_INSTALL (the last word once they run out).
+  # or STUB_INSTALL (the last word once they run out), in the user's language unless told C.
   cat >"$stubs/apt-get" <<'STUB'
 #!/usr/bin/env bash
+[ "${LC_ALL:-}" = C.UTF-8 ] || { echo "E: 一部のインデックスファイルのダウンロードに失敗しました。" && exit 100; }
 lists="$STUB_LISTS" parts="" list="" cmd="" call=""
 for a in "$@"; do
   case $a in
