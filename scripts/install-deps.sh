@@ -68,7 +68,7 @@ apt_error() {
 # From the output of a failed apt-get update: update_failure says what failed (the first index
 # it could not fetch, and why), and failed_sources holds the "URI suite" of each such index.
 read_update_failure() {
-  local line url why
+  local line url why uri suite
   update_failure="failed ($(apt_error))"
   failed_sources=()
   while IFS= read -r line; do
@@ -79,7 +79,9 @@ read_update_failure() {
       update_failure="could not fetch ${url#*/dists/} ($why)"
     fi
     [[ $url == */dists/* ]] || continue
-    failed_sources+=("$(printf '%s' "${url%%/dists/*}" | sed 's|/*$||') $(printf '%s' "${url#*/dists/}" | cut -d/ -f1)")
+    uri="${url%%/dists/*}" suite="${url#*/dists/}"
+    while [[ $uri == */ ]]; do uri="${uri%/}"; done
+    failed_sources+=("$uri ${suite%%/*}")
   done < <(grep -E '^[EW]: Failed to fetch ' "$work/apt.log")
 }
 
