@@ -34,9 +34,11 @@ demo: build
 	scripts/demo.sh $(BUILD)
 
 # Checks the formatting and the static analysis, then builds both architectures, checks how
-# each build starts Wine (on any machine, with stubs), and runs the whole suite of each
-# architecture the machine can run.
+# the install copes with package lists that cannot be fetched and how each build starts Wine
+# (both on any machine, with stubs), and runs the whole suite of each architecture the machine
+# can run.
 test: format-check lint build
+	tests/scripts/install-deps-tests.sh
 	tests/scripts/wine-start-tests.sh $(BUILD)
 	scripts/run-tests.sh $(BUILD)
 

@@ -14,7 +14,7 @@ ran=0
 failed=0
 for arch in x64 win32; do
   if [ "$arch" = win32 ] && ! win32_runs; then
-    summary+=("$arch: skipped ($win32_why)")
+    summary+=("$(win32_skipped_line)")
     continue
   fi
   start=$SECONDS
