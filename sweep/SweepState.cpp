@@ -4,6 +4,7 @@
 
 #include "framework/Ceditwindow.h"
 #include "sweep/Restacking.h"
+#include "sweep/TargetKinds.h"
 #include "sweep/UserWindow.h"
 #include "sweep/WindowMatch.h"
 
@@ -45,6 +46,13 @@ bool listed(const MinimisedWindow* windows, int count, HWND window) {
     for (int i = 0; i < count; ++i)
         if (windows[i].window == window) return true;
     return false;
+}
+
+// ownDialog: the main dialog, which no user-defined target matches.
+bool matchesKind(VisitedWindow& window, const TargetKind& kind, const TargetSelection& selection,
+                 HWND ownDialog) {
+    if (isBuiltIn(kind)) return kind.builtInMatch(window) != 0;
+    return matchOtherTarget(window, selection.otherTargets[kind.otherIndex], ownDialog) != 0;
 }
 
 }  // namespace
@@ -90,27 +98,15 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
     return 1;
 }
 
+// Every rule is asked of every window, whatever the switches say; a window of several kinds
+// is counted, and handled, once for each.
 int SweepState::visitWindow(HWND window) {
     VisitedWindow visited(window, programs);
-    if (matchExplorer(visited)) {
-        ++explorerCount;
-        if (sweepSelection.targetExplorer) handleMatchOfKind(SWEEP_KIND_EXPLORER, window);
-    }
-    if (matchChromium(visited)) {
-        ++chromiumCount;
-        if (sweepSelection.targetChromium) handleMatchOfKind(SWEEP_KIND_CHROMIUM, window);
-    }
-    if (matchFirefox(visited)) {
-        ++firefoxCount;
-        if (sweepSelection.targetFirefox) handleMatchOfKind(SWEEP_KIND_FIREFOX, window);
-    }
     HWND ownDialog = mainDialog.getHwnd();
-    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
-        const OtherTarget& target = sweepSelection.otherTargets[i];
-        if (matchOtherTarget(visited, target, ownDialog)) {
-            ++otherCounts[i];
-            if (target.enabled) handleMatchOfKind(SWEEP_KIND_OTHER + i, window);
-        }
+    for (const TargetKind& kind : TARGET_KINDS) {
+        if (!matchesKind(visited, kind, sweepSelection, ownDialog)) continue;
+        ++counterOf(*this, kind);
+        if (selectedIn(sweepSelection, kind)) handleMatchOfKind(kindIndex(kind), window);
     }
     return TRUE;
 }
@@ -150,18 +146,7 @@ void SweepState::handleMatchOfKind(int kind, HWND window) {
 }
 
 unsigned SweepState::foundCount(int kind) const {
-    switch (kind) {
-    case SWEEP_KIND_EXPLORER:
-        return explorerCount;
-    case SWEEP_KIND_CHROMIUM:
-        return chromiumCount;
-    case SWEEP_KIND_FIREFOX:
-        return firefoxCount;
-    default:
-        return kind >= SWEEP_KIND_OTHER && kind < SWEEP_KIND_COUNT
-                   ? otherCounts[kind - SWEEP_KIND_OTHER]
-                   : 0;
-    }
+    return kind >= 0 && kind < SWEEP_KIND_COUNT ? counterOf(*this, TARGET_KINDS[kind]) : 0;
 }
 
 void SweepState::spare(HWND window) {
