@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "dialogs/C_CTRL_HYPERLINK.h"
+#include "framework/C_CTRL_HYPERLINK.h"
 #include "dialogs/C_NewTargetDialog.h"
 #include "dialogs/MainLayout.h"
 #include "dialogs/PickedWindow.h"

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "dialogs/C_CTRL_HYPERLINK.h"
+#include "framework/C_CTRL_HYPERLINK.h"
 #include "dialogs/C_MainDialog.h"
 #include "settings/Settings.h"
 #include "shell/C_DammyWindow.h"
