@@ -48,7 +48,7 @@ int C_Application::onHotkey(int id) {
         selection = settings.selection;
         break;
     case HOTKEY_RESTORE_MINIMISED:
-        sweep.restoreMinimised();
+        sweep.restore.restoreMinimised();
         return 1;
     default:
         // A kind's own key: that kind alone, whatever the settings have switched on.
