@@ -122,6 +122,9 @@ bool reachablePoint(HWND target, HWND mainDialog, POINT& at);
 // As a user does it: the button, the pointer over the window until the picker outlines it, and
 // a click. Returns the new-target dialog of that caption, or null.
 HWND pickWindow(const VarnelRun& varnel, HWND mainDialog, HWND target, const wchar_t* caption = L"新しい対象");
+// The same with the pointer at a point of the target's that the test chose.
+HWND pickWindowAt(const VarnelRun& varnel, HWND mainDialog, HWND target, POINT at,
+                  const wchar_t* caption = L"新しい対象");
 // Whether front stands before back in the stacking order of the top-level windows.
 bool inFrontOf(HWND front, HWND back);
 
