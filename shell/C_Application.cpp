@@ -27,7 +27,7 @@ const DWORD FIND_INSTANCE_STEP = 50;
 
 C_Application::C_Application()
     : instanceHandle(nullptr), mainDialogOpen(0), hotkeysRegistered(0), heldHotkeys(0),
-      trayIconDpi(0), sweep(settings, mainDialog) {
+      trayIconDpi(0), sweep(settings, mainDialog, GetCurrentProcessId()) {
     setInitialSettings(settings);
 }
 

@@ -49,11 +49,11 @@ bool listed(const MinimisedWindow* windows, int count, HWND window) {
 
 }  // namespace
 
-SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog)
+SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog, DWORD ownProcess)
     : sweepSpareNext(0), sweepCountOnly(0), sweepMinimise(0), explorerCount(0), chromiumCount(0),
       firefoxCount(0), dialogExpanded(0), refusedCount(0), minimisedCount(0),
       newlyMinimisedCount(0), sparedWindow(nullptr), settings(live), mainDialog(ownDialog),
-      restoreWatch(nullptr) {
+      varnelProcess(ownProcess), restoreWatch(nullptr) {
     memset(&sweepSelection, 0, sizeof sweepSelection);
     memset(otherCounts, 0, sizeof otherCounts);
     memset(actedCounts, 0, sizeof actedCounts);
@@ -90,26 +90,39 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
     return 1;
 }
 
+// Every rule first, then the counts and the actions: a window of Varnel's own process (the
+// resident window, a dialog) is no rule's, and only a window that some rule takes costs the
+// question of its process.
 int SweepState::visitWindow(HWND window) {
     VisitedWindow visited(window, programs);
-    if (matchExplorer(visited)) {
+    HWND ownDialog = mainDialog.getHwnd();
+    int matches[SWEEP_KIND_COUNT] = {matchExplorer(visited), matchChromium(visited),
+                                     matchFirefox(visited)};
+    int any =
+        matches[SWEEP_KIND_EXPLORER] || matches[SWEEP_KIND_CHROMIUM] || matches[SWEEP_KIND_FIREFOX];
+    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
+        matches[SWEEP_KIND_OTHER + i] =
+            matchOtherTarget(visited, sweepSelection.otherTargets[i], ownDialog);
+        any = any || matches[SWEEP_KIND_OTHER + i];
+    }
+    if (!any || (varnelProcess && visited.processId() == varnelProcess)) return TRUE;
+    if (matches[SWEEP_KIND_EXPLORER]) {
         ++explorerCount;
         if (sweepSelection.targetExplorer) handleMatchOfKind(SWEEP_KIND_EXPLORER, window);
     }
-    if (matchChromium(visited)) {
+    if (matches[SWEEP_KIND_CHROMIUM]) {
         ++chromiumCount;
         if (sweepSelection.targetChromium) handleMatchOfKind(SWEEP_KIND_CHROMIUM, window);
     }
-    if (matchFirefox(visited)) {
+    if (matches[SWEEP_KIND_FIREFOX]) {
         ++firefoxCount;
         if (sweepSelection.targetFirefox) handleMatchOfKind(SWEEP_KIND_FIREFOX, window);
     }
-    HWND ownDialog = mainDialog.getHwnd();
     for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
-        const OtherTarget& target = sweepSelection.otherTargets[i];
-        if (matchOtherTarget(visited, target, ownDialog)) {
+        if (matches[SWEEP_KIND_OTHER + i]) {
             ++otherCounts[i];
-            if (target.enabled) handleMatchOfKind(SWEEP_KIND_OTHER + i, window);
+            if (sweepSelection.otherTargets[i].enabled)
+                handleMatchOfKind(SWEEP_KIND_OTHER + i, window);
         }
     }
     return TRUE;

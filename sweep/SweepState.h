@@ -38,8 +38,9 @@ struct MinimisedWindow {
 class SweepState {
 public:
     // live: the settings whose waitTime is read at every pause; ownDialog: the main dialog,
-    // which user-defined targets never match.
-    SweepState(const Settings& live, const Ceditwindow& ownDialog);
+    // which user-defined targets never match; ownProcess: Varnel's, whose windows no sweep
+    // counts, closes or minimises, whatever a rule says (0: none).
+    SweepState(const Settings& live, const Ceditwindow& ownDialog, DWORD ownProcess);
     ~SweepState();
     SweepState(const SweepState&) = delete;
     SweepState& operator=(const SweepState&) = delete;
@@ -93,6 +94,7 @@ private:
 
     const Settings& settings;
     const Ceditwindow& mainDialog;
+    const DWORD varnelProcess;
     HWINEVENTHOOK restoreWatch;
     ProgramImageCache programs;
 };

@@ -379,13 +379,15 @@ TEST(CommandLine, BadInputIsAUsageErrorThatChangesNothing) {
 
 // With a resident Varnel the command is handed to it: its restore brings back what a command's
 // minimise took, a named target is acted on though the main window never showed it, and the
-// resident shows nothing.
+// resident shows nothing. A rule that fits the resident window takes only other programs'.
 TEST(CommandLine, HandedToTheResidentInstance) {
     TargetWindows targets;
-    ASSERT_TRUE(targets.start({{"CabinetWClass", "one"}, {"CabinetWClass", "two"}, {"ToolClass", "tool"}}));
+    ASSERT_TRUE(targets.start(
+        {{"CabinetWClass", "one"}, {"CabinetWClass", "two"}, {"ToolClass", "tool"}, {"Helper", "not VARNELDMMY"}}));
     VarnelRun varnel;
     varnel.writeSettings("[OPTIONS]\r\nKEEP1ST=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
-    varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
+    varnel.writeTargets(
+        "[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n[TARGET01]\r\nNAME=Helpers\r\nTEXT=DMMY\r\n");
     ASSERT_TRUE(varnel.start());
 
     e2e::CommandRun minimise = varnel.runCommand(L"/minimize explorer /no-keep-front");
@@ -407,6 +409,8 @@ TEST(CommandLine, HandedToTheResidentInstance) {
     EXPECT_EQ(L"my tools: 0 件閉じました、1 件残しました\r\n", close.out);
     EXPECT_EQ(L"My Tools: 1 件閉じました\r\n", varnel.runCommand(L"/close \"My Tools\" /no-keep-front").out);
     EXPECT_TRUE(targets.waitClosed(2));
+    EXPECT_EQ(L"Helpers: 1 件閉じました\r\n", varnel.runCommand(L"/close Helpers /no-keep-front").out);
+    EXPECT_TRUE(targets.waitClosed(3));
     EXPECT_EQ(nullptr, varnel.findDialog(L"Varnel"));
     EXPECT_TRUE(IsWindow(varnel.resident()));
 }

@@ -26,7 +26,8 @@ void setTarget(OtherTarget& target, const char* spec, const char* className, con
 
 class Sweep : public ::testing::Test {
 protected:
-    Sweep() : sweep(live, ownDialog) {
+    // The windows are the test's own: no process is spared.
+    Sweep() : sweep(live, ownDialog, 0) {
         setInitialSettings(live);
         live.waitTime = 0;
         memset(&selection, 0, sizeof selection);
@@ -364,16 +365,25 @@ TEST_F(Sweep, UserTargetConditions) {
     EXPECT_EQ(1u, sweep.otherCounts[2]);
 }
 
-TEST_F(Sweep, MainDialogIsNeverAUserTarget) {
+TEST_F(Sweep, MainDialogAndVarnelsOwnProcessAreNeverTargets) {
     sweep.dialogExpanded = 1;
     HWND dialog = windows.make("TargetA", "Varnel");
-    windows.make("TargetA", "another");
+    HWND another = windows.make("TargetA", "another");
+    HWND folder = windows.make("CabinetWClass", "folder");
     ownDialog.attach(dialog);
     setTarget(selection.otherTargets[0], "%allwindow", "-", "-");
     close();
     EXPECT_EQ(0, windows.count(dialog, "close"));
     EXPECT_GE(sweep.otherCounts[0], 1u);
     ownDialog.attach(nullptr);
+
+    SweepState varnels(live, ownDialog, GetCurrentProcessId());
+    varnels.dialogExpanded = 1;
+    selection.targetExplorer = 1;
+    setTarget(selection.otherTargets[1], "-", "TargetA", "-");
+    varnels.runSweep(0, 0, 0, selection);
+    EXPECT_EQ(0u, varnels.explorerCount + varnels.otherCounts[1]);
+    for (HWND w : {another, folder}) EXPECT_EQ(1, windows.count(w, "close")) << "the first sweep's only";
 }
 
 TEST_F(Sweep, EmptyTextsFromBeforeTheFirstReloadMatchNothing) {
@@ -552,7 +562,7 @@ TEST(ChromiumRule, SweepClosesOnlyBrowserProcessesWindows) {
     setInitialSettings(live);
     live.waitTime = 0;
     Ceditwindow none;
-    SweepState sweep(live, none);
+    SweepState sweep(live, none, GetCurrentProcessId());
     TargetSelection selection = {};
     selection.targetChromium = 1;
     sweep.runSweep(0, 0, 0, selection);
