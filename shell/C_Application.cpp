@@ -122,7 +122,13 @@ int C_Application::quit() {
     return 0;
 }
 
-int C_Application::loadSettings() { return ::loadSettings(settings); }
+// The sweeps take the user-defined targets as the main window was last left, before it has been
+// opened in this run too.
+int C_Application::loadSettings() {
+    int showWelcome = ::loadSettings(settings);
+    sweep.dialogExpanded = settings.fullSize;
+    return showWelcome;
+}
 
 int C_Application::saveSettings() { return ::saveSettings(settings); }
 

@@ -52,8 +52,6 @@ int C_Application::runCommandLine(const wchar_t* commandLine) {
         }
     } else {
         loadSettings();
-        // The main window's last layout, which decides whether "selected" takes its targets.
-        sweep.dialogExpanded = settings.fullSize;
         carryOutCommand(command, reply);
     }
     if (reply.status == STATUS_UNKNOWN_NAME) {

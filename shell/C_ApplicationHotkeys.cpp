@@ -50,9 +50,10 @@ int C_Application::onHotkey(int id) {
         break;
     case HOTKEY_MINIMISE_ALL:
         minimise = 1;
-        selection = settings.selection;
-        break;
+        [[fallthrough]];
     case HOTKEY_CLOSE_ALL:
+        // The targets as target.ini says now, whether or not the main window has read it.
+        reloadTargets();
         selection = settings.selection;
         break;
     case HOTKEY_RESTORE_MINIMISED:

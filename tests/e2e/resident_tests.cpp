@@ -202,6 +202,23 @@ TEST(Resident, MenuSweeps) {
     EXPECT_TRUE(targets.waitClosed(1));
 }
 
+// Started at logon, before the main window has been opened: the user-defined targets take part
+// as the main window was last left, expanded.
+TEST(Resident, FreshResidentActsAsTheMainWindowWasLastLeft) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"ToolClass", "tool"}, {"ToolClass", "second tool"}}));
+    VarnelRun varnel;
+    varnel.writeSettings(
+        "[TARGET]\r\nEX=false\r\nAP00=true\r\n[OPTIONS]\r\nFULLSIZE=true\r\n[SETTINGS]\r\nWAITTIME=0\r\n");
+    varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
+    ASSERT_TRUE(varnel.start());
+    EXPECT_EQ(L"target1: 2\r\n", varnel.runCommand(L"/count selected").out);
+    varnel.command(40004);
+    EXPECT_TRUE(targets.waitClosed(0));
+    EXPECT_TRUE(targets.waitClosed(1));
+    EXPECT_EQ(nullptr, varnel.findDialog(L"Varnel"));
+}
+
 // Keep the front-most on: "spared" stays; a hidden folder is never shown; a second minimise that
 // finds nothing new forgets nothing; the restore keeps the order and the user's keyboard.
 TEST(Resident, RestoreBringsBackWhatMinimiseSweepsMinimisedInTheirOrder) {
