@@ -176,20 +176,27 @@ TEST(Resident, HotkeyModes) {
     }
 }
 
+// The main window was last left expanded, and has not been opened since the start (as at logon):
+// close all and minimise all take its ticked user-defined target too.
 TEST(Resident, MenuSweeps) {
     TargetWindows targets;
-    ASSERT_TRUE(targets.start(
-        {{"CabinetWClass", "folder"}, {"MozillaWindowClass", "Firefox"}, {"CabinetWClass", "second folder"}}));
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"},
+                               {"MozillaWindowClass", "Firefox"},
+                               {"CabinetWClass", "second folder"},
+                               {"ToolClass", "tool"}}));
     TargetWindows chrome;
     ASSERT_TRUE(chrome.start({{"Chrome_WidgetWin_1", "Chrome"}}, "chrome.exe"));
     VarnelRun varnel;
     // Explorer off, Firefox on in the settings: the single-kind commands ignore them.
     varnel.writeSettings(
-        "[TARGET]\r\nEX=false\r\nNN=true\r\n[HOTKEY]\r\nMODE=1\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+        "[TARGET]\r\nEX=false\r\nNN=true\r\nAP00=true\r\n[OPTIONS]\r\nFULLSIZE=true\r\n"
+        "[HOTKEY]\r\nMODE=1\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
     ASSERT_TRUE(varnel.start());
+    EXPECT_EQ(L"firefox: 1\r\ntarget1: 1\r\n", varnel.runCommand(L"/count selected").out);
 
-    varnel.command(40003);  // minimise all: Firefox only
-    EXPECT_TRUE(test::waitUntil([&] { return IsIconic(targets.window(1)) != 0; }));
+    varnel.command(40003);  // minimise all: Firefox and the tool only
+    EXPECT_TRUE(test::waitUntil([&] { return IsIconic(targets.window(1)) && IsIconic(targets.window(3)); }));
     EXPECT_TRUE(targets.isOpen(1));
     EXPECT_FALSE(IsIconic(targets.window(0)));
 
@@ -198,24 +205,9 @@ TEST(Resident, MenuSweeps) {
     varnel.command(40005);  // Explorer, although switched off
     EXPECT_TRUE(targets.waitClosed(0));
     EXPECT_TRUE(targets.waitClosed(2));
-    varnel.command(40004);  // close all: Firefox
+    varnel.command(40004);  // close all: Firefox and the tool
     EXPECT_TRUE(targets.waitClosed(1));
-}
-
-// Started at logon, before the main window has been opened: the user-defined targets take part
-// as the main window was last left, expanded.
-TEST(Resident, FreshResidentActsAsTheMainWindowWasLastLeft) {
-    TargetWindows targets;
-    ASSERT_TRUE(targets.start({{"ToolClass", "tool"}, {"ToolClass", "second tool"}}));
-    VarnelRun varnel;
-    varnel.writeSettings(
-        "[TARGET]\r\nEX=false\r\nAP00=true\r\n[OPTIONS]\r\nFULLSIZE=true\r\n[SETTINGS]\r\nWAITTIME=0\r\n");
-    varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
-    ASSERT_TRUE(varnel.start());
-    EXPECT_EQ(L"target1: 2\r\n", varnel.runCommand(L"/count selected").out);
-    varnel.command(40004);
-    EXPECT_TRUE(targets.waitClosed(0));
-    EXPECT_TRUE(targets.waitClosed(1));
+    EXPECT_TRUE(targets.waitClosed(3));
     EXPECT_EQ(nullptr, varnel.findDialog(L"Varnel"));
 }
 
