@@ -394,7 +394,8 @@ void C_MainDialog::refreshCounts() {
     SweepState& sweep = application->sweep;
     TargetSelection everything = sweep.sweepSelection;
     everything.targetExplorer = everything.targetChromium = everything.targetFirefox = 1;
-    application->runSweep(1, 0, 0, everything);
+    // During another sweep its counters are half-way: the last counts stay.
+    if (!application->runSweep(1, 0, 0, everything)) return;
     showCount(IDC_COUNT_EXPLORER, sweep.explorerCount);
     showCount(IDC_COUNT_CHROMIUM, sweep.chromiumCount);
     showCount(IDC_COUNT_FIREFOX, sweep.firefoxCount);

@@ -142,7 +142,8 @@ int C_Application::reloadTargets() {
 
 int C_Application::runSweep(int countOnly, int spareFirst, int minimise,
                             const TargetSelection& selection) {
-    sweep.runSweep(countOnly, spareFirst, minimise, selection);
+    if (!sweep.runSweep(countOnly, spareFirst, minimise, selection)) return 0;
+    residentWindow.releaseHeld();
     if (!countOnly && sweep.refusedCount) tellRefused(sweep.refusedCount);
     return 1;
 }

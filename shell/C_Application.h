@@ -25,6 +25,7 @@ public:
     int saveSettings();
     // Reads target.ini into both the sweep's copy and the settings' copy of the targets.
     int reloadTargets();
+    // 0, doing nothing, when it comes during another sweep.
     int runSweep(int countOnly, int spareFirst, int minimise, const TargetSelection& selection);
 
     // Hotkeys, and the road that menu commands share with them (C_ApplicationHotkeys.cpp).

@@ -138,10 +138,12 @@ void C_Application::carryOutCommand(const CommandRecord& command, CommandReply& 
 }
 
 LRESULT C_Application::onCommandMessage(const COPYDATASTRUCT* data) {
+    if (sweep.busy()) return COMMAND_BUSY;
     CommandReceipt receipt;
     if (!receipt.receive(data)) return FALSE;
     CommandReply reply;
     carryOutCommand(receipt.command(), reply);
     receipt.answer(reply);
+    residentWindow.releaseHeld();
     return TRUE;
 }

@@ -58,6 +58,7 @@ int C_Application::onHotkey(int id) {
         break;
     case HOTKEY_RESTORE_MINIMISED:
         sweep.restoreMinimised();
+        residentWindow.releaseHeld();
         return 1;
     default:
         return 0;

@@ -53,7 +53,7 @@ SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog, DWORD
     : sweepSpareNext(0), sweepCountOnly(0), sweepMinimise(0), explorerCount(0), chromiumCount(0),
       firefoxCount(0), dialogExpanded(0), refusedCount(0), minimisedCount(0),
       newlyMinimisedCount(0), sparedWindow(nullptr), settings(live), mainDialog(ownDialog),
-      varnelProcess(ownProcess), restoreWatch(nullptr) {
+      varnelProcess(ownProcess), running(0), restoreWatch(nullptr) {
     memset(&sweepSelection, 0, sizeof sweepSelection);
     memset(otherCounts, 0, sizeof otherCounts);
     memset(actedCounts, 0, sizeof actedCounts);
@@ -68,6 +68,8 @@ SweepState::~SweepState() {
 
 int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
                          const TargetSelection& selection) {
+    if (running) return 0;
+    running = 1;
     sweepCountOnly = countOnly;
     sweepSpareNext = spareFirst;
     sweepMinimise = minimise;
@@ -87,6 +89,7 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
     }
     EnumWindows(visitWindowThunk, reinterpret_cast<LPARAM>(this));
     watchRestoresWhileRecorded();
+    running = 0;
     return 1;
 }
 
@@ -239,6 +242,8 @@ void SweepState::watchRestoresWhileRecorded() {
 // pass stacks them front to back. A window coming back maximised, and under some systems any
 // window of this thread, takes the foreground as it is shown; the user's window gets it back.
 int SweepState::restoreMinimised() {
+    if (running) return 0;
+    running = 1;
     HWND typing = GetForegroundWindow();
     int restored = 0;
     for (int i = 0; i < minimisedCount; ++i)
@@ -256,6 +261,7 @@ int SweepState::restoreMinimised() {
         handKeyboardBack(typing);
     newlyMinimisedCount = 0;
     sparedWindow = nullptr;
+    running = 0;
     return restored;
 }
 

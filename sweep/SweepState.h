@@ -45,6 +45,7 @@ public:
     SweepState(const SweepState&) = delete;
     SweepState& operator=(const SweepState&) = delete;
 
+    // Both return 0, doing nothing, while a sweep or a restore runs (busy).
     int runSweep(int countOnly, int spareFirst, int minimise, const TargetSelection& selection);
     int visitWindow(HWND window);
     int handleMatch(HWND window);
@@ -54,6 +55,9 @@ public:
     // minimise sweep spared, without taking the keyboard; empties the record. Returns how many
     // were restored.
     int restoreMinimised();
+    // While a sweep or a restore runs. A wait inside one (the virtual-desktop manager's COM
+    // call) dispatches messages, and none of them may start another on this state.
+    bool busy() const { return running != 0; }
     // The window has left the minimised state, by whatever hand.
     void noteRestored(HWND window);
     // The windows of one kind (a SWEEP_KIND_ value) that the last sweep found.
@@ -95,6 +99,7 @@ private:
     const Settings& settings;
     const Ceditwindow& mainDialog;
     const DWORD varnelProcess;
+    int running;
     HWINEVENTHOOK restoreWatch;
     ProgramImageCache programs;
 };

@@ -221,6 +221,10 @@ void WindowManagerFixture::moveToOtherDesktop(HWND window) {
     SetPropA(window, "VarnelTestOtherDesktop", reinterpret_cast<HANDLE>(1));
 }
 
+void WindowManagerFixture::answerSlowly(HWND window) {
+    SetPropA(window, "VarnelTestSlowAnswer", reinterpret_cast<HANDLE>(1));
+}
+
 void WindowManagerFixture::setUndrawnBorder(HWND window, int pixels) {
     SetPropA(window, "VarnelTestUndrawnBorder", reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(pixels)));
 }

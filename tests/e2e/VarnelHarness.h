@@ -84,6 +84,11 @@ public:
     // The window manager then reports the frame that is drawn this many pixels inside the
     // window's rectangle on the left, the right and the bottom, as Windows 10 and 11 do.
     static void setUndrawnBorder(HWND window, int pixels);
+    // The virtual-desktop manager's answer about the window comes as late as Explorer's may:
+    // once the test sets the event "VarnelTestDesktopCallAnswered", the call dispatching every
+    // message meanwhile, as the wait of Windows' COM does. It sets "VarnelTestInsideDesktopCall"
+    // as it begins.
+    static void answerSlowly(HWND window);
 
 private:
     std::string formerOverrides;

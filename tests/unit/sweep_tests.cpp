@@ -386,6 +386,28 @@ TEST_F(Sweep, MainDialogAndVarnelsOwnProcessAreNeverTargets) {
     for (HWND w : {another, folder}) EXPECT_EQ(1, windows.count(w, "close")) << "the first sweep's only";
 }
 
+// What a sweep sends to a window of this thread is handled inside the sweep, as are the messages
+// that a wait in it lets in: none of them starts a sweep or a restore on the same state.
+SweepState* sweepInUse = nullptr;
+int nestedResults = -1;
+LRESULT CALLBACK sweepingAgainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_SHOWWINDOW && !wParam)
+        nestedResults = sweepInUse->runSweep(1, 0, 0, TargetSelection{}) + sweepInUse->restoreMinimised();
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+TEST_F(Sweep, NoSweepOrRestoreStartsInsideAnother) {
+    sweepInUse = &sweep;
+    HWND folder = windows.make("CabinetWClass", "folder");
+    windows.make("CabinetWClass", "second folder");
+    SetWindowLongPtrW(folder, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(sweepingAgainProc));
+    selection.targetExplorer = 1;
+    sweep.runSweep(0, 0, 1, selection);
+    EXPECT_EQ(0, nestedResults);
+    EXPECT_EQ(2u, sweep.explorerCount);
+    EXPECT_EQ(2, sweep.restoreMinimised());
+}
+
 TEST_F(Sweep, EmptyTextsFromBeforeTheFirstReloadMatchNothing) {
     sweep.dialogExpanded = 1;
     windows.make("TargetA", "anything");
