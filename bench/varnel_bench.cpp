@@ -619,7 +619,7 @@ int main(int argc, char** argv) {
     setInitialSettings(live);
     live.waitTime = 0;
     Ceditwindow noDialog;
-    SweepState sweep(live, noDialog);
+    SweepState sweep(live, noDialog, GetCurrentProcessId());
     TargetSelection selection = benchSelection();
     // "settings" or "command": only those rows.
     if (argc > 1 && strcmp(argv[1], "settings") == 0) {

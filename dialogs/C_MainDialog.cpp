@@ -388,7 +388,8 @@ void C_MainDialog::refreshCounts() {
     TargetSelection everything = sweep.sweepSelection;
     for (const TargetKind& kind : TARGET_KINDS)
         if (isBuiltIn(kind)) selectedIn(everything, kind) = 1;
-    application->runSweep(SWEEP_COUNT_ONLY, SPARE_NONE, SWEEP_CLOSE, everything);
+    // During another sweep its counters are half-way: the last counts stay.
+    if (!application->runSweep(SWEEP_COUNT_ONLY, SPARE_NONE, SWEEP_CLOSE, everything)) return;
     for (const TargetKind& kind : TARGET_KINDS) showCount(kind.countField, counterOf(sweep, kind));
 }
 

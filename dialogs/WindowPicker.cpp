@@ -3,6 +3,7 @@
 #include <dwmapi.h>
 
 #include "framework/Dpi.h"
+#include "sweep/UserWindow.h"
 
 namespace {
 
@@ -170,15 +171,17 @@ void WindowPicker::finish(HWND picked) {
     PostMessageA(notify, WM_WINDOW_PICKED, reinterpret_cast<WPARAM>(picked), 0);
 }
 
-// The top-level window that the point falls on, front to back, past the picker's own windows
-// and the windows that let clicks through.
+// The top-level window that the point falls on, front to back, past the picker's own windows,
+// the windows that the user does not see (as the sweeps tell them) and those that let clicks
+// through.
 HWND WindowPicker::windowAt(POINT at) const {
     const LONG CLICK_THROUGH = WS_EX_LAYERED | WS_EX_TRANSPARENT;
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (w == frame || w == cursorCatcher || !IsWindowVisible(w)) continue;
-        if ((GetWindowLongA(w, GWL_EXSTYLE) & CLICK_THROUGH) == CLICK_THROUGH) continue;
+        if (w == frame || w == cursorCatcher) continue;
         RECT r;
-        if (GetWindowRect(w, &r) && PtInRect(&r, at)) return w;
+        if (!GetWindowRect(w, &r) || !PtInRect(&r, at) || !isShown(w)) continue;
+        if ((GetWindowLongA(w, GWL_EXSTYLE) & CLICK_THROUGH) == CLICK_THROUGH) continue;
+        return w;
     }
     return nullptr;
 }

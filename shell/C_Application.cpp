@@ -27,7 +27,7 @@ const DWORD FIND_INSTANCE_STEP = 50;
 
 C_Application::C_Application()
     : instanceHandle(nullptr), mainDialogOpen(0), hotkeysRegistered(0), heldHotkeys(0),
-      trayIconDpi(0), sweep(settings, mainDialog) {
+      trayIconDpi(0), sweep(settings, mainDialog, GetCurrentProcessId()) {
     setInitialSettings(settings);
 }
 
@@ -122,7 +122,13 @@ int C_Application::quit() {
     return 0;
 }
 
-int C_Application::loadSettings() { return ::loadSettings(settings); }
+// The sweeps take the user-defined targets as the main window was last left, before it has been
+// opened in this run too.
+int C_Application::loadSettings() {
+    int showWelcome = ::loadSettings(settings);
+    sweep.dialogExpanded = settings.fullSize;
+    return showWelcome;
+}
 
 int C_Application::saveSettings() { return ::saveSettings(settings); }
 
@@ -142,7 +148,8 @@ int C_Application::reloadTargets() {
 
 int C_Application::runSweep(int countOnly, int spareFirst, int minimise,
                             const TargetSelection& selection) {
-    sweep.runSweep(countOnly, spareFirst, minimise, selection);
+    if (!sweep.runSweep(countOnly, spareFirst, minimise, selection)) return 0;
+    residentWindow.releaseHeld();
     if (!countOnly && sweep.refusedCount) tellRefused(sweep.refusedCount);
     return 1;
 }

@@ -28,6 +28,7 @@ public:
     int saveSettings() override;
     // Reads target.ini into the settings' targets, which the sweep's copy then follows.
     int reloadTargets() override;
+    // 0, doing nothing, when it comes during another sweep.
     int runSweep(int countOnly, int spareFirst, int minimise,
                  const TargetSelection& selection) override;
 

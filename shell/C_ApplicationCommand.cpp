@@ -53,8 +53,6 @@ int C_Application::runCommandLine(const wchar_t* commandLine) {
         }
     } else {
         loadSettings();
-        // The main window's last layout, which decides whether "selected" takes its targets.
-        sweep.dialogExpanded = settings.fullSize;
         carryOutCommand(command, reply);
     }
     if (reply.status == STATUS_UNKNOWN_NAME) {
@@ -104,7 +102,7 @@ bool C_Application::resolveKinds(const CommandRecord& command, CommandReply& rep
 void C_Application::carryOutCommand(const CommandRecord& command, CommandReply& reply) {
     initCommandReply(reply, command);
     if (command.verb == VERB_RESTORE) {
-        reply.detail = static_cast<DWORD>(sweep.restore.restoreMinimised());
+        reply.detail = static_cast<DWORD>(sweep.restoreMinimised());
         return;
     }
     reloadTargets();
@@ -137,10 +135,12 @@ void C_Application::carryOutCommand(const CommandRecord& command, CommandReply& 
 }
 
 LRESULT C_Application::onCommandMessage(const COPYDATASTRUCT* data) {
+    if (sweep.busy()) return COMMAND_BUSY;
     CommandReceipt receipt;
     if (!receipt.receive(data)) return FALSE;
     CommandReply reply;
     carryOutCommand(receipt.command(), reply);
     receipt.answer(reply);
+    residentWindow.releaseHeld();
     return TRUE;
 }

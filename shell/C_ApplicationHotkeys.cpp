@@ -51,13 +51,15 @@ int C_Application::onHotkey(int id) {
         return 1;
     case HOTKEY_MINIMISE_ALL:
         action = SWEEP_MINIMISE;
-        selection = settings.selection;
-        break;
+        [[fallthrough]];
     case HOTKEY_CLOSE_ALL:
+        // The targets as target.ini says now, whether or not the main window has read it.
+        reloadTargets();
         selection = settings.selection;
         break;
     case HOTKEY_RESTORE_MINIMISED:
-        sweep.restore.restoreMinimised();
+        sweep.restoreMinimised();
+        residentWindow.releaseHeld();
         return 1;
     default:
         // A kind's own key: that kind alone, whatever the settings have switched on.

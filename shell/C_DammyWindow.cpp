@@ -15,9 +15,17 @@ UINT taskbarCreatedMessage() {
     return message;
 }
 
+// What a user or another program asks of the resident: each may start a sweep, a dialog or the
+// exit.
+bool isRequest(UINT msg) {
+    return msg == WM_COMMAND || msg == WM_HOTKEY || msg == WM_TRAY_NOTIFY ||
+           msg == WM_OPEN_MAIN_DIALOG || msg == WM_CLOSE;
+}
+
 }  // namespace
 
 LRESULT C_DammyWindow::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (holdDuringSweep(msg, wParam, lParam)) return 0;
     switch (msg) {
     case WM_DESTROY:
         application->quit();
@@ -55,6 +63,23 @@ LRESULT C_DammyWindow::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// A wait inside a sweep dispatches messages; what they ask for waits for the sweep's end. A
+// request is held and posted again then; a command, which is sent, is answered busy instead and
+// its sender tries again. The same request twice is held once; a full hold drops the newest.
+bool C_DammyWindow::holdDuringSweep(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (!isRequest(msg) || !application->sweep.busy()) return false;
+    for (int i = 0; i < heldCount; ++i)
+        if (held[i].msg == msg && held[i].wParam == wParam && held[i].lParam == lParam) return true;
+    if (heldCount < HELD_CAPACITY) held[heldCount++] = {msg, wParam, lParam};
+    return true;
+}
+
+void C_DammyWindow::releaseHeld() {
+    if (!heldCount || application->sweep.busy()) return;
+    for (int i = 0; i < heldCount; ++i) postMessage(held[i].msg, held[i].wParam, held[i].lParam);
+    heldCount = 0;
 }
 
 LRESULT C_DammyWindow::onCommand(WORD command, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -21,10 +21,27 @@ bool optionValid(LONG value, LONG maximum, DWORD verb) {
     return value >= FROM_SETTINGS && value <= maximum;
 }
 
+// Between two tries at a busy resident.
+const DWORD BUSY_RETRY_STEP = 50;
+
 void replySectionName(const CommandRecord& record, char (&name)[SECTION_NAME_SIZE]) {
     formatText(name, sizeof name, "Local\\VarnelReply.%08lx.%08lx",
                static_cast<unsigned long>(record.senderProcess),
                static_cast<unsigned long>(record.requestId));
+}
+
+// False when the resident did not take the command within the patience; accepted is its answer.
+bool sendUntilTaken(HWND resident, COPYDATASTRUCT& data, DWORD_PTR& accepted) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        DWORD spent = GetTickCount() - start;
+        if (spent >= COMMAND_PATIENCE ||
+            !SendMessageTimeoutA(resident, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                 SMTO_ABORTIFHUNG, COMMAND_PATIENCE - spent, &accepted))
+            return false;
+        if (accepted != static_cast<DWORD_PTR>(COMMAND_BUSY)) return true;
+        Sleep(BUSY_RETRY_STEP);
+    }
 }
 
 }  // namespace
@@ -91,8 +108,7 @@ HandOutcome handCommand(HWND resident, CommandRecord& record, CommandReply& repl
     HandOutcome outcome = HAND_NO_ANSWER;
     COPYDATASTRUCT data = {COMMAND_DATA_ID, sizeof record, &record};
     DWORD_PTR accepted = 0;
-    if (view && SendMessageTimeoutA(resident, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                                    SMTO_ABORTIFHUNG, COMMAND_PATIENCE, &accepted)) {
+    if (view && sendUntilTaken(resident, data, accepted)) {
         memcpy(&reply, view, sizeof reply);
         outcome = !accepted                          ? HAND_REFUSED
                   : commandReplyValid(reply, record) ? HAND_ANSWERED

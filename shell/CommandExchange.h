@@ -12,6 +12,9 @@
 
 // How long the sender waits for the resident to carry out a command and answer.
 const DWORD COMMAND_PATIENCE = 10000;
+// The resident's answer to a command that comes in the middle of a sweep of its own: it carries
+// out none there, and the sender sends it again, within its patience.
+const LRESULT COMMAND_BUSY = 2;
 
 enum HandOutcome { HAND_ANSWERED, HAND_NO_ANSWER, HAND_REFUSED };
 

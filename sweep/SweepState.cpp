@@ -31,9 +31,10 @@ bool matchesKind(VisitedWindow& window, const TargetKind& kind, const TargetSele
 
 }  // namespace
 
-SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog)
+SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog, DWORD ownProcess)
     : sweepSpareNext(0), sweepCountOnly(0), sweepMinimise(0), explorerCount(0), chromiumCount(0),
-      firefoxCount(0), dialogExpanded(0), refusedCount(0), settings(live), mainDialog(ownDialog) {
+      firefoxCount(0), dialogExpanded(0), refusedCount(0), settings(live), mainDialog(ownDialog),
+      varnelProcess(ownProcess), running(0) {
     memset(&sweepSelection, 0, sizeof sweepSelection);
     memset(otherCounts, 0, sizeof otherCounts);
     memset(actedCounts, 0, sizeof actedCounts);
@@ -42,6 +43,8 @@ SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog)
 
 int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
                          const TargetSelection& selection) {
+    if (running) return 0;
+    running = 1;
     sweepCountOnly = countOnly;
     sweepSpareNext = spareFirst;
     sweepMinimise = minimise;
@@ -58,16 +61,23 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
     }
     EnumWindows(visitWindowThunk, reinterpret_cast<LPARAM>(this));
     restore.watchRestoresWhileRecorded();
+    running = 0;
     return 1;
 }
 
-// Every rule is asked of every window, whatever the switches say; a window of several kinds
-// is counted, and handled, once for each.
+// Every rule first, then the counts and the actions: a window of Varnel's own process (the
+// resident window, a dialog) is no rule's, and only a window that some rule takes costs the
+// question of its process. A window of several kinds is counted, and handled, once for each.
 int SweepState::visitWindow(HWND window) {
     VisitedWindow visited(window, programs);
     HWND ownDialog = mainDialog.getHwnd();
+    bool matches[SWEEP_KIND_COUNT] = {};
+    bool any = false;
+    for (const TargetKind& kind : TARGET_KINDS)
+        any |= matches[kindIndex(kind)] = matchesKind(visited, kind, sweepSelection, ownDialog);
+    if (!any || (varnelProcess && visited.processId() == varnelProcess)) return TRUE;
     for (const TargetKind& kind : TARGET_KINDS) {
-        if (!matchesKind(visited, kind, sweepSelection, ownDialog)) continue;
+        if (!matches[kindIndex(kind)]) continue;
         ++counterOf(*this, kind);
         if (selectedIn(sweepSelection, kind)) handleMatchOfKind(kindIndex(kind), window);
     }
@@ -115,6 +125,14 @@ unsigned SweepState::foundCount(int kind) const {
 void SweepState::spare(HWND window) {
     sweepSpareNext = 0;
     if (sweepMinimise) restore.noteSpared(window);
+}
+
+int SweepState::restoreMinimised() {
+    if (running) return 0;
+    running = 1;
+    int restored = restore.restoreMinimised();
+    running = 0;
+    return restored;
 }
 
 void SweepState::pauseAfterAction() const {

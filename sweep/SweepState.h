@@ -29,14 +29,21 @@ enum { SWEEP_CLOSE = 0, SWEEP_MINIMISE = 1 };
 class SweepState {
 public:
     // live: the settings whose waitTime is read at every pause; ownDialog: the main dialog,
-    // which user-defined targets never match.
-    SweepState(const Settings& live, const Ceditwindow& ownDialog);
+    // which user-defined targets never match; ownProcess: Varnel's, whose windows no sweep
+    // counts, closes or minimises, whatever a rule says (0: none).
+    SweepState(const Settings& live, const Ceditwindow& ownDialog, DWORD ownProcess);
     SweepState(const SweepState&) = delete;
     SweepState& operator=(const SweepState&) = delete;
 
+    // Both return 0, doing nothing, while a sweep or a restore runs (busy).
     int runSweep(int countOnly, int spareFirst, int minimise, const TargetSelection& selection);
     int visitWindow(HWND window);
     int handleMatch(HWND window);
+    // The restore of what minimise sweeps minimised; 0, doing nothing, during a sweep.
+    int restoreMinimised();
+    // While a sweep or a restore runs. A wait inside one (the virtual-desktop manager's COM
+    // call) dispatches messages, and none of them may start another on this state.
+    bool busy() const { return running != 0; }
     // The windows of one kind (a SWEEP_KIND_ value) that the last sweep found.
     unsigned foundCount(int kind) const;
 
@@ -65,6 +72,8 @@ private:
 
     const Settings& settings;
     const Ceditwindow& mainDialog;
+    const DWORD varnelProcess;
+    int running;
     ProgramImageCache programs;
 };
 

@@ -53,7 +53,8 @@ int isCloakedAway(HWND window) {
     return !(flags & DWM_CLOAKED_SHELL) || onCurrentDesktop(window);
 }
 
+int isShown(HWND window) { return IsWindowVisible(window) && !cloakedFlags(window); }
+
 int isOnScreen(HWND window) {
-    return IsWindowVisible(window) && !IsIconic(window) && !cloakedFlags(window) &&
-           onCurrentDesktop(window);
+    return isShown(window) && !IsIconic(window) && onCurrentDesktop(window);
 }

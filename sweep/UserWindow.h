@@ -13,6 +13,10 @@ int isUserWindow(HWND window);
 // Whether the window manager hides the window for a reason other than another virtual desktop.
 int isCloakedAway(HWND window);
 
-// Whether the user sees the window now: visible, not minimised, not cloaked, on the current
-// virtual desktop.
+// Whether the window is drawn where it stands: visible and not cloaked, whatever the reason
+// (another virtual desktop, a suspended app, a part of the shell). What is not cannot be
+// pointed at. Asks no virtual-desktop manager, which cloaks what it moves away.
+int isShown(HWND window);
+
+// Whether the user sees the window now: shown, not minimised, on the current virtual desktop.
 int isOnScreen(HWND window);

@@ -6,7 +6,8 @@
 #include "sweep/UserWindow.h"
 
 VisitedWindow::VisitedWindow(HWND window, ProgramImageCache& programs)
-    : hwnd(window), cache(programs), titleRead(0), userWindowState(-1), image(nullptr) {
+    : hwnd(window), cache(programs), titleRead(0), userWindowState(-1), processRead(0), process(0),
+      image(nullptr) {
     classBuffer[0] = 0;
     titleBuffer[0] = 0;
     GetClassNameW(window, classBuffer, CLASS_NAME_SIZE);
@@ -20,12 +21,16 @@ const wchar_t* VisitedWindow::title() {
     return titleBuffer;
 }
 
-const ProgramImage& VisitedWindow::program() {
-    if (!image) {
-        DWORD processId = 0;
-        GetWindowThreadProcessId(hwnd, &processId);
-        image = &cache.imageOf(processId);
+DWORD VisitedWindow::processId() {
+    if (!processRead) {
+        processRead = 1;
+        GetWindowThreadProcessId(hwnd, &process);
     }
+    return process;
+}
+
+const ProgramImage& VisitedWindow::program() {
+    if (!image) image = &cache.imageOf(processId());
     return *image;
 }
 

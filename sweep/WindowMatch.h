@@ -21,6 +21,8 @@ public:
     HWND window() const { return hwnd; }
     const wchar_t* className() const { return classBuffer; }
     const wchar_t* title();
+    // The owning process; 0 once the window is gone.
+    DWORD processId();
     const ProgramImage& program();
     // isUserWindow, asked once.
     int userWindow();
@@ -30,6 +32,8 @@ private:
     ProgramImageCache& cache;
     int titleRead;
     int userWindowState;  // -1 until asked
+    int processRead;
+    DWORD process;
     const ProgramImage* image;
     wchar_t classBuffer[CLASS_NAME_SIZE];
     wchar_t titleBuffer[TITLE_SIZE];

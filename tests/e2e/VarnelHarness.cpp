@@ -221,6 +221,10 @@ void WindowManagerFixture::moveToOtherDesktop(HWND window) {
     SetPropA(window, "VarnelTestOtherDesktop", reinterpret_cast<HANDLE>(1));
 }
 
+void WindowManagerFixture::answerSlowly(HWND window) {
+    SetPropA(window, "VarnelTestSlowAnswer", reinterpret_cast<HANDLE>(1));
+}
+
 void WindowManagerFixture::setUndrawnBorder(HWND window, int pixels) {
     SetPropA(window, "VarnelTestUndrawnBorder", reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(pixels)));
 }
@@ -373,6 +377,10 @@ bool reachablePoint(HWND target, HWND mainDialog, POINT& at) {
 HWND pickWindow(const VarnelRun& varnel, HWND mainDialog, HWND target, const wchar_t* caption) {
     POINT at;
     if (!reachablePoint(target, mainDialog, at)) return failedPick("no part of the target is on top");
+    return pickWindowAt(varnel, mainDialog, target, at, caption);
+}
+
+HWND pickWindowAt(const VarnelRun& varnel, HWND mainDialog, HWND target, POINT at, const wchar_t* caption) {
     click(mainDialog, ADD_FROM_WINDOW);
     if (!test::waitUntil([] { return picking(); })) return failedPick("picking did not start");
     // Moved again at each look, as a hand would: a move that came before the picker's hook was

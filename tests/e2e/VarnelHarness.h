@@ -84,6 +84,11 @@ public:
     // The window manager then reports the frame that is drawn this many pixels inside the
     // window's rectangle on the left, the right and the bottom, as Windows 10 and 11 do.
     static void setUndrawnBorder(HWND window, int pixels);
+    // The virtual-desktop manager's answer about the window comes as late as Explorer's may:
+    // once the test sets the event "VarnelTestDesktopCallAnswered", the call dispatching every
+    // message meanwhile, as the wait of Windows' COM does. It sets "VarnelTestInsideDesktopCall"
+    // as it begins.
+    static void answerSlowly(HWND window);
 
 private:
     std::string formerOverrides;
@@ -122,6 +127,9 @@ bool reachablePoint(HWND target, HWND mainDialog, POINT& at);
 // As a user does it: the button, the pointer over the window until the picker outlines it, and
 // a click. Returns the new-target dialog of that caption, or null.
 HWND pickWindow(const VarnelRun& varnel, HWND mainDialog, HWND target, const wchar_t* caption = L"新しい対象");
+// The same with the pointer at a point of the target's that the test chose.
+HWND pickWindowAt(const VarnelRun& varnel, HWND mainDialog, HWND target, POINT at,
+                  const wchar_t* caption = L"新しい対象");
 // Whether front stands before back in the stacking order of the top-level windows.
 bool inFrontOf(HWND front, HWND back);
 

@@ -530,6 +530,31 @@ TEST(MainDialog, PickingOutlinesTheFrameThatIsDrawn) {
     EXPECT_TRUE(test::waitUntil([] { return !e2e::picking(); }));
 }
 
+// A window on another virtual desktop, which the shell cloaks, lies in front of the target: the
+// user sees the target there, and it is the one outlined and picked.
+TEST(MainDialog, PickingPassesOverWhatTheUserCannotSee) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"PickMe", "Pick me"}, {"Elsewhere", "on another desktop", false}}));
+    VarnelRun varnel;
+    e2e::WindowManagerFixture windowManager(varnel);
+    ASSERT_TRUE(windowManager.ready());
+    HWND dialog = varnel.startExpanded();
+    ASSERT_NE(nullptr, dialog);
+    POINT at;
+    ASSERT_TRUE(e2e::reachablePoint(targets.window(0), dialog, at));
+    HWND elsewhere = targets.window(1);
+    e2e::WindowManagerFixture::cloak(elsewhere, 2);
+    e2e::WindowManagerFixture::moveToOtherDesktop(elsewhere);
+    RECT r;
+    GetWindowRect(targets.window(0), &r);
+    SetWindowPos(elsewhere, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ASSERT_TRUE(test::waitUntil([&] { return GetAncestor(WindowFromPoint(at), GA_ROOT) == elsewhere; }));
+    HWND newTarget = e2e::pickWindowAt(varnel, dialog, targets.window(0), at);
+    ASSERT_NE(nullptr, newTarget);
+    EXPECT_EQ(L"PickMe", itemText(newTarget, CLASS_NAME));
+}
+
 // A window of Varnel's process whose class is a tooltip's, shown.
 bool tooltipShown(const VarnelRun& varnel) {
     for (HWND w = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); w;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "shell/CommandExchange.h"
 #include "shell/CommandLine.h"
 #include "tests/e2e/VarnelHarness.h"
 
@@ -20,6 +21,32 @@ std::string hex8(DWORD value) {
     snprintf(text, sizeof text, "%08lx", static_cast<unsigned long>(value));
     return text;
 }
+
+// A record that the command line makes, sent by the test itself: the resident's answer, with or
+// without a section for the reply.
+struct RawCommand {
+    explicit RawCommand(const wchar_t* arguments) {
+        CommandProblem problem;
+        parseCommandLine((std::wstring(L"v.exe ") + arguments).c_str(), record, problem);
+        record.senderProcess = GetCurrentProcessId();
+        record.requestId = 0x1234;
+    }
+    ~RawCommand() {
+        if (section) CloseHandle(section);
+    }
+    void makeReplySection() {
+        section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(CommandReply),
+                                     ("Local\\VarnelReply." + hex8(GetCurrentProcessId()) + ".00001234").c_str());
+    }
+    DWORD_PTR send(HWND resident, ULONG_PTR id = COMMAND_DATA_ID, DWORD size = sizeof(CommandRecord)) {
+        COPYDATASTRUCT data = {id, size, &record};
+        DWORD_PTR answer = 7;
+        SendMessageTimeoutA(resident, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000, &answer);
+        return answer;
+    }
+    CommandRecord record;
+    HANDLE section = nullptr;
+};
 
 TEST(Resident, StartsWithTrayWindowAndExitsCleanly) {
     VarnelRun varnel;
@@ -176,20 +203,27 @@ TEST(Resident, HotkeyModes) {
     }
 }
 
+// The main window was last left expanded, and has not been opened since the start (as at logon):
+// close all and minimise all take its ticked user-defined target too.
 TEST(Resident, MenuSweeps) {
     TargetWindows targets;
-    ASSERT_TRUE(targets.start(
-        {{"CabinetWClass", "folder"}, {"MozillaWindowClass", "Firefox"}, {"CabinetWClass", "second folder"}}));
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"},
+                               {"MozillaWindowClass", "Firefox"},
+                               {"CabinetWClass", "second folder"},
+                               {"ToolClass", "tool"}}));
     TargetWindows chrome;
     ASSERT_TRUE(chrome.start({{"Chrome_WidgetWin_1", "Chrome"}}, "chrome.exe"));
     VarnelRun varnel;
     // Explorer off, Firefox on in the settings: the single-kind commands ignore them.
     varnel.writeSettings(
-        "[TARGET]\r\nEX=false\r\nNN=true\r\n[HOTKEY]\r\nMODE=1\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+        "[TARGET]\r\nEX=false\r\nNN=true\r\nAP00=true\r\n[OPTIONS]\r\nFULLSIZE=true\r\n"
+        "[HOTKEY]\r\nMODE=1\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
     ASSERT_TRUE(varnel.start());
+    EXPECT_EQ(L"firefox: 1\r\ntarget1: 1\r\n", varnel.runCommand(L"/count selected").out);
 
-    varnel.command(40003);  // minimise all: Firefox only
-    EXPECT_TRUE(test::waitUntil([&] { return IsIconic(targets.window(1)) != 0; }));
+    varnel.command(40003);  // minimise all: Firefox and the tool only
+    EXPECT_TRUE(test::waitUntil([&] { return IsIconic(targets.window(1)) && IsIconic(targets.window(3)); }));
     EXPECT_TRUE(targets.isOpen(1));
     EXPECT_FALSE(IsIconic(targets.window(0)));
 
@@ -198,8 +232,10 @@ TEST(Resident, MenuSweeps) {
     varnel.command(40005);  // Explorer, although switched off
     EXPECT_TRUE(targets.waitClosed(0));
     EXPECT_TRUE(targets.waitClosed(2));
-    varnel.command(40004);  // close all: Firefox
+    varnel.command(40004);  // close all: Firefox and the tool
     EXPECT_TRUE(targets.waitClosed(1));
+    EXPECT_TRUE(targets.waitClosed(3));
+    EXPECT_EQ(nullptr, varnel.findDialog(L"Varnel"));
 }
 
 // Keep the front-most on: "spared" stays; a hidden folder is never shown; a second minimise that
@@ -384,13 +420,15 @@ TEST(CommandLine, BadInputIsAUsageErrorThatChangesNothing) {
 
 // With a resident Varnel the command is handed to it: its restore brings back what a command's
 // minimise took, a named target is acted on though the main window never showed it, and the
-// resident shows nothing.
+// resident shows nothing. A rule that fits the resident window takes only other programs'.
 TEST(CommandLine, HandedToTheResidentInstance) {
     TargetWindows targets;
-    ASSERT_TRUE(targets.start({{"CabinetWClass", "one"}, {"CabinetWClass", "two"}, {"ToolClass", "tool"}}));
+    ASSERT_TRUE(targets.start(
+        {{"CabinetWClass", "one"}, {"CabinetWClass", "two"}, {"ToolClass", "tool"}, {"Helper", "not VARNELDMMY"}}));
     VarnelRun varnel;
     varnel.writeSettings("[OPTIONS]\r\nKEEP1ST=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
-    varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
+    varnel.writeTargets(
+        "[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n[TARGET01]\r\nNAME=Helpers\r\nTEXT=DMMY\r\n");
     ASSERT_TRUE(varnel.start());
 
     e2e::CommandRun minimise = varnel.runCommand(L"/minimize explorer /no-keep-front");
@@ -412,6 +450,8 @@ TEST(CommandLine, HandedToTheResidentInstance) {
     EXPECT_EQ(L"my tools: 0 件閉じました、1 件残しました\r\n", close.out);
     EXPECT_EQ(L"My Tools: 1 件閉じました\r\n", varnel.runCommand(L"/close \"My Tools\" /no-keep-front").out);
     EXPECT_TRUE(targets.waitClosed(2));
+    EXPECT_EQ(L"Helpers: 1 件閉じました\r\n", varnel.runCommand(L"/close Helpers /no-keep-front").out);
+    EXPECT_TRUE(targets.waitClosed(3));
     EXPECT_EQ(nullptr, varnel.findDialog(L"Varnel"));
     EXPECT_TRUE(IsWindow(varnel.resident()));
 }
@@ -424,38 +464,75 @@ TEST(CommandLine, TheResidentRefusesAForeignRecord) {
     VarnelRun varnel;
     varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     ASSERT_TRUE(varnel.start());
-    CommandRecord record;
-    CommandProblem problem;
-    ASSERT_EQ(PARSE_COMMAND, parseCommandLine(L"v.exe /close explorer", record, problem));
-    record.senderProcess = GetCurrentProcessId();
-    record.requestId = 0x1234;
-    auto send = [&](ULONG_PTR id, DWORD size) {
-        COPYDATASTRUCT data = {id, size, &record};
-        DWORD_PTR answer = 7;
-        SendMessageTimeoutA(varnel.resident(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000,
-                            &answer);
-        return answer;
-    };
-    // No section for the reply.
-    EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record));
-    HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(CommandReply),
-                                        ("Local\\VarnelReply." + hex8(GetCurrentProcessId()) + ".00001234").c_str());
-    EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record - 2));
-    EXPECT_EQ(0u, send(COMMAND_DATA_ID + 1, sizeof record));
-    record.version = 2;
-    EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record));
+    RawCommand command(L"/close explorer");
+    EXPECT_EQ(0u, command.send(varnel.resident())) << "no section for the reply";
+    command.makeReplySection();
+    EXPECT_EQ(0u, command.send(varnel.resident(), COMMAND_DATA_ID, sizeof(CommandRecord) - 2));
+    EXPECT_EQ(0u, command.send(varnel.resident(), COMMAND_DATA_ID + 1));
+    command.record.version = 2;
+    EXPECT_EQ(0u, command.send(varnel.resident()));
     EXPECT_EQ(0, targets.events(0, "close"));
-    record.version = COMMAND_RECORD_VERSION;
-    EXPECT_EQ(1u, send(COMMAND_DATA_ID, sizeof record)) << "the same record, now with its section";
+    command.record.version = COMMAND_RECORD_VERSION;
+    EXPECT_EQ(1u, command.send(varnel.resident())) << "the same record, now with its section";
     EXPECT_TRUE(targets.waitClosed(0));
-    CloseHandle(section);
+}
+
+// A wait inside a sweep (on Windows, for the virtual-desktop manager in Explorer) dispatches
+// what comes meanwhile: a command is answered busy, a hotkey and a tray click wait for the end of
+// the sweep, which goes on as it began.
+TEST(CommandLine, NothingIsCarriedOutInsideASweep) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "front"},
+                               {"CabinetWClass", "other desktop"},
+                               {"CabinetWClass", "back"},
+                               {"MozillaWindowClass", "Firefox"}}));
+    for (int i : {2, 1, 0})
+        SetWindowPos(targets.window(i), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    e2e::WindowManagerFixture::cloak(targets.window(1), 2);
+    e2e::WindowManagerFixture::moveToOtherDesktop(targets.window(1));
+    e2e::WindowManagerFixture::answerSlowly(targets.window(1));
+    HANDLE inside = CreateEventA(nullptr, TRUE, FALSE, "VarnelTestInsideDesktopCall");
+    HANDLE answered = CreateEventA(nullptr, TRUE, FALSE, "VarnelTestDesktopCallAnswered");
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    e2e::WindowManagerFixture desktops(varnel);
+    ASSERT_TRUE(desktops.ready());
+    ASSERT_TRUE(varnel.start());
+    RawCommand count(L"/count firefox");
+    count.makeReplySection();
+
+    varnel.command(40005);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(inside, 10000));
+    PostMessageA(varnel.resident(), WM_HOTKEY, 4, 0);
+    varnel.tray(WM_LBUTTONDOWN);
+    // Sent after the posted ones: the wait takes them all before it can return.
+    EXPECT_EQ(static_cast<DWORD_PTR>(COMMAND_BUSY), count.send(varnel.resident()));
+    SetEvent(answered);
+    EXPECT_TRUE(targets.waitClosed(1));
+    EXPECT_TRUE(targets.waitClosed(2));
+    EXPECT_TRUE(targets.waitClosed(3)) << "the hotkey, after the sweep";
+    EXPECT_NE(nullptr, varnel.mainDialog()) << "the tray click, after the sweep";
+    CloseHandle(inside);
+    CloseHandle(answered);
 }
 
 // Exit code 1 when a resident window refuses the command or answers nothing readable: here a
-// stand-in of the test's own, holding the mutex, as an older or broken Varnel would.
+// stand-in of the test's own, holding the mutex, as an older or broken Varnel would. A resident
+// busy with a sweep is asked again until it answers.
 LRESULT standInAnswer = FALSE;
+// Above 0: busy until that try, which is answered with three Explorer windows.
+int triesUntilAnswer = 0;
 LRESULT CALLBACK standInProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return msg == WM_COPYDATA ? standInAnswer : DefWindowProcA(window, msg, wParam, lParam);
+    if (msg != WM_COPYDATA) return DefWindowProcA(window, msg, wParam, lParam);
+    if (!triesUntilAnswer) return standInAnswer;
+    if (--triesUntilAnswer) return COMMAND_BUSY;
+    CommandReceipt receipt;
+    if (!receipt.receive(reinterpret_cast<const COPYDATASTRUCT*>(lParam))) return FALSE;
+    CommandReply reply;
+    initCommandReply(reply, receipt.command());
+    reply.lines[reply.lineCount++] = {SWEEP_KIND_EXPLORER, 3, 0, 0};
+    receipt.answer(reply);
+    return TRUE;
 }
 
 TEST(CommandLine, ExitCodeOneWhenTheResidentRefusesOrGivesNoAnswer) {
@@ -478,6 +555,11 @@ TEST(CommandLine, ExitCodeOneWhenTheResidentRefusesOrGivesNoAnswer) {
     e2e::CommandRun silent = varnel.runCommand(L"/count explorer");
     EXPECT_EQ(1, silent.code);
     EXPECT_EQ(0u, silent.err.find(L"Varnel: 常駐している Varnel が 10 秒以内に応答しませんでした。"));
+    triesUntilAnswer = 4;
+    e2e::CommandRun retried = varnel.runCommand(L"/count explorer");
+    EXPECT_EQ(0, retried.code);
+    EXPECT_EQ(L"explorer: 3\r\n", retried.out);
+    EXPECT_EQ(0, triesUntilAnswer);
     CloseHandle(mutex);
     DestroyWindow(standIn);
 }

@@ -18,7 +18,8 @@ namespace {
 
 class SampleTargets : public ::testing::Test {
 protected:
-    SampleTargets() : sweep(live, ownDialog) {
+    // Some windows are the test's own: no process is spared.
+    SampleTargets() : sweep(live, ownDialog, 0) {
         setInitialSettings(live);
         live.waitTime = 0;
         targetFile = test::binFolder() + "target.ini";

@@ -38,7 +38,7 @@ void setTarget(OtherTarget& target, const char* spec, const char* className, con
 
 class Hostile : public ::testing::Test {
 protected:
-    Hostile() : sweep(live, ownDialog) {
+    Hostile() : sweep(live, ownDialog, GetCurrentProcessId()) {
         setInitialSettings(live);
         live.waitTime = 0;
         memset(&selection, 0, sizeof selection);
@@ -198,7 +198,7 @@ TEST(Soak, TenThousandCountOnlySweepsDoNotGrowTheProcess) {
     Settings live;
     setInitialSettings(live);
     Ceditwindow ownDialog;
-    SweepState sweep(live, ownDialog);
+    SweepState sweep(live, ownDialog, 0);  // the windows are the test's own
     TargetSelection selection = {};
     setTarget(selection.otherTargets[0], "%allwindow", "SoakClass", "soak");
     setTarget(selection.otherTargets[1], "-", "-", "!window 1");

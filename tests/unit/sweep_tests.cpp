@@ -26,7 +26,8 @@ void setTarget(OtherTarget& target, const char* spec, const char* className, con
 
 class Sweep : public ::testing::Test {
 protected:
-    Sweep() : sweep(live, ownDialog) {
+    // The windows are the test's own: no process is spared.
+    Sweep() : sweep(live, ownDialog, 0) {
         setInitialSettings(live);
         live.waitTime = 0;
         memset(&selection, 0, sizeof selection);
@@ -365,16 +366,47 @@ TEST_F(Sweep, UserTargetConditions) {
     EXPECT_EQ(1u, sweep.otherCounts[2]);
 }
 
-TEST_F(Sweep, MainDialogIsNeverAUserTarget) {
+TEST_F(Sweep, MainDialogAndVarnelsOwnProcessAreNeverTargets) {
     sweep.dialogExpanded = 1;
     HWND dialog = windows.make("TargetA", "Varnel");
-    windows.make("TargetA", "another");
+    HWND another = windows.make("TargetA", "another");
+    HWND folder = windows.make("CabinetWClass", "folder");
     ownDialog.attach(dialog);
     setTarget(selection.otherTargets[0], "%allwindow", "-", "-");
     close();
     EXPECT_EQ(0, windows.count(dialog, "close"));
     EXPECT_GE(sweep.otherCounts[0], 1u);
     ownDialog.attach(nullptr);
+
+    SweepState varnels(live, ownDialog, GetCurrentProcessId());
+    varnels.dialogExpanded = 1;
+    selection.targetExplorer = 1;
+    setTarget(selection.otherTargets[1], "-", "TargetA", "-");
+    varnels.runSweep(0, 0, 0, selection);
+    EXPECT_EQ(0u, varnels.explorerCount + varnels.otherCounts[1]);
+    for (HWND w : {another, folder}) EXPECT_EQ(1, windows.count(w, "close")) << "the first sweep's only";
+}
+
+// What a sweep sends to a window of this thread is handled inside the sweep, as are the messages
+// that a wait in it lets in: none of them starts a sweep or a restore on the same state.
+SweepState* sweepInUse = nullptr;
+int nestedResults = -1;
+LRESULT CALLBACK sweepingAgainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_SHOWWINDOW && !wParam)
+        nestedResults = sweepInUse->runSweep(1, 0, 0, TargetSelection{}) + sweepInUse->restoreMinimised();
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+TEST_F(Sweep, NoSweepOrRestoreStartsInsideAnother) {
+    sweepInUse = &sweep;
+    HWND folder = windows.make("CabinetWClass", "folder");
+    windows.make("CabinetWClass", "second folder");
+    SetWindowLongPtrW(folder, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(sweepingAgainProc));
+    selection.targetExplorer = 1;
+    sweep.runSweep(0, 0, 1, selection);
+    EXPECT_EQ(0, nestedResults);
+    EXPECT_EQ(2u, sweep.explorerCount);
+    EXPECT_EQ(2, sweep.restoreMinimised());
 }
 
 TEST_F(Sweep, EmptyTextsFromBeforeTheFirstReloadMatchNothing) {
@@ -553,7 +585,7 @@ TEST(ChromiumRule, SweepClosesOnlyBrowserProcessesWindows) {
     setInitialSettings(live);
     live.waitTime = 0;
     Ceditwindow none;
-    SweepState sweep(live, none);
+    SweepState sweep(live, none, GetCurrentProcessId());
     TargetSelection selection = {};
     selection.targetChromium = 1;
     sweep.runSweep(0, 0, 0, selection);
