@@ -8,6 +8,7 @@
 #include "AutorunSafety.h"
 #include "ErrorText.h"
 #include "QuillonIds.h"
+#include "framework/StringTable.h"
 #include "settings/IniText.h"
 
 namespace {
@@ -39,23 +40,12 @@ wchar_t texts[QUILLON_TEXT_COUNT][TEXT_CHARS];
 
 const wchar_t* text(int id) { return texts[id]; }
 
-// Reads the string table in the chosen language, whatever the thread's UI language says. A
-// block holds 16 strings, each a length and that many code units without a terminating zero.
+// The string table in the chosen language, whatever the thread's UI language says.
 void loadTexts() {
-    const int stringsPerBlock = 16;
     LANGID language = useJapanese ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)
                                   : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-    for (int id = 1; id < QUILLON_TEXT_COUNT; ++id) {
-        HRSRC found = FindResourceExW(nullptr, RT_STRING,
-                                      MAKEINTRESOURCEW(id / stringsPerBlock + 1), language);
-        HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-        const wchar_t* entry = loaded ? static_cast<const wchar_t*>(LockResource(loaded)) : nullptr;
-        if (!entry) continue;
-        for (int skip = id % stringsPerBlock; skip; --skip) entry += 1 + *entry;
-        int length = *entry < TEXT_CHARS - 1 ? *entry : TEXT_CHARS - 1;
-        wmemcpy(texts[id], entry + 1, length);
-        texts[id][length] = 0;
-    }
+    for (int id = 1; id < QUILLON_TEXT_COUNT; ++id)
+        loadStringIn(nullptr, id, language, texts[id], TEXT_CHARS);
 }
 
 // Quillon runs elevated, often from a folder the user can write to, so DLLs come from System32

@@ -1,6 +1,7 @@
 // The error text fallback, the judgement of who can change a program, and the resources that
 // Quillon.exe carries.
 
+#include "Version.h"
 #include "autorun/AutorunSafety.h"
 #include "autorun/ErrorText.h"
 #include "tests/support/TestSupport.h"
@@ -152,7 +153,7 @@ TEST_F(QuillonResources, VersionNamesProductFileAndMaker) {
     // The strings are UTF-16, each key followed by its value.
     std::wstring all(reinterpret_cast<const wchar_t*>(version.data()), version.size() / 2);
     for (const wchar_t* pair : {L"ProductName", L"Varnel", L"FileDescription", L"Quillon", L"CompanyName", L"Lumo",
-                                L"FileVersion", L"2.7.0.0"}) {
+                                L"FileVersion", L"" VARNEL_VERSION_FULL}) {
         EXPECT_NE(std::wstring::npos, all.find(pair)) << pair;
     }
     const VS_FIXEDFILEINFO* fixed = nullptr;
@@ -164,7 +165,7 @@ TEST_F(QuillonResources, VersionNamesProductFileAndMaker) {
         }
     }
     ASSERT_TRUE(fixed);
-    EXPECT_EQ(0x00020007u, fixed->dwFileVersionMS);
+    EXPECT_EQ(static_cast<DWORD>(VARNEL_VERSION_MAJOR << 16 | VARNEL_VERSION_MINOR), fixed->dwFileVersionMS);
     EXPECT_EQ(0u, fixed->dwFileVersionLS);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "resources/resource.h"
 #include "shell/CommandLine.h"
 #include "tests/e2e/VarnelHarness.h"
 
@@ -145,8 +146,8 @@ TEST(Resident, CloakedWindowsOfAnotherDesktopAreClosedOthersLeftAlone) {
     ASSERT_NE(nullptr, dialog);
     EXPECT_TRUE(test::waitUntil([&] { return e2e::itemText(dialog, 1006) == L"3"; }))
         << "other desktop, front and back";
-    EXPECT_EQ(L"1", e2e::itemText(dialog, 1011)) << "the running app only";
-    e2e::click(dialog, 1009);
+    EXPECT_EQ(L"1", e2e::itemText(dialog, IDC_OTHER_COUNT0)) << "the running app only";
+    e2e::click(dialog, IDC_CANCEL_BUTTON);
     ASSERT_TRUE(test::waitUntil([&] { return !IsWindow(dialog); }));
 
     test::pressKeys({VK_CONTROL, VK_MENU, VK_SHIFT}, 'E');
@@ -188,17 +189,17 @@ TEST(Resident, MenuSweeps) {
         "[TARGET]\r\nEX=false\r\nNN=true\r\n[HOTKEY]\r\nMODE=1\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     ASSERT_TRUE(varnel.start());
 
-    varnel.command(40003);  // minimise all: Firefox only
+    varnel.command(IDM_MINIMISE_ALL);  // minimise all: Firefox only
     EXPECT_TRUE(test::waitUntil([&] { return IsIconic(targets.window(1)) != 0; }));
     EXPECT_TRUE(targets.isOpen(1));
     EXPECT_FALSE(IsIconic(targets.window(0)));
 
-    varnel.command(40006);  // Edge/Chrome
+    varnel.command(IDM_CLOSE_CHROMIUM);  // Edge/Chrome
     EXPECT_TRUE(chrome.waitClosed(0));
-    varnel.command(40005);  // Explorer, although switched off
+    varnel.command(IDM_CLOSE_EXPLORER);  // Explorer, although switched off
     EXPECT_TRUE(targets.waitClosed(0));
     EXPECT_TRUE(targets.waitClosed(2));
-    varnel.command(40004);  // close all: Firefox
+    varnel.command(IDM_CLOSE_ALL);  // close all: Firefox
     EXPECT_TRUE(targets.waitClosed(1));
 }
 
@@ -220,24 +221,24 @@ TEST(Resident, RestoreBringsBackWhatMinimiseSweepsMinimisedInTheirOrder) {
     VarnelRun varnel;
     varnel.writeSettings("[OPTIONS]\r\nKEEP1ST=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     ASSERT_TRUE(varnel.start());
-    varnel.command(40003);
+    varnel.command(IDM_MINIMISE_ALL);
     ASSERT_TRUE(test::waitUntil([&] { return IsIconic(middle) && IsIconic(targets.window(2)) && IsIconic(back); }));
     PostMessageA(targets.window(2), WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_TRUE(targets.waitClosed(2));
-    varnel.command(40003);
+    varnel.command(IDM_MINIMISE_ALL);
     SetForegroundWindow(typing);
     ASSERT_TRUE(test::waitUntil([&] { return GetForegroundWindow() == typing; }));
 
-    varnel.command(40012);
+    varnel.command(IDM_RESTORE_MINIMISED);
     EXPECT_TRUE(test::waitUntil([&] { return !IsIconic(middle) && !IsIconic(back); }));
     EXPECT_EQ(typing, GetForegroundWindow());
     EXPECT_FALSE(IsWindowVisible(hidden));
     EXPECT_EQ(0, targets.events(4, "show"));
 
     // Nothing left to restore; the minimise queued behind it shows Varnel went on working.
-    varnel.command(40012);
-    varnel.command(40010);
-    varnel.command(40003);
+    varnel.command(IDM_RESTORE_MINIMISED);
+    varnel.command(IDM_KEEP_TOPMOST);
+    varnel.command(IDM_MINIMISE_ALL);
     EXPECT_TRUE(test::waitUntil([&] { return IsIconic(spared) && IsIconic(middle) && IsIconic(back); }));
 }
 
@@ -247,7 +248,7 @@ TEST(Resident, MenuFirefoxCommand) {
     VarnelRun varnel;
     varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     ASSERT_TRUE(varnel.start());
-    varnel.command(40007);
+    varnel.command(IDM_CLOSE_FIREFOX);
     EXPECT_TRUE(targets.waitClosed(0));
     EXPECT_TRUE(targets.isOpen(1));
 }
@@ -255,7 +256,7 @@ TEST(Resident, MenuFirefoxCommand) {
 TEST(Resident, KeepTopmostToggleIsSavedAtExit) {
     VarnelRun varnel;
     ASSERT_TRUE(varnel.start());
-    varnel.command(40010);
+    varnel.command(IDM_KEEP_TOPMOST);
     EXPECT_EQ(0, varnel.exitThroughMenu());
     EXPECT_EQ("true", varnel.saved("OPTIONS", "KEEP1ST"));
 }
@@ -266,7 +267,7 @@ TEST(Resident, EndOfSessionSavesTheSettings) {
     ASSERT_TRUE(varnel.start());
     DWORD_PTR answer = 0;
     // Sent, not posted: the session messages below are sent and would overtake a posted one.
-    SendMessageTimeoutA(varnel.resident(), WM_COMMAND, 40010, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    SendMessageTimeoutA(varnel.resident(), WM_COMMAND, IDM_KEEP_TOPMOST, 0, SMTO_ABORTIFHUNG, 5000, &answer);
     ASSERT_TRUE(SendMessageTimeoutA(varnel.resident(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
     EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
     EXPECT_EQ("<missing>", varnel.saved("OPTIONS", "KEEP1ST"));
@@ -297,7 +298,7 @@ TEST(Resident, NonResidentShowsTheDialogOnceAndSaves) {
     HWND dialog = once.mainDialog();
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(nullptr, resident.findDialog(L"Varnel")) << "the resident instance is not signalled";
-    e2e::click(dialog, 1009);
+    e2e::click(dialog, IDC_CANCEL_BUTTON);
     DWORD code = 99;
     ASSERT_TRUE(once.waitExit(10000, &code));
     EXPECT_EQ(0u, code);
