@@ -154,6 +154,9 @@ TEST(EnglishFace, CommandLineTakesAJapaneseNameAndSpeaksEnglish) {
     e2e::CommandRun bad = varnel.runCommand(L"/close 日本語ツー");
     EXPECT_EQ(2, bad.code);
     EXPECT_EQ(0u, bad.err.find(L"Varnel: no target is named \"?????\"\r\nUsage:\r\n"));
+    // Never a look-alike in the code page's place.
+    EXPECT_EQ(0u, varnel.runCommand(L"/count \u03A9x").err.find(L"Varnel: no target is named \"?x\""));
+    EXPECT_EQ(0u, varnel.runCommand(L"/count \u0100bc").err.find(L"Varnel: no target is named \"?bc\""));
 }
 
 }  // namespace

@@ -318,7 +318,8 @@ TEST(CommandLine, CarriedOutByItselfWithoutAResidentInstance) {
     VarnelRun varnel;
     varnel.writeSettings(
         "[TARGET]\r\nEX=false\r\nNN=true\r\nAP00=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=true\r\n");
-    varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
+    varnel.writeTargets(
+        "[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n[TARGET02]\r\nNAME=-x\r\nCLASS=ToolClass\r\n");
     // The ticked kinds, without the user-defined one: the main window was left collapsed.
     EXPECT_EQ(L"firefox: 1\r\n", varnel.runCommand(L"/count selected").out);
 
@@ -328,6 +329,9 @@ TEST(CommandLine, CarriedOutByItselfWithoutAResidentInstance) {
     EXPECT_EQ(0, count.code);
     EXPECT_EQ(L"explorer: 2\r\nfirefox: 1\r\nmy tools: 1\r\ntarget2: 0\r\n", count.out);
     EXPECT_EQ(L"", count.err);
+    // A name that reads as an option, named as such; a letter the code page lacks is "?".
+    EXPECT_EQ(L"-x: 1\r\n", varnel.runCommand(L"/count name:-x").out);
+    EXPECT_EQ(0u, varnel.runCommand(L"/count \u0100bc").err.find(L"Varnel: \"?bc\" という名前"));
 
     e2e::CommandRun close = varnel.runCommand(L"/close explorer \"MY TOOLS\" /keep-front /wait 0");
     EXPECT_EQ(0, close.code);

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include "resources/resource.h"
 #include "shell/CommandLine.h"
 
@@ -31,11 +34,27 @@ Parsed parse(const std::wstring& arguments) {
     return p;
 }
 
-TEST(CommandLine, SplitsAsWindowsDoes) {
-    EXPECT_EQ((std::vector<std::wstring>{L"/close", L"my tools", L"a\"b", L"c:\\x\\", L"q\"uote", L"\\\\\"x"}),
-              split(L"\"C:\\a b\\Varnel.exe\"\t/close \"my tools\" a\\\"b \"c:\\x\\\\\" \"q\"\"uote\" \\\\\\\\\\\"x"));
-    EXPECT_TRUE(split(L"Varnel.exe   \t").empty());
-    EXPECT_TRUE(split(L"\"C:\\with space\\Varnel.exe\"").empty());
+// As shell32 splits them, after the program name.
+std::vector<std::wstring> shell32Split(const wchar_t* line) {
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(line, &count);
+    std::vector<std::wstring> arguments(argv + (count ? 1 : 0), argv + count);
+    LocalFree(argv);
+    return arguments;
+}
+
+TEST(CommandLine, SplitsAsShell32Does) {
+    const wchar_t* lines[] = {
+        L"\"C:\\a b\\Varnel.exe\"\t/close \"my tools\" a\\\"b \"c:\\x\\\\\" \"q\"\"uote\" \\\\\\\\\\\"x",
+        L"v.exe \"a\"\"b c\"",
+        L"v.exe \"\"\"\" \"\" a\"\"b \"a\"\"\"b\"",
+        L"v.exe a\"b c\"d \\\\server\\x\\ \"tail\\\\\"",
+        L"\"C:\\unclosed name a b",
+        L"C:\\plain\\v.exe\"quoted\" name:\"My Tools\"",
+        L"  v.exe   \t",
+    };
+    for (const wchar_t* line : lines) EXPECT_EQ(shell32Split(line), split(line)) << line;
+    EXPECT_EQ((std::vector<std::wstring>{L"a\"b", L"c"}), split(L"v.exe \"a\"\"b c\""));
     std::wstring longest(COMMAND_ARG_SIZE - 1, L'x'), tooLong(COMMAND_ARG_SIZE, L'x');
     EXPECT_EQ((std::vector<std::wstring>{longest, L"<too long>", L"next"}),
               split((L"v.exe " + longest + L" " + tooLong + L" next").c_str()));
@@ -64,6 +83,16 @@ TEST(CommandLine, ReadsCommandsCaseInsensitivelyInEitherSpelling) {
     EXPECT_EQ(0, minimise.record.keepFront);
     EXPECT_EQ(200, minimise.record.waitTime);
 
+    // Any target by its NAME, also one spelled like a kind word or an option.
+    Parsed named = parse(L"/count name:target2 NAME:-x Name:Firefox firefox name:Target2");
+    ASSERT_EQ(PARSE_COMMAND, named.outcome);
+    ASSERT_EQ(4u, named.record.kindCount);
+    EXPECT_EQ(3u, named.record.nameCount);
+    EXPECT_EQ(std::wstring(L"target2"), named.record.names[0]);
+    EXPECT_EQ(std::wstring(L"-x"), named.record.names[1]);
+    EXPECT_EQ(std::wstring(L"Firefox"), named.record.names[2]);
+    EXPECT_EQ(SWEEP_KIND_FIREFOX, named.record.kinds[3]);
+
     Parsed count = parse(L"/count firefox");
     EXPECT_EQ(FROM_SETTINGS, count.record.keepFront);
     EXPECT_EQ(FROM_SETTINGS, count.record.waitTime);
@@ -86,6 +115,8 @@ TEST(CommandLine, RefusesBadInputSayingWhy) {
         {L"/close", IDS_CMD_NO_KIND, L""},
         {L"/close explorer /count chrome", IDS_CMD_TWO_COMMANDS, L"/count"},
         {L"/close \"\"", IDS_CMD_EMPTY_NAME, L""},
+        {L"/close name:", IDS_CMD_EMPTY_NAME, L""},
+        {L"/close name:" + std::wstring(OTHER_NAME_SIZE, L'n'), IDS_CMD_TOO_LONG, L"2"},
         {L"/close explorer /wait -1", IDS_CMD_WAIT_RANGE, L"-1"},
         {L"/close explorer /wait 201", IDS_CMD_WAIT_RANGE, L"201"},
         {L"/close explorer /wait 99999999999", IDS_CMD_WAIT_RANGE, L"99999999999"},
