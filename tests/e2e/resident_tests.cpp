@@ -3,9 +3,14 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <sddl.h>
+
 #include <cstdio>
+#include <thread>
+#include <vector>
 
 #include "resources/resource.h"
+#include "shell/CommandExchange.h"
 #include "shell/CommandLine.h"
 #include "tests/e2e/VarnelHarness.h"
 
@@ -438,11 +443,11 @@ TEST(CommandLine, TheResidentRefusesAForeignRecord) {
     };
     // No section for the reply.
     EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record));
-    HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(CommandReply),
+    HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(CommandReplySection),
                                         ("Local\\VarnelReply." + hex8(GetCurrentProcessId()) + ".00001234").c_str());
     EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record - 2));
     EXPECT_EQ(0u, send(COMMAND_DATA_ID + 1, sizeof record));
-    record.version = 2;
+    record.version = COMMAND_RECORD_VERSION + 1;
     EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record));
     EXPECT_EQ(0, targets.events(0, "close"));
     record.version = COMMAND_RECORD_VERSION;
@@ -477,9 +482,77 @@ TEST(CommandLine, ExitCodeOneWhenTheResidentRefusesOrGivesNoAnswer) {
     standInAnswer = TRUE;
     e2e::CommandRun silent = varnel.runCommand(L"/count explorer");
     EXPECT_EQ(1, silent.code);
-    EXPECT_EQ(0u, silent.err.find(L"Varnel: 常駐している Varnel が 10 秒以内に応答しませんでした。"));
+    EXPECT_EQ(L"Varnel: 常駐している Varnel の応答を読み取れませんでした。コマンドは実行されたかもしれません。\r\n",
+              silent.err);
+    // This thread, which holds the stand-in, reads no messages until the command has given up:
+    // it was never taken, and says so.
+    e2e::CommandRun ignored;
+    std::thread command([&] { ignored = varnel.runCommand(L"/count explorer"); });
+    command.join();
+    EXPECT_EQ(1, ignored.code);
+    EXPECT_EQ(L"Varnel: 常駐している Varnel が 10 秒以内にコマンドを受け取らなかったため、何も実行していません。\r\n",
+              ignored.err);
+    test::pumpMessages();
     CloseHandle(mutex);
     DestroyWindow(standIn);
+}
+
+// A long sweep keeps the resident from reading messages, and after five seconds Windows counts
+// it as hung. A command then waits for the sweep to end, within its ten seconds; the command
+// that started the sweep, which outlasts them, says it was taken and may still be finished.
+TEST(CommandLine, WaitsForABusyResidentAndSaysWhatBecameOfTheCommand) {
+    // At 200 ms a window, a sweep of 11 s.
+    const std::vector<test::TargetWindowSpec> folders(55, {"CabinetWClass", "folder"});
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start(folders));
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=200\r\nRUNNEXT=false\r\n");
+    ASSERT_TRUE(varnel.start());
+    e2e::CommandRun sweeping;
+    std::thread first([&] { sweeping = varnel.runCommand(L"/close explorer"); });
+    EXPECT_TRUE(test::waitUntil([&] { return IsHungAppWindow(varnel.resident()) != 0; }, 9000));
+    e2e::CommandRun waiting = varnel.runCommand(L"/count explorer");
+    first.join();
+    EXPECT_EQ(0, waiting.code) << waiting.err;
+    EXPECT_EQ(0u, waiting.out.find(L"explorer: ")) << waiting.out;
+    EXPECT_EQ(1, sweeping.code);
+    EXPECT_EQ(
+        L"Varnel: 常駐している Varnel はコマンドを受け取りましたが、10 秒以内に終わりませんでした。"
+        L"このあと実行されることがあります。\r\n",
+        sweeping.err);
+    EXPECT_TRUE(targets.waitClosed(folders.size() - 1, 10000));
+}
+
+// A resident that this process may not open, as one run as administrator is to a command that
+// is not: the command says so, and does not run on its own without what the resident knows.
+TEST(CommandLine, AResidentOutOfReachIsNotStoodInFor) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"}}));
+    // For SYSTEM only. Wine lets the owner in whatever the rights say, so SYSTEM owns it where
+    // this process may give it away.
+    HANDLE mutex = nullptr;
+    for (const char* sddl : {"O:SYD:(A;;GA;;;SY)", "D:(A;;GA;;;SY)"}) {
+        PSECURITY_DESCRIPTOR systemOnly = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &systemOnly, nullptr));
+        SECURITY_ATTRIBUTES security = {sizeof security, systemOnly, FALSE};
+        if (!mutex) mutex = CreateMutexA(&security, TRUE, "VARNEL_MX");
+        LocalFree(systemOnly);
+    }
+    ASSERT_NE(nullptr, mutex);
+    HANDLE opened = OpenMutexA(SYNCHRONIZE, FALSE, "VARNEL_MX");
+    EXPECT_EQ(nullptr, opened) << "the mutex's rights let this user in";
+    if (opened) CloseHandle(opened);
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\n");
+    e2e::CommandRun run = varnel.runCommand(L"/close explorer");
+    EXPECT_EQ(1, run.code);
+    EXPECT_EQ(
+        L"Varnel: 常駐している Varnel は管理者など別の権限で実行されているため、ここからはコマンドを渡せません。"
+        L"何も実行していません。同じ権限でコマンドを実行してください。\r\n",
+        run.err);
+    EXPECT_TRUE(targets.isOpen(0));
+    EXPECT_EQ(0, targets.events(0, "close"));
+    CloseHandle(mutex);
 }
 
 }  // namespace

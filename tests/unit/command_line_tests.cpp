@@ -5,10 +5,12 @@
 #include <vector>
 
 #include <windows.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include "resources/resource.h"
 #include "shell/CommandLine.h"
+#include "shell/ReplySectionSecurity.h"
 
 namespace {
 
@@ -150,7 +152,7 @@ TEST(CommandRecord, EveryFieldOutsideWhatTheSenderWritesIsRefused) {
     ASSERT_TRUE(commandRecordValid(good.record));
     const std::function<void(CommandRecord&)> spoil[] = {
         [](CommandRecord& r) { r.size -= 4; },
-        [](CommandRecord& r) { r.version = 2; },
+        [](CommandRecord& r) { r.version = COMMAND_RECORD_VERSION + 1; },
         [](CommandRecord& r) { r.verb = 0; },
         [](CommandRecord& r) { r.verb = VERB_COUNT + 1; },
         [](CommandRecord& r) { r.verb = VERB_RESTORE; },
@@ -194,3 +196,67 @@ TEST(CommandRecord, EveryFieldOutsideWhatTheSenderWritesIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+struct Sid {
+    explicit Sid(const wchar_t* text) { ConvertStringSidToSidW(text, &sid); }
+    ~Sid() { LocalFree(sid); }
+    PSID sid = nullptr;
+};
+
+// What a descriptor's DACL allows the holder of sid through entries for that SID itself.
+DWORD allowedTo(PSECURITY_DESCRIPTOR descriptor, const wchar_t* sidText) {
+    Sid wanted(sidText);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    DWORD rights = 0;
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        GetAce(dacl, i, reinterpret_cast<void**>(&ace));
+        EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType);
+        if (EqualSid(&ace->SidStart, wanted.sid)) rights |= ace->Mask;
+    }
+    return rights;
+}
+
+}  // namespace
+
+// The reply's section: the sender's user may do anything, the resident's user and the
+// Administrators map it, nobody else may open it; an elevated sender labels it medium.
+TEST(CommandExchange, ReplySectionOpensToTheResidentAndAdministratorsOnly) {
+    const wchar_t SENDER[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
+    const wchar_t RESIDENT[] = L"S-1-5-21-1004336348-1177238915-682003330-1002";
+    const DWORD MAP = SECTION_MAP_READ | SECTION_MAP_WRITE;
+    Sid sender(SENDER), resident(RESIDENT);
+    for (bool elevated : {false, true}) {
+        for (PSID other : {resident.sid, PSID(nullptr)}) {
+            wchar_t sddl[REPLY_SDDL_SIZE];
+            ASSERT_TRUE(replySectionSddl(sender.sid, other, elevated, sddl));
+            PSECURITY_DESCRIPTOR descriptor = nullptr;
+            ASSERT_TRUE(
+                ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+                << sddl;
+            EXPECT_EQ(static_cast<DWORD>(GENERIC_ALL), allowedTo(descriptor, SENDER));
+            EXPECT_EQ(other ? MAP : 0, allowedTo(descriptor, RESIDENT));
+            EXPECT_EQ(MAP, allowedTo(descriptor, L"BA"));
+            for (const wchar_t* nobody : {L"WD", L"AU", L"BU", L"IU", L"AN", L"SY", L"AC"})
+                EXPECT_EQ(0u, allowedTo(descriptor, nobody)) << nobody;
+
+            BOOL present = FALSE, defaulted = FALSE;
+            PACL sacl = nullptr;
+            GetSecurityDescriptorSacl(descriptor, &present, &sacl, &defaulted);
+            ASSERT_EQ(elevated, present && sacl && sacl->AceCount == 1) << sddl;
+            if (elevated) {
+                SYSTEM_MANDATORY_LABEL_ACE* label = nullptr;
+                GetAce(sacl, 0, reinterpret_cast<void**>(&label));
+                EXPECT_EQ(SYSTEM_MANDATORY_LABEL_ACE_TYPE, label->Header.AceType);
+                EXPECT_EQ(static_cast<DWORD>(SYSTEM_MANDATORY_LABEL_NO_WRITE_UP), label->Mask);
+                Sid medium(L"S-1-16-8192");
+                EXPECT_TRUE(EqualSid(&label->SidStart, medium.sid));
+            }
+            LocalFree(descriptor);
+        }
+    }
+}
