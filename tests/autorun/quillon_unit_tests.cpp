@@ -4,6 +4,7 @@
 #include "Version.h"
 #include "autorun/AutorunSafety.h"
 #include "autorun/ErrorText.h"
+#include "autorun/RunValue.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +114,27 @@ TEST(QuillonAutorunSafety, ARealFileOfTheUsersOwnIsChangeable) {
     ASSERT_TRUE(test::writeFile(folder.file("prog.exe"), "MZ"));
     std::wstring file = std::wstring(folder.path().begin(), folder.path().end()) + L"prog.exe";
     EXPECT_TRUE(othersCanReplace(file.c_str()));
+}
+
+// Which Run values Quillon may touch: its KEY a plain name, the value's program its own.
+TEST(QuillonRunValue, PlainNamesOnlyAndValuesThatStartTheProgramBesideIt) {
+    const std::wstring longest(VALUE_NAME_MAX, L'K'), tooLong(VALUE_NAME_MAX + 1, L'K');
+    for (const wchar_t* name : {L"Varnel", L"Varnel 2.7_x-64", L"1", longest.c_str()})
+        EXPECT_TRUE(plainValueName(name)) << name;
+    for (const wchar_t* name :
+         {L"", L"Run\\Varnel", L"Varnel\r\nX", L"Ｖarnel", L"Varnel%", L"Varnel\"", tooLong.c_str()})
+        EXPECT_FALSE(plainValueName(name)) << name;
+
+    const wchar_t* path = L"C:\\Program Files\\Varnel\\Varnel.exe";
+    for (const wchar_t* data :
+         {L"\"C:\\Program Files\\Varnel\\Varnel.exe\"", L"\"c:\\program files\\varnel\\VARNEL.EXE\" /x",
+          L"C:\\Program Files\\Varnel\\Varnel.exe"})
+        EXPECT_TRUE(startsProgram(data, path)) << data;
+    EXPECT_TRUE(startsProgram(L"C:\\Tools\\v.exe /background", L"C:\\Tools\\v.exe"));
+    for (const wchar_t* data :
+         {L"", L"\"C:\\Program Files\\Varnel\\Varnel.exe", L"\"C:\\Program Files\\Varnel\\Varnel.exe.bak\"",
+          L"\"C:\\Program Files\\Varnel\\Varnel.exe\\\"", L"\"\"", L"C:\\Program"})
+        EXPECT_FALSE(startsProgram(data, path)) << data;
 }
 
 TEST(QuillonErrorText, SystemTextWhereThereIsOneElseTheNumber) {
