@@ -6,6 +6,9 @@
 
 namespace {
 
+// One access entry in SDDL: its frame and a SID's text (at most 184 characters).
+const int ACE_TEXT_SIZE = 200;
+
 // A token's user or integrity label, with room for the SID it points at.
 struct TokenInfo {
     union {
@@ -51,8 +54,9 @@ bool replySectionSddl(PSID sender, PSID resident, bool labelMedium,
                    (!resident || ConvertSidToStringSidW(resident, &residentText));
     if (written) {
         // 0x6: SECTION_MAP_READ | SECTION_MAP_WRITE. NW: no write from below medium.
-        wchar_t residentAce[96] = {};
-        if (residentText) _snwprintf(residentAce, 95, L"(A;;0x6;;;%ls)", residentText);
+        wchar_t residentAce[ACE_TEXT_SIZE] = {};
+        if (residentText)
+            _snwprintf(residentAce, ACE_TEXT_SIZE - 1, L"(A;;0x6;;;%ls)", residentText);
         int length = _snwprintf(sddl, REPLY_SDDL_SIZE - 1, L"D:(A;;GA;;;%ls)%ls(A;;0x6;;;BA)%ls",
                                 senderText, residentAce, labelMedium ? L"S:(ML;;NW;;;ME)" : L"");
         sddl[REPLY_SDDL_SIZE - 1] = 0;
