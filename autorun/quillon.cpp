@@ -8,6 +8,8 @@
 #include "AutorunSafety.h"
 #include "ErrorText.h"
 #include "QuillonIds.h"
+#include "RunValue.h"
+#include "framework/StringTable.h"
 #include "settings/IniText.h"
 
 namespace {
@@ -21,7 +23,8 @@ const int PATH_CHARS = 2048;
 // Enough for the longest name and current value; wsprintfW would stop at 1024 characters.
 const int QUESTION_CHARS = 4096;
 
-wchar_t valueName[FIELD_CHARS];
+// One unit more than a name may have, so that a longer KEY is seen, never cut to another name.
+wchar_t valueName[VALUE_NAME_MAX + 2];
 wchar_t displayName[FIELD_CHARS];
 wchar_t targetFile[FIELD_CHARS];
 bool useJapanese;
@@ -39,23 +42,12 @@ wchar_t texts[QUILLON_TEXT_COUNT][TEXT_CHARS];
 
 const wchar_t* text(int id) { return texts[id]; }
 
-// Reads the string table in the chosen language, whatever the thread's UI language says. A
-// block holds 16 strings, each a length and that many code units without a terminating zero.
+// The string table in the chosen language, whatever the thread's UI language says.
 void loadTexts() {
-    const int stringsPerBlock = 16;
     LANGID language = useJapanese ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)
                                   : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-    for (int id = 1; id < QUILLON_TEXT_COUNT; ++id) {
-        HRSRC found = FindResourceExW(nullptr, RT_STRING,
-                                      MAKEINTRESOURCEW(id / stringsPerBlock + 1), language);
-        HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-        const wchar_t* entry = loaded ? static_cast<const wchar_t*>(LockResource(loaded)) : nullptr;
-        if (!entry) continue;
-        for (int skip = id % stringsPerBlock; skip; --skip) entry += 1 + *entry;
-        int length = *entry < TEXT_CHARS - 1 ? *entry : TEXT_CHARS - 1;
-        wmemcpy(texts[id], entry + 1, length);
-        texts[id][length] = 0;
-    }
+    for (int id = 1; id < QUILLON_TEXT_COUNT; ++id)
+        loadStringIn(nullptr, id, language, texts[id], TEXT_CHARS);
 }
 
 // Quillon runs elevated, often from a folder the user can write to, so DLLs come from System32
@@ -119,18 +111,35 @@ void readCurrentValue() {
     if (!currentValue[0]) lstrcpynW(currentValue, text(IDS_NO_SETTING), PATH_CHARS);
 }
 
-// The Run value starts the program for every user who logs on: one that someone else can
-// replace would open a door into every account, an administrator's included.
-void refuseChangeableProgram() {
-    _snwprintf(question, QUESTION_CHARS - 1, text(IDS_OTHERS_CAN_CHANGE), programPath);
+// Why Quillon changes nothing: text formatted with one or two texts.
+void warn(int id, const wchar_t* first, const wchar_t* second = L"") {
+    _snwprintf(question, QUESTION_CHARS - 1, text(id), first, second);
     question[QUESTION_CHARS - 1] = 0;
     MessageBoxW(nullptr, question, text(IDS_CAPTION), MB_ICONWARNING);
 }
 
+// Whether the value is missing or starts the program beside Quillon; when it is another
+// program's, says whose and leaves it. Its data is read again now: it may have changed while
+// the question was open.
+bool valueIsOurs(HKEY key) {
+    DWORD type = 0, size = sizeof currentValue;
+    ZeroMemory(currentValue, sizeof currentValue);
+    LONG result = RegQueryValueExW(key, valueName, nullptr, &type,
+                                   reinterpret_cast<BYTE*>(currentValue), &size);
+    if (result == ERROR_FILE_NOT_FOUND) return true;
+    // As the question showed it: stored data need not end with a zero.
+    currentValue[result == ERROR_SUCCESS ? PATH_CHARS - 1 : 0] = 0;
+    bool text = type == REG_SZ || type == REG_EXPAND_SZ;
+    if (result == ERROR_SUCCESS && text && startsProgram(currentValue, programPath)) return true;
+    warn(IDS_OTHERS_VALUE, valueName, currentValue);
+    return false;
+}
+
 void setAutorun() {
-    makeModuleFilePathW(programPath, PATH_CHARS - 1, targetFile);
+    // The Run value starts the program for every user who logs on: one that someone else can
+    // replace would open a door into every account, an administrator's included.
     if (othersCanReplace(programPath)) {
-        refuseChangeableProgram();
+        warn(IDS_OTHERS_CAN_CHANGE, programPath);
         return;
     }
     runValueData[0] = L'"';
@@ -138,9 +147,14 @@ void setAutorun() {
     appendText(runValueData, PATH_CHARS - 1, L"\"");
 
     HKEY key;
-    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, RUN_KEY, 0, KEY_WRITE | KEY_WOW64_64KEY, &key);
+    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, RUN_KEY, 0,
+                                KEY_WRITE | KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key);
     if (result != ERROR_SUCCESS) {
         showError(result);
+        return;
+    }
+    if (!valueIsOurs(key)) {
+        RegCloseKey(key);
         return;
     }
     DWORD bytes = (lstrlenW(runValueData) + 1) * sizeof(wchar_t);
@@ -162,6 +176,10 @@ void removeAutorun() {
         showError(result);
         return;
     }
+    if (!valueIsOurs(key)) {
+        RegCloseKey(key);
+        return;
+    }
     result = RegDeleteValueW(key, valueName);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS) {
@@ -175,7 +193,7 @@ void run() {
     makeModuleFilePathW(iniPath, PATH_CHARS, L"Quillon.ini");
     // Read as its bytes say: the profile functions take a UTF-8 file for code-page text.
     loadIniFile(iniFile, iniPath);
-    readIniValue(iniFile, L"AUTORUN", L"KEY", L"1", valueName, FIELD_CHARS);
+    readIniValue(iniFile, L"AUTORUN", L"KEY", L"1", valueName, VALUE_NAME_MAX + 2);
     readIniValue(iniFile, L"AUTORUN", L"NAME", L"2", displayName, FIELD_CHARS);
     readIniValue(iniFile, L"AUTORUN", L"FILE", L"3", targetFile, FIELD_CHARS);
     // A key left empty on purpose switches Quillon off.
@@ -184,6 +202,11 @@ void run() {
     useJapanese = GetThreadLocale() == LOCALE_JAPANESE;
     SetThreadLocale(useJapanese ? LOCALE_JAPANESE : LOCALE_ENGLISH);
     loadTexts();
+    if (!plainValueName(valueName)) {
+        warn(IDS_NOT_A_PLAIN_NAME, valueName);
+        return;
+    }
+    makeModuleFilePathW(programPath, PATH_CHARS - 1, targetFile);
 
     readCurrentValue();
     _snwprintf(question, QUESTION_CHARS - 1, text(IDS_QUESTION), displayName, currentValue);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "framework/Ceditwindow.h"
+#include "resources/resource.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
 #include "settings/TargetFile.h"
@@ -25,7 +26,7 @@ namespace {
 const int REPEATS = 15;
 const size_t WINDOWS_PER_HELPER = 200;  // keeps each helper's command line well below 32 KB
 const int TRAY_NOTIFY = WM_USER + 10;
-const int CANCEL = 1009;
+const int CANCEL = IDC_CANCEL_BUTTON;
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Version.h"
 #include "framework/Dpi.h"
 #include "resources/resource.h"
 #include "settings/FormatText.h"
@@ -10,9 +11,6 @@
 
 namespace {
 
-const int VERSION_MAJOR = 2;
-const int VERSION_MINOR = 7;
-const char VERSION_SUFFIX[] = "";
 const char MAKER_NOTICE[] = "(C) Lumo";
 const int VERSION_LINE_SIZE = 128;
 // Posted on a change of display scaling, so that the pictures follow after the dialog manager
@@ -55,8 +53,8 @@ INT_PTR C_ABOUTDLG::dialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
         char date[16];
         formatBuildDate(__DATE__, date, sizeof date);
         char line[VERSION_LINE_SIZE];
-        formatText(line, sizeof line, "Varnel  Version %d.%d%s   %s   %s", VERSION_MAJOR,
-                   VERSION_MINOR, VERSION_SUFFIX, MAKER_NOTICE, date);
+        formatText(line, sizeof line, "Varnel  Version %s   %s   %s", VARNEL_VERSION, MAKER_NOTICE,
+                   date);
         setDlgItemText(IDC_VERSION, line);
         setCheck(IDC_NON_RESIDENT, shown.nonResident);
         setCheck(shown.hotkeyMode == 0 ? IDC_MODE_STANDARD : IDC_MODE_MAIN_ONLY, 1);

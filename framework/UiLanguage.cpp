@@ -1,18 +1,15 @@
 #include "framework/UiLanguage.h"
 
-#include <cwchar>
+#include "framework/StringTable.h"
 
 namespace {
 
 const UINT JAPANESE_CODE_PAGE = 932;
 const LANGID JAPANESE = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
 const LANGID ENGLISH = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-// A string table block holds 16 strings, each a length and that many UTF-16 units.
-const UINT STRINGS_PER_BLOCK = 16;
 // The resource types by number: the A and W spellings of RT_ differ only in pointer type.
 const char* const MENU_TYPE = MAKEINTRESOURCEA(4);
 const char* const DIALOG_TYPE = MAKEINTRESOURCEA(5);
-const char* const STRING_TYPE = MAKEINTRESOURCEA(6);
 
 LANGID chooseLanguage() { return GetACP() == JAPANESE_CODE_PAGE ? JAPANESE : ENGLISH; }
 
@@ -38,23 +35,10 @@ HMENU loadUiMenu(HINSTANCE instance, const char* name) {
     return menu ? LoadMenuIndirectA(menu) : nullptr;
 }
 
-namespace {
-
-// The string's entry in its block: a length, then that many UTF-16 units; null when missing.
-const WCHAR* stringEntry(HINSTANCE instance, UINT id) {
-    const WCHAR* entry = static_cast<const WCHAR*>(
-        loadUiResource(instance, MAKEINTRESOURCEA(id / STRINGS_PER_BLOCK + 1), STRING_TYPE));
-    if (!entry) return nullptr;
-    for (UINT skip = id % STRINGS_PER_BLOCK; skip; --skip) entry += 1 + *entry;
-    return entry;
-}
-
-}  // namespace
-
 int loadUiString(HINSTANCE instance, UINT id, char* out, int size) {
     if (size <= 0) return 0;
     out[0] = '\0';
-    const WCHAR* entry = stringEntry(instance, id);
+    const WCHAR* entry = findStringEntry(instance, id, CHOSEN_LANGUAGE);
     if (!entry) return 0;
     // A string too long for the buffer loses characters at its end, never half a character.
     int length = 0;
@@ -65,10 +49,5 @@ int loadUiString(HINSTANCE instance, UINT id, char* out, int size) {
 }
 
 int loadUiStringW(HINSTANCE instance, UINT id, wchar_t* out, int size) {
-    if (size <= 0) return 0;
-    const WCHAR* entry = stringEntry(instance, id);
-    int length = entry ? (*entry < size ? *entry : size - 1) : 0;
-    if (length) wmemcpy(out, entry + 1, length);
-    out[length] = L'\0';
-    return length;
+    return loadStringIn(instance, id, CHOSEN_LANGUAGE, out, size);
 }

@@ -53,6 +53,9 @@
 #define IDS_CMD_NOT_FOR_VERB 80
 #define IDS_CMD_UNKNOWN_NAME 81
 #define IDS_CMD_REFUSED_WINDOWS 82  // %u windows that Windows kept from the command
+#define IDS_CMD_NOT_TAKEN 83
+#define IDS_CMD_BAD_ANSWER 84
+#define IDS_CMD_UNREACHABLE 85
 
 // Icons
 #define IDI_VARNEL 101

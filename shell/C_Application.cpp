@@ -79,12 +79,14 @@ HWND C_Application::findRunningInstance() const {
     }
 }
 
-// Only a resident instance holds the mutex; without it there is nobody to wait for.
-HWND C_Application::findInstanceForCommand() const {
+// Only a resident instance holds the mutex; without it there is nobody to wait for. A mutex
+// that exists but cannot be opened is an elevated resident's, or another user's.
+bool C_Application::findInstanceForCommand(HWND* resident) const {
     HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, MUTEX_NAME);
-    if (!mutex) return nullptr;
-    CloseHandle(mutex);
-    return findRunningInstance();
+    bool elsewhere = !mutex && GetLastError() == ERROR_ACCESS_DENIED;
+    if (mutex) CloseHandle(mutex);
+    *resident = mutex || elsewhere ? findRunningInstance() : nullptr;
+    return *resident || !elsewhere;
 }
 
 // The hidden window, then the hotkeys, then the tray icon. False when no window can be made:
@@ -94,6 +96,9 @@ int C_Application::becomeResident() {
     residentWindow.registerClass(instanceHandle, RESIDENT_CLASS, nullptr, nullptr, 0);
     residentWindow.create(instanceHandle, nullptr, RESIDENT_TITLE, WS_OVERLAPPEDWINDOW, 0);
     if (!residentWindow.getHwnd()) return 0;
+    // Commands from a command line that is not elevated, when this Varnel is: each record is
+    // checked before anything is done.
+    ChangeWindowMessageFilterEx(residentWindow.getHwnd(), WM_COPYDATA, MSGFLT_ALLOW, nullptr);
     registerHotkeys();
     addTrayIcon();
     return 1;

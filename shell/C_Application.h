@@ -86,7 +86,9 @@ private:
     int runWindows();
     int becomeResident();
     HWND findRunningInstance() const;
-    HWND findInstanceForCommand() const;
+    // The resident window to hand a command to, or null when none runs; false when one runs
+    // that this process cannot reach (elevated, or another user's).
+    bool findInstanceForCommand(HWND* resident) const;
     // The kinds a command names, as reply lines in the command's order, one per kind, with the
     // sweep kind of each line; false (the reply saying which) when a name is no target's.
     bool resolveKinds(const CommandRecord& command, CommandReply& reply,

@@ -9,6 +9,16 @@ namespace {
 
 enum { EXIT_DONE = 0, EXIT_NOT_DONE = 1, EXIT_USAGE = 2 };
 
+// What the command line says when the resident did not answer, by HandOutcome.
+const UINT HAND_FAILURES[] = {0,
+                              IDS_CMD_REFUSED,
+                              IDS_CMD_NOT_TAKEN,
+                              IDS_CMD_NO_ANSWER,
+                              IDS_CMD_BAD_ANSWER,
+                              IDS_CMD_UNREACHABLE};
+static_assert(sizeof HAND_FAILURES / sizeof HAND_FAILURES[0] == HAND_UNREACHABLE + 1,
+              "a text for every outcome");
+
 // Appends a line for a sweep kind unless one is there already; label is the kind code that
 // names it on the line.
 void addLine(CommandReply& reply, DWORD sweepKind, DWORD label,
@@ -45,10 +55,17 @@ int C_Application::runCommandLine(const wchar_t* commandLine) {
         break;
     }
     CommandReply reply;
-    if (HWND resident = findInstanceForCommand()) {
+    HWND resident = nullptr;
+    if (!findInstanceForCommand(&resident)) {
+        // Carried out here, it would miss what the resident knows, and /restore would find
+        // nothing.
+        output.writeFailure(IDS_CMD_UNREACHABLE);
+        return EXIT_NOT_DONE;
+    }
+    if (resident) {
         HandOutcome outcome = handCommand(resident, command, reply);
         if (outcome != HAND_ANSWERED) {
-            output.writeFailure(outcome == HAND_REFUSED ? IDS_CMD_REFUSED : IDS_CMD_NO_ANSWER);
+            output.writeFailure(HAND_FAILURES[outcome]);
             return EXIT_NOT_DONE;
         }
     } else {

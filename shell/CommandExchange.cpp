@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "settings/FormatText.h"
+#include "shell/ReplySectionSecurity.h"
 
 namespace {
 
@@ -31,17 +32,29 @@ void replySectionName(const CommandRecord& record, char (&name)[SECTION_NAME_SIZ
 }
 
 // False when the resident did not take the command within the patience; accepted is its answer.
+// Not SMTO_ABORTIFHUNG: a resident in a long sweep reads no messages and would count as hung.
 bool sendUntilTaken(HWND resident, COPYDATASTRUCT& data, DWORD_PTR& accepted) {
     const DWORD start = GetTickCount();
     for (;;) {
         DWORD spent = GetTickCount() - start;
-        if (spent >= COMMAND_PATIENCE ||
-            !SendMessageTimeoutA(resident, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                                 SMTO_ABORTIFHUNG, COMMAND_PATIENCE - spent, &accepted))
+        if (spent >= COMMAND_PATIENCE) {
+            SetLastError(ERROR_TIMEOUT);
+            return false;
+        }
+        if (!SendMessageTimeoutA(resident, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                 SMTO_NORMAL | SMTO_ERRORONEXIT, COMMAND_PATIENCE - spent,
+                                 &accepted))
             return false;
         if (accepted != static_cast<DWORD_PTR>(COMMAND_BUSY)) return true;
         Sleep(BUSY_RETRY_STEP);
     }
+}
+
+// After SendMessageTimeout failed: unreachable, or withdrawn unless the resident took it first.
+HandOutcome unanswered(DWORD error, CommandReplySection* view) {
+    if (error == ERROR_ACCESS_DENIED) return HAND_UNREACHABLE;
+    LONG before = InterlockedCompareExchange(&view->state, REPLY_WITHDRAWN, REPLY_WAITING);
+    return before == REPLY_WAITING ? HAND_NOT_TAKEN : HAND_UNFINISHED;
 }
 
 }  // namespace
@@ -96,23 +109,27 @@ HandOutcome handCommand(HWND resident, CommandRecord& record, CommandReply& repl
     record.requestId = GetTickCount() ^ static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(&record));
     char name[SECTION_NAME_SIZE];
     replySectionName(record, name);
-    HANDLE section =
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof reply, name);
+    ReplySectionSecurity security(resident);
+    HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, security.attributes(), PAGE_READWRITE,
+                                        0, sizeof(CommandReplySection), name);
     // A section of that name made before ours is another program's, which could write the answer.
     if (section && GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(section);
-        return HAND_NO_ANSWER;
+        return HAND_NOT_TAKEN;
     }
-    if (!section) return HAND_NO_ANSWER;
-    void* view = MapViewOfFile(section, FILE_MAP_READ, 0, 0, sizeof reply);
-    HandOutcome outcome = HAND_NO_ANSWER;
+    if (!section) return HAND_NOT_TAKEN;
+    auto* view = static_cast<CommandReplySection*>(
+        MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, sizeof(CommandReplySection)));
+    HandOutcome outcome = HAND_NOT_TAKEN;
     COPYDATASTRUCT data = {COMMAND_DATA_ID, sizeof record, &record};
     DWORD_PTR accepted = 0;
     if (view && sendUntilTaken(resident, data, accepted)) {
-        memcpy(&reply, view, sizeof reply);
+        memcpy(&reply, &view->reply, sizeof reply);
         outcome = !accepted                          ? HAND_REFUSED
                   : commandReplyValid(reply, record) ? HAND_ANSWERED
-                                                     : HAND_NO_ANSWER;
+                                                     : HAND_UNREADABLE;
+    } else if (view) {
+        outcome = unanswered(GetLastError(), view);
     }
     if (view) UnmapViewOfFile(view);
     CloseHandle(section);
@@ -131,14 +148,20 @@ bool CommandReceipt::receive(const COPYDATASTRUCT* data) {
     if (!commandRecordValid(record)) return false;
     char name[SECTION_NAME_SIZE];
     replySectionName(record, name);
-    HANDLE section = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name);
+    HANDLE section = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name);
     if (!section) return false;
-    // A section smaller than the reply gives no view of the reply's size.
-    view = MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, sizeof(CommandReply));
+    // A section smaller than the reply's gives no view of that size.
+    view = static_cast<CommandReplySection*>(
+        MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, sizeof(CommandReplySection)));
     CloseHandle(section);
+    if (view &&
+        InterlockedCompareExchange(&view->state, REPLY_TAKEN, REPLY_WAITING) != REPLY_WAITING) {
+        UnmapViewOfFile(view);
+        view = nullptr;
+    }
     return view != nullptr;
 }
 
 void CommandReceipt::answer(const CommandReply& reply) {
-    if (view) memcpy(view, &reply, sizeof reply);
+    if (view) memcpy(&view->reply, &reply, sizeof reply);
 }

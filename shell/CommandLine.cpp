@@ -1,5 +1,7 @@
 #include "shell/CommandLine.h"
 
+#include <shellapi.h>
+
 #include <cwchar>
 
 #include "resources/resource.h"
@@ -28,8 +30,7 @@ const Word OPTIONS[] = {
 
 // The kinds ticked in the main window; each kind's own word is in TARGET_KINDS.
 const wchar_t SELECTED_WORD[] = L"selected";
-
-bool blank(wchar_t c) { return c == L' ' || c == L'\t'; }
+const wchar_t NAME_PREFIX[] = L"name:";
 
 wchar_t asciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c; }
 
@@ -38,6 +39,14 @@ bool sameWord(const wchar_t* text, const wchar_t* word) {
     for (; *word; ++text, ++word)
         if (asciiLower(*text) != *word) return false;
     return *text == 0;
+}
+
+// The NAME after "name:" (in any case), which names a target even where the name is spelled
+// like a kind word or an option; null when the argument does not start so.
+const wchar_t* afterNamePrefix(const wchar_t* argument) {
+    for (int i = 0; NAME_PREFIX[i]; ++i)
+        if (asciiLower(argument[i]) != NAME_PREFIX[i]) return nullptr;
+    return argument + wcslen(NAME_PREFIX);
 }
 
 template <int COUNT>
@@ -71,6 +80,7 @@ public:
 private:
     void takeOption(const wchar_t* argument);
     void takeKind(const wchar_t* argument, int position);
+    void takeName(const wchar_t* name, int position);
     void addKind(DWORD code);
     ParseOutcome mismatch(const wchar_t* what);
 
@@ -134,16 +144,21 @@ void CommandParser::takeOption(const wchar_t* argument) {
 }
 
 void CommandParser::takeKind(const wchar_t* argument, int position) {
-    if (!argument[0]) return fail(IDS_CMD_EMPTY_NAME, argument);
+    if (const wchar_t* name = afterNamePrefix(argument)) return takeName(name, position);
     for (const TargetKind& kind : TARGET_KINDS)
         if (sameWord(argument, kind.commandWord))
             return addKind(static_cast<DWORD>(kindIndex(kind)));
     if (sameWord(argument, SELECTED_WORD)) return addKind(KIND_SELECTED);
-    if (wcslen(argument) >= OTHER_NAME_SIZE) return failAt(IDS_CMD_TOO_LONG, position);
+    takeName(argument, position);
+}
+
+void CommandParser::takeName(const wchar_t* name, int position) {
+    if (!name[0]) return fail(IDS_CMD_EMPTY_NAME, name);
+    if (wcslen(name) >= OTHER_NAME_SIZE) return failAt(IDS_CMD_TOO_LONG, position);
     for (DWORD n = 0; n < record.nameCount; ++n)
-        if (sameTargetName(argument, record.names[n])) return addKind(KIND_NAMED + n);
-    if (record.nameCount >= COMMAND_MAX_NAMES) return fail(IDS_CMD_TOO_MANY_KINDS, argument);
-    lstrcpynW(record.names[record.nameCount], argument, OTHER_NAME_SIZE);
+        if (sameTargetName(name, record.names[n])) return addKind(KIND_NAMED + n);
+    if (record.nameCount >= COMMAND_MAX_NAMES) return fail(IDS_CMD_TOO_MANY_KINDS, name);
+    lstrcpynW(record.names[record.nameCount], name, OTHER_NAME_SIZE);
     addKind(KIND_NAMED + record.nameCount++);
 }
 
@@ -192,58 +207,21 @@ bool sameTargetName(const wchar_t* name, const wchar_t* targetName) {
     return CompareStringOrdinal(name, -1, targetName, -1, TRUE) == CSTR_EQUAL;
 }
 
-ArgumentReader::ArgumentReader(const wchar_t* commandLine) : cursor(commandLine) {
-    // The program name: quoted up to the next quote, else up to a blank; no escapes.
-    if (*cursor == L'"') {
-        ++cursor;
-        while (*cursor && *cursor != L'"') ++cursor;
-        if (*cursor) ++cursor;
-    } else {
-        while (*cursor && !blank(*cursor)) ++cursor;
-    }
+// Index 0 is the program name.
+ArgumentReader::ArgumentReader(const wchar_t* commandLine)
+    : arguments(CommandLineToArgvW(commandLine, &count)), index(1) {
+    if (!arguments) count = 0;
 }
 
-void ArgumentReader::skipBlanks() {
-    while (blank(*cursor)) ++cursor;
+ArgumentReader::~ArgumentReader() {
+    if (arguments) LocalFree(arguments);
 }
 
-// 2n backslashes before a quote give n and the quote delimits; 2n+1 give n and a literal quote;
-// elsewhere backslashes are literal. "" within quotes is a literal quote.
 bool ArgumentReader::next(wchar_t (&argument)[COMMAND_ARG_SIZE], bool* fits) {
-    skipBlanks();
-    if (!*cursor) return false;
-    int length = 0;
-    *fits = true;
-    auto emit = [&](wchar_t c) {
-        if (length < COMMAND_ARG_SIZE - 1)
-            argument[length++] = c;
-        else
-            *fits = false;
-    };
-    bool quoted = false;
-    while (*cursor && (quoted || !blank(*cursor))) {
-        if (*cursor == L'\\') {
-            int slashes = 0;
-            while (cursor[slashes] == L'\\') ++slashes;
-            bool beforeQuote = cursor[slashes] == L'"';
-            for (int i = beforeQuote ? slashes / 2 : slashes; i > 0; --i) emit(L'\\');
-            cursor += slashes;
-            if (beforeQuote && slashes % 2) emit(*cursor++);
-            continue;
-        }
-        if (*cursor == L'"') {
-            if (quoted && cursor[1] == L'"') {
-                emit(L'"');
-                cursor += 2;
-            } else {
-                quoted = !quoted;
-                ++cursor;
-            }
-            continue;
-        }
-        emit(*cursor++);
-    }
-    argument[*fits ? length : 0] = 0;
+    if (index >= count) return false;
+    const wchar_t* given = arguments[index++];
+    *fits = wcsnlen(given, COMMAND_ARG_SIZE) < COMMAND_ARG_SIZE;
+    lstrcpynW(argument, *fits ? given : L"", COMMAND_ARG_SIZE);
     return true;
 }
 

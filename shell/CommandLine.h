@@ -11,18 +11,23 @@
 // without the terminating zero. Anything longer is refused, never cut.
 enum { COMMAND_LINE_MAX = 32767, COMMAND_ARG_SIZE = 260 };
 
-// Splits arguments as CommandLineToArgvW does, in bounded steps. start() skips the program
-// name; next() copies the following argument into its buffer.
+// The arguments after the program name, as shell32's CommandLineToArgvW splits them: Varnel
+// reads its command line exactly as the shell and every other program would quote it, on every
+// version of Windows, and it links shell32 for its tray icon anyway.
 class ArgumentReader {
 public:
     explicit ArgumentReader(const wchar_t* commandLine);
+    ~ArgumentReader();
+    ArgumentReader(const ArgumentReader&) = delete;
+    ArgumentReader& operator=(const ArgumentReader&) = delete;
     // False at the end. An argument of COMMAND_ARG_SIZE units or more leaves *fits false and
     // the buffer empty.
     bool next(wchar_t (&argument)[COMMAND_ARG_SIZE], bool* fits);
 
 private:
-    void skipBlanks();
-    const wchar_t* cursor;
+    wchar_t** arguments;
+    int count;
+    int index;
 };
 
 enum ParseOutcome { PARSE_NO_ARGUMENTS, PARSE_COMMAND, PARSE_HELP, PARSE_USAGE_ERROR };

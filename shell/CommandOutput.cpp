@@ -32,7 +32,11 @@ bool writeTo(HANDLE handle, const wchar_t* text) {
     if (GetConsoleMode(handle, &mode))
         return WriteConsoleW(handle, text, static_cast<DWORD>(length), &written, nullptr) != 0;
     char bytes[OUTPUT_SIZE * BYTES_PER_UNIT];
-    int size = WideCharToMultiByte(CP_ACP, 0, text, length, bytes, sizeof bytes, nullptr, nullptr);
+    // A letter that the code page lacks is "?", never a look-alike ("A" for "\u0100"); UTF-8 holds
+    // every letter and takes no flags.
+    DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    int size =
+        WideCharToMultiByte(CP_ACP, flags, text, length, bytes, sizeof bytes, nullptr, nullptr);
     return size > 0 && WriteFile(handle, bytes, static_cast<DWORD>(size), &written, nullptr);
 }
 

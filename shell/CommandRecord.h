@@ -9,7 +9,7 @@
 // another, possibly between a 32-bit and a 64-bit one: fixed layout, 32-bit fields only, no
 // pointers.
 
-const DWORD COMMAND_RECORD_VERSION = 1;
+const DWORD COMMAND_RECORD_VERSION = 2;
 // dwData of the WM_COPYDATA that carries a CommandRecord.
 const ULONG_PTR COMMAND_DATA_ID = 0x56524331;  // "VRC1"
 

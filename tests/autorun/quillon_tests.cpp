@@ -29,6 +29,13 @@ const std::wstring CAPTION = L"自動起動を設定";
 const std::wstring NO_SETTING = L" 自動起動設定なし";
 const std::wstring SET_DONE = L"自動起動を設定しました";
 const std::wstring REMOVED_DONE = L"自動起動を解除しました";
+std::wstring othersValue(const std::wstring& name, const std::wstring& data) {
+    return L"自動起動の値「" + name + L"」はほかのプログラムを起動するものなので、変更しませんでした:\r\n" + data;
+}
+std::wstring notAPlainName(const std::wstring& key) {
+    return L"Quillon.ini の KEY「" + key +
+           L"」は値の名前に使えません。\r\n\r\n英字、数字、空白と . _ - だけで、127 文字までの名前にしてください。";
+}
 std::wstring question(const std::wstring& name, const std::wstring& current) {
     return L"Windows起動時に、" + name + L"を自動起動しますか？\r\n\r\n現在の設定:" + current +
            L"\r\n\r\n[はい]\t→自動起動を設定\r\n[いいえ]\t→自動起動設定を解除";
@@ -49,6 +56,14 @@ const std::wstring CAPTION = L"Auto run setting";
 const std::wstring NO_SETTING = L" No autorun setting";
 const std::wstring SET_DONE = L"Successfully set up automatic startup";
 const std::wstring REMOVED_DONE = L"Deleted settings successfully.";
+std::wstring othersValue(const std::wstring& name, const std::wstring& data) {
+    return L"The autorun value \"" + name + L"\" starts another program, so it was left as it was:\r\n" + data;
+}
+std::wstring notAPlainName(const std::wstring& key) {
+    return L"KEY=" + key +
+           L" in Quillon.ini cannot name the autorun value.\r\n\r\nUse letters, digits, blanks and . _ - only, at "
+           L"most 127 characters.";
+}
 std::wstring question(const std::wstring& name, const std::wstring& current) {
     return L"Do you want " + name + L" to run automatically?\r\n\r\ncurrent setting:" + current +
            L"\r\n\r\n[YES]\t->Set autorun\r\n[NO]\t->Unset autorun";
@@ -227,7 +242,8 @@ TEST_F(QUILLON_SUITE, CurrentValueFollowsTheLabelAndCancelOrCloseKeepsIt) {
 }
 
 TEST_F(QUILLON_SUITE, YesStoresQuotedPathBesideQuillonAndConfirms) {
-    setRunText(TEST_VALUE, L"old");
+    // Its own value, unquoted and with an argument, is Quillon's to replace.
+    setRunText(TEST_VALUE, widen(folder.file("SUB\\prog.exe")) + L" /old");
     writeIni("QuillonTestValue", "Test Program", "sub\\prog.exe");
     // The program and its subfolder do not exist yet: only administrators could make them.
     storeSecurity();
@@ -271,7 +287,7 @@ TEST_F(QUILLON_SUITE, YesRefusesAProgramThatOthersCanChangeAndKeepsTheValue) {
 
 // In a folder that others can change, too: removing a value is always allowed.
 TEST_F(QUILLON_SUITE, NoRemovesValueAndConfirms) {
-    setRunText(TEST_VALUE, L"\"C:\\x.exe\"");
+    setRunText(TEST_VALUE, quotedBesideQuillon("prog.exe"));
     writeIni("QuillonTestValue", "Test Program", "prog.exe");
     start();
     HWND done = answer(waitForBox(CAPTION), IDNO, CAPTION);
@@ -280,6 +296,41 @@ TEST_F(QUILLON_SUITE, NoRemovesValueAndConfirms) {
     press(done, IDOK);
     expectEndsWithZero();
     EXPECT_FALSE(readRunValue(TEST_VALUE).exists);
+}
+
+// A value that starts another program is not Quillon's: neither Yes nor No touches it, and
+// Quillon says whose it is.
+TEST_F(QUILLON_SUITE, AnotherProgramsValueIsLeftAsItIs) {
+    const std::wstring others = L"\"C:\\Program Files\\Other\\prog.exe\" /background";
+    writeIni("QuillonTestValue", "Test Program", "prog.exe");
+    storeSecurity();
+    for (int button : {IDYES, IDNO}) {
+        setRunText(TEST_VALUE, others);
+        start();
+        HWND refusal = answer(waitForBox(CAPTION), button, CAPTION);
+        ASSERT_TRUE(refusal) << button;
+        EXPECT_EQ(othersValue(TEST_VALUE, others), boxText(refusal));
+        press(refusal, IDOK);
+        expectEndsWithZero();
+        EXPECT_EQ(others, readRunValue(TEST_VALUE).text);
+    }
+}
+
+// KEY names the value to set or delete: a path, a control character or a name longer than
+// the longest is refused before anything is asked.
+TEST_F(QUILLON_SUITE, AKeyThatIsNoPlainNameIsRefused) {
+    setRunText(TEST_VALUE, L"kept");
+    for (const std::string& key : {std::string("..\\QuillonTestValue"), std::string("Quillon\tTestValue"),
+                                   std::string("QuillonTestValue%s"), std::string(128, 'K')}) {
+        writeIni(key, "Test Program", "prog.exe");
+        start();
+        HWND refusal = waitForBox(CAPTION);
+        ASSERT_TRUE(refusal) << key;
+        EXPECT_EQ(notAPlainName(widen(key)), boxText(refusal)) << key;
+        press(refusal, IDOK);
+        expectEndsWithZero();
+    }
+    EXPECT_EQ(L"kept", readRunValue(TEST_VALUE).text);
 }
 
 TEST_F(QUILLON_SUITE, NoWithoutValueReportsTheSystemErrorAndEnds) {
@@ -326,10 +377,12 @@ TEST_F(QUILLON_SUITE, AnEmptyKeyNameOrFileEndsAtOnceWithoutAMessage) {
 }
 
 TEST_F(QUILLON_SUITE, LongestValuesAreKeptWholeInQuestionAndData) {
-    const std::wstring current(2047, L'c');
+    // Quillon's own value, with arguments up to the longest that is shown.
+    std::wstring current = quotedBesideQuillon(std::string(127, 'F')) + L" ";
+    current += std::wstring(2047 - current.size(), L'c');
     setRunText(LONGEST_VALUE, current);
-    // Longer INI values are cut to 127 characters.
-    writeIni(std::string(200, 'K'), std::string(200, 'N'), std::string(200, 'F'));
+    // Longer names and files are cut to 127 characters; a KEY is a name of 127 at most.
+    writeIni(std::string(127, 'K'), std::string(200, 'N'), std::string(200, 'F'));
     storeSecurity();
     start();
     HWND box = waitForBox(CAPTION);

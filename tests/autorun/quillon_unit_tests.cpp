@@ -1,8 +1,10 @@
 // The error text fallback, the judgement of who can change a program, and the resources that
 // Quillon.exe carries.
 
+#include "Version.h"
 #include "autorun/AutorunSafety.h"
 #include "autorun/ErrorText.h"
+#include "autorun/RunValue.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -114,6 +116,27 @@ TEST(QuillonAutorunSafety, ARealFileOfTheUsersOwnIsChangeable) {
     EXPECT_TRUE(othersCanReplace(file.c_str()));
 }
 
+// Which Run values Quillon may touch: its KEY a plain name, the value's program its own.
+TEST(QuillonRunValue, PlainNamesOnlyAndValuesThatStartTheProgramBesideIt) {
+    const std::wstring longest(VALUE_NAME_MAX, L'K'), tooLong(VALUE_NAME_MAX + 1, L'K');
+    for (const wchar_t* name : {L"Varnel", L"Varnel 2.7_x-64", L"1", longest.c_str()})
+        EXPECT_TRUE(plainValueName(name)) << name;
+    for (const wchar_t* name :
+         {L"", L"Run\\Varnel", L"Varnel\r\nX", L"Ｖarnel", L"Varnel%", L"Varnel\"", tooLong.c_str()})
+        EXPECT_FALSE(plainValueName(name)) << name;
+
+    const wchar_t* path = L"C:\\Program Files\\Varnel\\Varnel.exe";
+    for (const wchar_t* data :
+         {L"\"C:\\Program Files\\Varnel\\Varnel.exe\"", L"\"c:\\program files\\varnel\\VARNEL.EXE\" /x",
+          L"C:\\Program Files\\Varnel\\Varnel.exe"})
+        EXPECT_TRUE(startsProgram(data, path)) << data;
+    EXPECT_TRUE(startsProgram(L"C:\\Tools\\v.exe /background", L"C:\\Tools\\v.exe"));
+    for (const wchar_t* data :
+         {L"", L"\"C:\\Program Files\\Varnel\\Varnel.exe", L"\"C:\\Program Files\\Varnel\\Varnel.exe.bak\"",
+          L"\"C:\\Program Files\\Varnel\\Varnel.exe\\\"", L"\"\"", L"C:\\Program"})
+        EXPECT_FALSE(startsProgram(data, path)) << data;
+}
+
 TEST(QuillonErrorText, SystemTextWhereThereIsOneElseTheNumber) {
     EXPECT_NE(L"", std::wstring(ErrorText(ERROR_FILE_NOT_FOUND).text()));
     EXPECT_NE(L"Error 2", std::wstring(ErrorText(ERROR_FILE_NOT_FOUND).text()));
@@ -152,7 +175,7 @@ TEST_F(QuillonResources, VersionNamesProductFileAndMaker) {
     // The strings are UTF-16, each key followed by its value.
     std::wstring all(reinterpret_cast<const wchar_t*>(version.data()), version.size() / 2);
     for (const wchar_t* pair : {L"ProductName", L"Varnel", L"FileDescription", L"Quillon", L"CompanyName", L"Lumo",
-                                L"FileVersion", L"2.7.0.0"}) {
+                                L"FileVersion", L"" VARNEL_VERSION_FULL}) {
         EXPECT_NE(std::wstring::npos, all.find(pair)) << pair;
     }
     const VS_FIXEDFILEINFO* fixed = nullptr;
@@ -164,7 +187,7 @@ TEST_F(QuillonResources, VersionNamesProductFileAndMaker) {
         }
     }
     ASSERT_TRUE(fixed);
-    EXPECT_EQ(0x00020007u, fixed->dwFileVersionMS);
+    EXPECT_EQ(static_cast<DWORD>(VARNEL_VERSION_MAJOR << 16 | VARNEL_VERSION_MINOR), fixed->dwFileVersionMS);
     EXPECT_EQ(0u, fixed->dwFileVersionLS);
 }
 

@@ -1,4 +1,5 @@
 #include "tests/e2e/VarnelHarness.h"
+#include "resources/resource.h"
 
 #include <shellapi.h>
 
@@ -9,7 +10,7 @@ namespace e2e {
 namespace {
 
 const DWORD START_TIMEOUT = 10000;
-const int ADD_FROM_WINDOW = 1040;
+const int ADD_FROM_WINDOW = IDC_ADD_FROM_WINDOW;
 const char PICKER_CLASS[] = "VarnelPicker";
 // The picker's outline is as large as a window; its pointer window is a few pixels.
 const int CATCHER_LIMIT = 20;
@@ -53,7 +54,7 @@ VarnelRun::~VarnelRun() {
     // A test that stopped while holding Ctrl must not leave it down for the next one.
     test::keyUp(VK_CONTROL);
     if (process.running() && residentWindow) {
-        PostMessageA(residentWindow, WM_COMMAND, 40001, 0);
+        PostMessageA(residentWindow, WM_COMMAND, IDM_EXIT, 0);
         process.wait(5000);
     }
     process.kill();
@@ -166,7 +167,7 @@ void VarnelRun::tray(UINT mouseMessage) { PostMessageA(residentWindow, WM_TRAY_N
 void VarnelRun::command(WORD id) { PostMessageA(residentWindow, WM_COMMAND, id, 0); }
 
 int VarnelRun::exitThroughMenu() {
-    command(40001);
+    command(IDM_EXIT);
     DWORD code = 99;
     if (!waitExit(START_TIMEOUT, &code)) return -1;
     return static_cast<int>(code);

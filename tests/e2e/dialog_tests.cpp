@@ -4,6 +4,8 @@
 
 #include <regex>
 
+#include "Version.h"
+#include "resources/resource.h"
 #include "tests/e2e/VarnelHarness.h"
 
 using e2e::VarnelRun;
@@ -15,15 +17,15 @@ const wchar_t WELCOME[] = L"Varnel - ようこそ";
 const wchar_t SETTINGS[] = L"Varnel - 設定";
 
 // Welcome dialog
-const int VERSION = 1010;
-const int REGISTRAR = 1011;
-const int NON_RESIDENT = 1025;
-const int STANDARD = 1029;
-const int MAIN_ONLY = 1030;
+const int VERSION = IDC_VERSION;
+const int REGISTRAR = IDC_REGISTRAR;
+const int NON_RESIDENT = IDC_NON_RESIDENT;
+const int STANDARD = IDC_MODE_STANDARD;
+const int MAIN_ONLY = IDC_MODE_MAIN_ONLY;
 // Settings dialog
-const int WAIT_TIME = 1026;
+const int WAIT_TIME = IDC_WAIT_TIME;
 // Main dialog
-const int HELP_LINK = 1027;
+const int HELP_LINK = IDC_HELP_LINK;
 
 bool standardKeysHeld() {
     for (UINT key : {'E', 'C', 'F', 'W'})
@@ -99,7 +101,8 @@ TEST(WelcomeDialog, ShownAtStartWithTrayAndHotkeysWorking) {
     EXPECT_TRUE(standardKeysHeld());
 
     std::wstring version = e2e::itemText(welcome, VERSION);
-    EXPECT_TRUE(std::regex_match(version, std::wregex(L"Varnel  Version 2\\.7   \\(C\\) Lumo   "
+    const std::wstring number = std::regex_replace(std::wstring(L"" VARNEL_VERSION), std::wregex(L"\\."), L"\\.");
+    EXPECT_TRUE(std::regex_match(version, std::wregex(L"Varnel  Version " + number + L"   \\(C\\) Lumo   " +
                                                       L"(19|20)\\d\\d/(0[1-9]|1[0-2])/(0[1-9]|[12]\\d|3[01])")))
         << std::string(version.begin(), version.end());
     EXPECT_TRUE(e2e::isChecked(welcome, STANDARD));
@@ -122,7 +125,7 @@ TEST(WelcomeDialog, ModeSwitchesTakeEffectAtOnce) {
     ASSERT_TRUE(varnel.start());
     ASSERT_TRUE(standardKeysHeld());
 
-    varnel.command(40009);
+    varnel.command(IDM_ABOUT);
     HWND welcome = varnel.waitDialog(WELCOME);
     ASSERT_NE(nullptr, welcome);
     ASSERT_TRUE(turnOn(welcome, MAIN_ONLY));
@@ -131,7 +134,7 @@ TEST(WelcomeDialog, ModeSwitchesTakeEffectAtOnce) {
     ASSERT_TRUE(gone(welcome));
     EXPECT_TRUE(test::waitUntil(mainOnlyKeysHeld));
 
-    varnel.command(40009);
+    varnel.command(IDM_ABOUT);
     welcome = varnel.waitDialog(WELCOME);
     ASSERT_NE(nullptr, welcome);
     EXPECT_TRUE(e2e::isChecked(welcome, MAIN_ONLY));
@@ -141,7 +144,7 @@ TEST(WelcomeDialog, ModeSwitchesTakeEffectAtOnce) {
     EXPECT_TRUE(test::waitUntil(standardKeysHeld));
 
     // Closing without a change keeps the keys.
-    varnel.command(40009);
+    varnel.command(IDM_ABOUT);
     welcome = varnel.waitDialog(WELCOME);
     ASSERT_NE(nullptr, welcome);
     PostMessageA(welcome, WM_CLOSE, 0, 0);
@@ -156,7 +159,7 @@ TEST(WelcomeDialog, UnknownModeOpensAsMainOnlyAndClosesAsModeOne) {
     varnel.writeSettings("[HOTKEY]\r\nMODE=5\r\n[SETTINGS]\r\nRUNNEXT=false\r\n");
     ASSERT_TRUE(varnel.start());
     EXPECT_TRUE(e2e::hotkeyFree(MOD_ALT | MOD_SHIFT, 'W'));
-    varnel.command(40009);
+    varnel.command(IDM_ABOUT);
     HWND welcome = varnel.waitDialog(WELCOME);
     ASSERT_NE(nullptr, welcome);
     EXPECT_TRUE(e2e::isChecked(welcome, MAIN_ONLY));
@@ -175,7 +178,7 @@ TEST(WelcomeDialog, RegistrarStartsInVarnelsFolderAndDropsTheChoices) {
     VarnelRun varnel;
     StandInRegistrar registrar(varnel);
     ASSERT_TRUE(varnel.start());
-    varnel.command(40009);
+    varnel.command(IDM_ABOUT);
     HWND welcome = varnel.waitDialog(WELCOME);
     ASSERT_NE(nullptr, welcome);
     ASSERT_TRUE(turnOn(welcome, MAIN_ONLY));
@@ -223,7 +226,7 @@ TEST(WelcomeDialog, FromTheHelpLink) {
 }
 
 HWND openSettings(VarnelRun& varnel) {
-    varnel.command(40011);
+    varnel.command(IDM_OPTIONS);
     return varnel.waitDialog(SETTINGS);
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "resources/resource.h"
 #include "tests/e2e/VarnelHarness.h"
 
 using e2e::VarnelRun;
@@ -12,9 +13,13 @@ using e2e::placeIn;
 
 namespace {
 
-const int RUN = 1, CANCEL = 1009, GROUP = 1021, LAST_ROW = 1018, EXPAND = 1024;
+const int RUN = IDC_RUN, CANCEL = IDC_CANCEL_BUTTON, GROUP = IDC_TARGET_GROUP, LAST_ROW = IDC_OTHER4,
+          EXPAND = IDC_EXPAND;
 // The check boxes and counts of the eight kinds of targets.
-const int ROWS[] = {1000, 1001, 1002, 1006, 1007, 1008, 1010, 1011, 1012, 1013, 1014, 1015, 1016, 1017, 1018, 1019};
+const int ROWS[] = {IDC_EXPLORER,       IDC_CHROMIUM,      IDC_FIREFOX, IDC_COUNT_EXPLORER,
+                    IDC_COUNT_CHROMIUM, IDC_COUNT_FIREFOX, IDC_OTHER0,  IDC_OTHER_COUNT0,
+                    IDC_OTHER1,         IDC_OTHER_COUNT1,  IDC_OTHER2,  IDC_OTHER_COUNT2,
+                    IDC_OTHER3,         IDC_OTHER_COUNT3,  IDC_OTHER4,  IDC_OTHER_COUNT4};
 
 // Room beside a control's text: the box of a check box or radio button, a button's edges; -1
 // for an icon or bitmap, whose text is the picture's resource number, never shown.
@@ -118,7 +123,7 @@ TEST(EnglishFace, WelcomeAtFirstStartAndSettings) {
     EXPECT_NE(std::wstring::npos, texts.find(L"\nClose all Explorer windows\nCtrl+Alt+Shift+E\n"));
     e2e::click(welcome, IDOK);
 
-    varnel.command(40011);
+    varnel.command(IDM_OPTIONS);
     HWND settings = varnel.waitDialog(L"Varnel - Settings");
     ASSERT_NE(nullptr, settings);
     expectReadable(settings);
@@ -149,6 +154,9 @@ TEST(EnglishFace, CommandLineTakesAJapaneseNameAndSpeaksEnglish) {
     e2e::CommandRun bad = varnel.runCommand(L"/close 日本語ツー");
     EXPECT_EQ(2, bad.code);
     EXPECT_EQ(0u, bad.err.find(L"Varnel: no target is named \"?????\"\r\nUsage:\r\n"));
+    // Never a look-alike in the code page's place.
+    EXPECT_EQ(0u, varnel.runCommand(L"/count \u03A9x").err.find(L"Varnel: no target is named \"?x\""));
+    EXPECT_EQ(0u, varnel.runCommand(L"/count \u0100bc").err.find(L"Varnel: no target is named \"?bc\""));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "resources/resource.h"
 #include "tests/e2e/VarnelHarness.h"
 
 using e2e::VarnelRun;
@@ -10,12 +11,14 @@ using test::TargetWindows;
 
 namespace {
 
-const int RUN = 1, CANCEL = 1009, EXPLORER = 1000, FIREFOX = 1002, KEEP = 1003, PIN = 1005;
-const int COUNT_EXPLORER = 1006, COUNT_CHROMIUM = 1007, COUNT_FIREFOX = 1008;
-const int OTHER0 = 1010, OTHER_COUNT0 = 1011, EDIT = 1020, EXPAND = 1024, COLLAPSE = 1025;
-const int HELP_LINK = 1027, TRAY_PICTURE = 1031, RULE_PICTURE = 1032;
-const int ADD_FROM_WINDOW = 1040, NEW_NAME = 1041, MATCH_CLASS = 1043, MATCH_TITLE = 1044;
-const int PROGRAM_NAME = 1045, CLASS_NAME = 1046, TITLE_TEXT = 1047, NEW_TARGET_NOTE = 1048;
+const int RUN = IDC_RUN, CANCEL = IDC_CANCEL_BUTTON, EXPLORER = IDC_EXPLORER, FIREFOX = IDC_FIREFOX;
+const int KEEP = IDC_KEEP_TOPMOST, PIN = IDC_PIN_BUTTON;
+const int COUNT_EXPLORER = IDC_COUNT_EXPLORER, COUNT_CHROMIUM = IDC_COUNT_CHROMIUM, COUNT_FIREFOX = IDC_COUNT_FIREFOX;
+const int OTHER0 = IDC_OTHER0, OTHER_COUNT0 = IDC_OTHER_COUNT0, EDIT = IDC_EDIT_TARGETS, EXPAND = IDC_EXPAND;
+const int COLLAPSE = IDC_COLLAPSE, HELP_LINK = IDC_HELP_LINK, TRAY_PICTURE = IDC_TRAY_PICTURE;
+const int RULE_PICTURE = IDC_RULE_PICTURE, ADD_FROM_WINDOW = IDC_ADD_FROM_WINDOW, NEW_NAME = IDC_NEW_NAME;
+const int MATCH_CLASS = IDC_MATCH_CLASS, MATCH_TITLE = IDC_MATCH_TITLE, PROGRAM_NAME = IDC_PROGRAM_NAME;
+const int CLASS_NAME = IDC_CLASS_NAME, TITLE_TEXT = IDC_TITLE_TEXT, NEW_TARGET_NOTE = IDC_NEW_TARGET_NOTE;
 
 void dialogCommand(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, id, 0); }
 
@@ -145,7 +148,7 @@ void expectWholeLayout(HWND dialog, int dpi, SIZE designed) {
     EXPECT_NEAR(MulDiv(designed.cx, dpi, 96), inOwnPixels(dialog, size.cx), 1) << dpi;
     EXPECT_NEAR(MulDiv(designed.cy, dpi, 96), inOwnPixels(dialog, size.cy), 1) << dpi;
     RECT client = {0, 0, size.cx, size.cy};
-    HWND groupBox = GetDlgItem(dialog, 1021);
+    HWND groupBox = GetDlgItem(dialog, IDC_TARGET_GROUP);
     RECT group = placeIn(dialog, groupBox);
     int margin = inSeenPixels(dialog, MulDiv(4, dpi, 96));
     RECT frame = {group.left + margin, group.top + margin, group.right - margin, group.bottom - margin};
@@ -274,7 +277,7 @@ TEST(MainDialog, CtrlRunMinimises) {
     EXPECT_TRUE(test::waitUntil([&] { return IsIconic(targets.window(0)) != 0; }));
     EXPECT_TRUE(targets.isOpen(0));
     EXPECT_EQ(0, targets.events(0, "close"));
-    varnel.command(40012);
+    varnel.command(IDM_RESTORE_MINIMISED);
     EXPECT_TRUE(test::waitUntil([&] { return !IsIconic(targets.window(0)); }));
 }
 

@@ -3,8 +3,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdio>
+#include <sddl.h>
 
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "resources/resource.h"
 #include "shell/CommandExchange.h"
 #include "shell/CommandLine.h"
 #include "tests/e2e/VarnelHarness.h"
@@ -35,7 +40,7 @@ struct RawCommand {
         if (section) CloseHandle(section);
     }
     void makeReplySection() {
-        section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(CommandReply),
+        section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(CommandReplySection),
                                      ("Local\\VarnelReply." + hex8(GetCurrentProcessId()) + ".00001234").c_str());
     }
     DWORD_PTR send(HWND resident, ULONG_PTR id = COMMAND_DATA_ID, DWORD size = sizeof(CommandRecord)) {
@@ -172,8 +177,8 @@ TEST(Resident, CloakedWindowsOfAnotherDesktopAreClosedOthersLeftAlone) {
     ASSERT_NE(nullptr, dialog);
     EXPECT_TRUE(test::waitUntil([&] { return e2e::itemText(dialog, 1006) == L"3"; }))
         << "other desktop, front and back";
-    EXPECT_EQ(L"1", e2e::itemText(dialog, 1011)) << "the running app only";
-    e2e::click(dialog, 1009);
+    EXPECT_EQ(L"1", e2e::itemText(dialog, IDC_OTHER_COUNT0)) << "the running app only";
+    e2e::click(dialog, IDC_CANCEL_BUTTON);
     ASSERT_TRUE(test::waitUntil([&] { return !IsWindow(dialog); }));
 
     test::pressKeys({VK_CONTROL, VK_MENU, VK_SHIFT}, 'E');
@@ -222,17 +227,17 @@ TEST(Resident, MenuSweeps) {
     ASSERT_TRUE(varnel.start());
     EXPECT_EQ(L"firefox: 1\r\ntarget1: 1\r\n", varnel.runCommand(L"/count selected").out);
 
-    varnel.command(40003);  // minimise all: Firefox and the tool only
+    varnel.command(IDM_MINIMISE_ALL);  // minimise all: Firefox and the tool only
     EXPECT_TRUE(test::waitUntil([&] { return IsIconic(targets.window(1)) && IsIconic(targets.window(3)); }));
     EXPECT_TRUE(targets.isOpen(1));
     EXPECT_FALSE(IsIconic(targets.window(0)));
 
-    varnel.command(40006);  // Edge/Chrome
+    varnel.command(IDM_CLOSE_CHROMIUM);  // Edge/Chrome
     EXPECT_TRUE(chrome.waitClosed(0));
-    varnel.command(40005);  // Explorer, although switched off
+    varnel.command(IDM_CLOSE_EXPLORER);  // Explorer, although switched off
     EXPECT_TRUE(targets.waitClosed(0));
     EXPECT_TRUE(targets.waitClosed(2));
-    varnel.command(40004);  // close all: Firefox and the tool
+    varnel.command(IDM_CLOSE_ALL);  // close all: Firefox and the tool
     EXPECT_TRUE(targets.waitClosed(1));
     EXPECT_TRUE(targets.waitClosed(3));
     EXPECT_EQ(nullptr, varnel.findDialog(L"Varnel"));
@@ -256,24 +261,24 @@ TEST(Resident, RestoreBringsBackWhatMinimiseSweepsMinimisedInTheirOrder) {
     VarnelRun varnel;
     varnel.writeSettings("[OPTIONS]\r\nKEEP1ST=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     ASSERT_TRUE(varnel.start());
-    varnel.command(40003);
+    varnel.command(IDM_MINIMISE_ALL);
     ASSERT_TRUE(test::waitUntil([&] { return IsIconic(middle) && IsIconic(targets.window(2)) && IsIconic(back); }));
     PostMessageA(targets.window(2), WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_TRUE(targets.waitClosed(2));
-    varnel.command(40003);
+    varnel.command(IDM_MINIMISE_ALL);
     SetForegroundWindow(typing);
     ASSERT_TRUE(test::waitUntil([&] { return GetForegroundWindow() == typing; }));
 
-    varnel.command(40012);
+    varnel.command(IDM_RESTORE_MINIMISED);
     EXPECT_TRUE(test::waitUntil([&] { return !IsIconic(middle) && !IsIconic(back); }));
     EXPECT_EQ(typing, GetForegroundWindow());
     EXPECT_FALSE(IsWindowVisible(hidden));
     EXPECT_EQ(0, targets.events(4, "show"));
 
     // Nothing left to restore; the minimise queued behind it shows Varnel went on working.
-    varnel.command(40012);
-    varnel.command(40010);
-    varnel.command(40003);
+    varnel.command(IDM_RESTORE_MINIMISED);
+    varnel.command(IDM_KEEP_TOPMOST);
+    varnel.command(IDM_MINIMISE_ALL);
     EXPECT_TRUE(test::waitUntil([&] { return IsIconic(spared) && IsIconic(middle) && IsIconic(back); }));
 }
 
@@ -283,7 +288,7 @@ TEST(Resident, MenuFirefoxCommand) {
     VarnelRun varnel;
     varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     ASSERT_TRUE(varnel.start());
-    varnel.command(40007);
+    varnel.command(IDM_CLOSE_FIREFOX);
     EXPECT_TRUE(targets.waitClosed(0));
     EXPECT_TRUE(targets.isOpen(1));
 }
@@ -291,7 +296,7 @@ TEST(Resident, MenuFirefoxCommand) {
 TEST(Resident, KeepTopmostToggleIsSavedAtExit) {
     VarnelRun varnel;
     ASSERT_TRUE(varnel.start());
-    varnel.command(40010);
+    varnel.command(IDM_KEEP_TOPMOST);
     EXPECT_EQ(0, varnel.exitThroughMenu());
     EXPECT_EQ("true", varnel.saved("OPTIONS", "KEEP1ST"));
 }
@@ -302,7 +307,7 @@ TEST(Resident, EndOfSessionSavesTheSettings) {
     ASSERT_TRUE(varnel.start());
     DWORD_PTR answer = 0;
     // Sent, not posted: the session messages below are sent and would overtake a posted one.
-    SendMessageTimeoutA(varnel.resident(), WM_COMMAND, 40010, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    SendMessageTimeoutA(varnel.resident(), WM_COMMAND, IDM_KEEP_TOPMOST, 0, SMTO_ABORTIFHUNG, 5000, &answer);
     ASSERT_TRUE(SendMessageTimeoutA(varnel.resident(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
     EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
     EXPECT_EQ("<missing>", varnel.saved("OPTIONS", "KEEP1ST"));
@@ -333,7 +338,7 @@ TEST(Resident, NonResidentShowsTheDialogOnceAndSaves) {
     HWND dialog = once.mainDialog();
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(nullptr, resident.findDialog(L"Varnel")) << "the resident instance is not signalled";
-    e2e::click(dialog, 1009);
+    e2e::click(dialog, IDC_CANCEL_BUTTON);
     DWORD code = 99;
     ASSERT_TRUE(once.waitExit(10000, &code));
     EXPECT_EQ(0u, code);
@@ -353,7 +358,8 @@ TEST(CommandLine, CarriedOutByItselfWithoutAResidentInstance) {
     VarnelRun varnel;
     varnel.writeSettings(
         "[TARGET]\r\nEX=false\r\nNN=true\r\nAP00=true\r\n[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=true\r\n");
-    varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
+    varnel.writeTargets(
+        "[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n[TARGET02]\r\nNAME=-x\r\nCLASS=ToolClass\r\n");
     // The ticked kinds, without the user-defined one: the main window was left collapsed.
     EXPECT_EQ(L"firefox: 1\r\n", varnel.runCommand(L"/count selected").out);
     // Left expanded, the ticked user-defined one comes along, under its kind word.
@@ -368,6 +374,9 @@ TEST(CommandLine, CarriedOutByItselfWithoutAResidentInstance) {
     EXPECT_EQ(0, count.code);
     EXPECT_EQ(L"explorer: 2\r\nfirefox: 1\r\nmy tools: 1\r\ntarget2: 0\r\n", count.out);
     EXPECT_EQ(L"", count.err);
+    // A name that reads as an option, named as such; a letter the code page lacks is "?".
+    EXPECT_EQ(L"-x: 1\r\n", varnel.runCommand(L"/count name:-x").out);
+    EXPECT_EQ(0u, varnel.runCommand(L"/count \u0100bc").err.find(L"Varnel: \"?bc\" という名前"));
 
     e2e::CommandRun close = varnel.runCommand(L"/close explorer \"MY TOOLS\" /keep-front /wait 0");
     EXPECT_EQ(0, close.code);
@@ -469,7 +478,7 @@ TEST(CommandLine, TheResidentRefusesAForeignRecord) {
     command.makeReplySection();
     EXPECT_EQ(0u, command.send(varnel.resident(), COMMAND_DATA_ID, sizeof(CommandRecord) - 2));
     EXPECT_EQ(0u, command.send(varnel.resident(), COMMAND_DATA_ID + 1));
-    command.record.version = 2;
+    command.record.version = COMMAND_RECORD_VERSION + 1;
     EXPECT_EQ(0u, command.send(varnel.resident()));
     EXPECT_EQ(0, targets.events(0, "close"));
     command.record.version = COMMAND_RECORD_VERSION;
@@ -554,7 +563,17 @@ TEST(CommandLine, ExitCodeOneWhenTheResidentRefusesOrGivesNoAnswer) {
     standInAnswer = TRUE;
     e2e::CommandRun silent = varnel.runCommand(L"/count explorer");
     EXPECT_EQ(1, silent.code);
-    EXPECT_EQ(0u, silent.err.find(L"Varnel: 常駐している Varnel が 10 秒以内に応答しませんでした。"));
+    EXPECT_EQ(L"Varnel: 常駐している Varnel の応答を読み取れませんでした。コマンドは実行されたかもしれません。\r\n",
+              silent.err);
+    // This thread, which holds the stand-in, reads no messages until the command has given up:
+    // it was never taken, and says so.
+    e2e::CommandRun ignored;
+    std::thread command([&] { ignored = varnel.runCommand(L"/count explorer"); });
+    command.join();
+    EXPECT_EQ(1, ignored.code);
+    EXPECT_EQ(L"Varnel: 常駐している Varnel が 10 秒以内にコマンドを受け取らなかったため、何も実行していません。\r\n",
+              ignored.err);
+    test::pumpMessages();
     triesUntilAnswer = 4;
     e2e::CommandRun retried = varnel.runCommand(L"/count explorer");
     EXPECT_EQ(0, retried.code);
@@ -562,6 +581,64 @@ TEST(CommandLine, ExitCodeOneWhenTheResidentRefusesOrGivesNoAnswer) {
     EXPECT_EQ(0, triesUntilAnswer);
     CloseHandle(mutex);
     DestroyWindow(standIn);
+}
+
+// A long sweep keeps the resident from reading messages, and after five seconds Windows counts
+// it as hung. A command then waits for the sweep to end, within its ten seconds; the command
+// that started the sweep, which outlasts them, says it was taken and may still be finished.
+TEST(CommandLine, WaitsForABusyResidentAndSaysWhatBecameOfTheCommand) {
+    // At 200 ms a window, a sweep of 11 s.
+    const std::vector<test::TargetWindowSpec> folders(55, {"CabinetWClass", "folder"});
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start(folders));
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=200\r\nRUNNEXT=false\r\n");
+    ASSERT_TRUE(varnel.start());
+    e2e::CommandRun sweeping;
+    std::thread first([&] { sweeping = varnel.runCommand(L"/close explorer"); });
+    EXPECT_TRUE(test::waitUntil([&] { return IsHungAppWindow(varnel.resident()) != 0; }, 9000));
+    e2e::CommandRun waiting = varnel.runCommand(L"/count explorer");
+    first.join();
+    EXPECT_EQ(0, waiting.code) << waiting.err;
+    EXPECT_EQ(0u, waiting.out.find(L"explorer: ")) << waiting.out;
+    EXPECT_EQ(1, sweeping.code);
+    EXPECT_EQ(
+        L"Varnel: 常駐している Varnel はコマンドを受け取りましたが、10 秒以内に終わりませんでした。"
+        L"このあと実行されることがあります。\r\n",
+        sweeping.err);
+    EXPECT_TRUE(targets.waitClosed(folders.size() - 1, 10000));
+}
+
+// A resident that this process may not open, as one run as administrator is to a command that
+// is not: the command says so, and does not run on its own without what the resident knows.
+TEST(CommandLine, AResidentOutOfReachIsNotStoodInFor) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"}}));
+    // For SYSTEM only. Wine lets the owner in whatever the rights say, so SYSTEM owns it where
+    // this process may give it away.
+    HANDLE mutex = nullptr;
+    for (const char* sddl : {"O:SYD:(A;;GA;;;SY)", "D:(A;;GA;;;SY)"}) {
+        PSECURITY_DESCRIPTOR systemOnly = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &systemOnly, nullptr));
+        SECURITY_ATTRIBUTES security = {sizeof security, systemOnly, FALSE};
+        if (!mutex) mutex = CreateMutexA(&security, TRUE, "VARNEL_MX");
+        LocalFree(systemOnly);
+    }
+    ASSERT_NE(nullptr, mutex);
+    HANDLE opened = OpenMutexA(SYNCHRONIZE, FALSE, "VARNEL_MX");
+    EXPECT_EQ(nullptr, opened) << "the mutex's rights let this user in";
+    if (opened) CloseHandle(opened);
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\n");
+    e2e::CommandRun run = varnel.runCommand(L"/close explorer");
+    EXPECT_EQ(1, run.code);
+    EXPECT_EQ(
+        L"Varnel: 常駐している Varnel は管理者など別の権限で実行されているため、ここからはコマンドを渡せません。"
+        L"何も実行していません。同じ権限でコマンドを実行してください。\r\n",
+        run.err);
+    EXPECT_TRUE(targets.isOpen(0));
+    EXPECT_EQ(0, targets.events(0, "close"));
+    CloseHandle(mutex);
 }
 
 }  // namespace

@@ -14,10 +14,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "resources/resource.h"
+
 namespace {
 
-const int CANCEL_BUTTON = 1009, EXPLORER_COUNT = 1006;
-const WORD EXIT_COMMAND = 40001;
+const int CANCEL_BUTTON = IDC_CANCEL_BUTTON, EXPLORER_COUNT = IDC_COUNT_EXPLORER;
+const WORD EXIT_COMMAND = IDM_EXIT;
 
 struct Count {
     const char* className;

@@ -6,13 +6,13 @@
 
 #include <cstring>
 
+#include "Version.h"
+#include "resources/resource.h"
 #include "tests/e2e/VarnelHarness.h"
 
 using e2e::VarnelRun;
 
 namespace {
-
-const int WELCOME_CLOSE = IDOK, REGISTRAR = 1011, RUN = 1, OTHER0 = 1010;
 
 std::string packageFile(const char* name) { return test::binFolder() + "..\\package-test\\" + name; }
 
@@ -26,7 +26,7 @@ TEST(Package, UnpackedProgramsRunAsShipped) {
     HWND welcome = varnel.waitDialog(L"Varnel - ようこそ");
     ASSERT_NE(nullptr, welcome);
 
-    e2e::click(welcome, REGISTRAR);
+    e2e::click(welcome, IDC_REGISTRAR);
     // Quillon's question, in a process of its own.
     HWND question = nullptr;
     ASSERT_TRUE(
@@ -45,15 +45,15 @@ TEST(Package, UnpackedProgramsRunAsShipped) {
     CloseHandle(quillon);
     EXPECT_EQ(0u, code);
 
-    e2e::click(welcome, WELCOME_CLOSE);
+    e2e::click(welcome, IDOK);
     ASSERT_TRUE(test::waitUntil([&] { return !IsWindow(welcome); }));
 
     test::TargetWindows folders;
     ASSERT_TRUE(folders.start({{"CabinetWClass", "folder"}}));
     HWND dialog = varnel.openMainDialog();
     ASSERT_NE(nullptr, dialog);
-    EXPECT_EQ(L"Notepad", e2e::itemText(dialog, OTHER0));
-    e2e::click(dialog, RUN);
+    EXPECT_EQ(L"Notepad", e2e::itemText(dialog, IDC_OTHER0));
+    e2e::click(dialog, IDC_RUN);
     EXPECT_TRUE(folders.waitClosed(0));
     EXPECT_EQ(0, varnel.exitThroughMenu());
 }
@@ -70,6 +70,12 @@ TEST(Package, ShippedTextsEndEveryLineWithCrLf) {
         for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
             ASSERT_TRUE(at > 0 && text[at - 1] == '\r') << name << ": a bare line feed at byte " << at;
     }
+}
+
+// The guide's title names the version that the programs carry, which the build keeps once.
+TEST(Package, GuideNamesTheVersionOfThePrograms) {
+    const std::string guide = test::readFile(packageFile("README.txt"));
+    EXPECT_EQ(0u, guide.rfind("\xEF\xBB\xBFVarnel " VARNEL_VERSION "\r\n", 0)) << guide.substr(0, 20);
 }
 
 // The stripped programs leave room for what is planned and no more; this build's architecture

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource.h"
 #include "tests/e2e/VarnelHarness.h"
 #include "tests/reliability/ProcessUsage.h"
 
@@ -40,8 +41,8 @@ TEST(Stressed, AHungProgramDoesNotStallTrayOrHotkeys) {
     VarnelRun varnel;
     varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     ASSERT_TRUE(varnel.start());
-    varnel.command(40003);  // minimise all: the hung folders among them
-    varnel.command(40005);  // close the folders
+    varnel.command(IDM_MINIMISE_ALL);    // minimise all: the hung folders among them
+    varnel.command(IDM_CLOSE_EXPLORER);  // close the folders
     ASSERT_TRUE(openAndCancel(varnel)) << "the tray no longer answers";
     ASSERT_TRUE(mainDialogByHotkey(varnel)) << "the hotkeys no longer answer";
     HWND dialog = varnel.mainDialog();
@@ -59,7 +60,7 @@ TEST(Stressed, HotkeysHeldByAnotherProgram) {
         VarnelRun varnel;
         varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
         ASSERT_TRUE(varnel.start());
-        varnel.command(40005);
+        varnel.command(IDM_CLOSE_EXPLORER);
         EXPECT_TRUE(folders.waitClosed(0));
         EXPECT_TRUE(openAndCancel(varnel));
         EXPECT_EQ(0, varnel.exitThroughMenu());

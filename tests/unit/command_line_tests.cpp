@@ -4,8 +4,13 @@
 #include <string>
 #include <vector>
 
+#include <windows.h>
+#include <sddl.h>
+#include <shellapi.h>
+
 #include "resources/resource.h"
 #include "shell/CommandLine.h"
+#include "shell/ReplySectionSecurity.h"
 
 namespace {
 
@@ -31,11 +36,27 @@ Parsed parse(const std::wstring& arguments) {
     return p;
 }
 
-TEST(CommandLine, SplitsAsWindowsDoes) {
-    EXPECT_EQ((std::vector<std::wstring>{L"/close", L"my tools", L"a\"b", L"c:\\x\\", L"q\"uote", L"\\\\\"x"}),
-              split(L"\"C:\\a b\\Varnel.exe\"\t/close \"my tools\" a\\\"b \"c:\\x\\\\\" \"q\"\"uote\" \\\\\\\\\\\"x"));
-    EXPECT_TRUE(split(L"Varnel.exe   \t").empty());
-    EXPECT_TRUE(split(L"\"C:\\with space\\Varnel.exe\"").empty());
+// As shell32 splits them, after the program name.
+std::vector<std::wstring> shell32Split(const wchar_t* line) {
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(line, &count);
+    std::vector<std::wstring> arguments(argv + (count ? 1 : 0), argv + count);
+    LocalFree(argv);
+    return arguments;
+}
+
+TEST(CommandLine, SplitsAsShell32Does) {
+    const wchar_t* lines[] = {
+        L"\"C:\\a b\\Varnel.exe\"\t/close \"my tools\" a\\\"b \"c:\\x\\\\\" \"q\"\"uote\" \\\\\\\\\\\"x",
+        L"v.exe \"a\"\"b c\"",
+        L"v.exe \"\"\"\" \"\" a\"\"b \"a\"\"\"b\"",
+        L"v.exe a\"b c\"d \\\\server\\x\\ \"tail\\\\\"",
+        L"\"C:\\unclosed name a b",
+        L"C:\\plain\\v.exe\"quoted\" name:\"My Tools\"",
+        L"  v.exe   \t",
+    };
+    for (const wchar_t* line : lines) EXPECT_EQ(shell32Split(line), split(line)) << line;
+    EXPECT_EQ((std::vector<std::wstring>{L"a\"b", L"c"}), split(L"v.exe \"a\"\"b c\""));
     std::wstring longest(COMMAND_ARG_SIZE - 1, L'x'), tooLong(COMMAND_ARG_SIZE, L'x');
     EXPECT_EQ((std::vector<std::wstring>{longest, L"<too long>", L"next"}),
               split((L"v.exe " + longest + L" " + tooLong + L" next").c_str()));
@@ -64,6 +85,16 @@ TEST(CommandLine, ReadsCommandsCaseInsensitivelyInEitherSpelling) {
     EXPECT_EQ(0, minimise.record.keepFront);
     EXPECT_EQ(200, minimise.record.waitTime);
 
+    // Any target by its NAME, also one spelled like a kind word or an option.
+    Parsed named = parse(L"/count name:target2 NAME:-x Name:Firefox firefox name:Target2");
+    ASSERT_EQ(PARSE_COMMAND, named.outcome);
+    ASSERT_EQ(4u, named.record.kindCount);
+    EXPECT_EQ(3u, named.record.nameCount);
+    EXPECT_EQ(std::wstring(L"target2"), named.record.names[0]);
+    EXPECT_EQ(std::wstring(L"-x"), named.record.names[1]);
+    EXPECT_EQ(std::wstring(L"Firefox"), named.record.names[2]);
+    EXPECT_EQ(SWEEP_KIND_FIREFOX, named.record.kinds[3]);
+
     Parsed count = parse(L"/count firefox");
     EXPECT_EQ(FROM_SETTINGS, count.record.keepFront);
     EXPECT_EQ(FROM_SETTINGS, count.record.waitTime);
@@ -86,6 +117,8 @@ TEST(CommandLine, RefusesBadInputSayingWhy) {
         {L"/close", IDS_CMD_NO_KIND, L""},
         {L"/close explorer /count chrome", IDS_CMD_TWO_COMMANDS, L"/count"},
         {L"/close \"\"", IDS_CMD_EMPTY_NAME, L""},
+        {L"/close name:", IDS_CMD_EMPTY_NAME, L""},
+        {L"/close name:" + std::wstring(OTHER_NAME_SIZE, L'n'), IDS_CMD_TOO_LONG, L"2"},
         {L"/close explorer /wait -1", IDS_CMD_WAIT_RANGE, L"-1"},
         {L"/close explorer /wait 201", IDS_CMD_WAIT_RANGE, L"201"},
         {L"/close explorer /wait 99999999999", IDS_CMD_WAIT_RANGE, L"99999999999"},
@@ -119,7 +152,7 @@ TEST(CommandRecord, EveryFieldOutsideWhatTheSenderWritesIsRefused) {
     ASSERT_TRUE(commandRecordValid(good.record));
     const std::function<void(CommandRecord&)> spoil[] = {
         [](CommandRecord& r) { r.size -= 4; },
-        [](CommandRecord& r) { r.version = 2; },
+        [](CommandRecord& r) { r.version = COMMAND_RECORD_VERSION + 1; },
         [](CommandRecord& r) { r.verb = 0; },
         [](CommandRecord& r) { r.verb = VERB_COUNT + 1; },
         [](CommandRecord& r) { r.verb = VERB_RESTORE; },
@@ -163,3 +196,67 @@ TEST(CommandRecord, EveryFieldOutsideWhatTheSenderWritesIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+struct Sid {
+    explicit Sid(const wchar_t* text) { ConvertStringSidToSidW(text, &sid); }
+    ~Sid() { LocalFree(sid); }
+    PSID sid = nullptr;
+};
+
+// What a descriptor's DACL allows the holder of sid through entries for that SID itself.
+DWORD allowedTo(PSECURITY_DESCRIPTOR descriptor, const wchar_t* sidText) {
+    Sid wanted(sidText);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    DWORD rights = 0;
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        GetAce(dacl, i, reinterpret_cast<void**>(&ace));
+        EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType);
+        if (EqualSid(&ace->SidStart, wanted.sid)) rights |= ace->Mask;
+    }
+    return rights;
+}
+
+}  // namespace
+
+// The reply's section: the sender's user may do anything, the resident's user and the
+// Administrators map it, nobody else may open it; an elevated sender labels it medium.
+TEST(CommandExchange, ReplySectionOpensToTheResidentAndAdministratorsOnly) {
+    const wchar_t SENDER[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
+    const wchar_t RESIDENT[] = L"S-1-5-21-1004336348-1177238915-682003330-1002";
+    const DWORD MAP = SECTION_MAP_READ | SECTION_MAP_WRITE;
+    Sid sender(SENDER), resident(RESIDENT);
+    for (bool elevated : {false, true}) {
+        for (PSID other : {resident.sid, PSID(nullptr)}) {
+            wchar_t sddl[REPLY_SDDL_SIZE];
+            ASSERT_TRUE(replySectionSddl(sender.sid, other, elevated, sddl));
+            PSECURITY_DESCRIPTOR descriptor = nullptr;
+            ASSERT_TRUE(
+                ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+                << sddl;
+            EXPECT_EQ(static_cast<DWORD>(GENERIC_ALL), allowedTo(descriptor, SENDER));
+            EXPECT_EQ(other ? MAP : 0, allowedTo(descriptor, RESIDENT));
+            EXPECT_EQ(MAP, allowedTo(descriptor, L"BA"));
+            for (const wchar_t* nobody : {L"WD", L"AU", L"BU", L"IU", L"AN", L"SY", L"AC"})
+                EXPECT_EQ(0u, allowedTo(descriptor, nobody)) << nobody;
+
+            BOOL present = FALSE, defaulted = FALSE;
+            PACL sacl = nullptr;
+            GetSecurityDescriptorSacl(descriptor, &present, &sacl, &defaulted);
+            ASSERT_EQ(elevated, present && sacl && sacl->AceCount == 1) << sddl;
+            if (elevated) {
+                SYSTEM_MANDATORY_LABEL_ACE* label = nullptr;
+                GetAce(sacl, 0, reinterpret_cast<void**>(&label));
+                EXPECT_EQ(SYSTEM_MANDATORY_LABEL_ACE_TYPE, label->Header.AceType);
+                EXPECT_EQ(static_cast<DWORD>(SYSTEM_MANDATORY_LABEL_NO_WRITE_UP), label->Mask);
+                Sid medium(L"S-1-16-8192");
+                EXPECT_TRUE(EqualSid(&label->SidStart, medium.sid));
+            }
+            LocalFree(descriptor);
+        }
+    }
+}

@@ -14,7 +14,7 @@ protected:
     void SetUp() override {
         program = LoadLibraryExA((test::binFolder() + "Varnel.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(nullptr, program);
-        menu = LoadMenuA(program, MAKEINTRESOURCEA(106));
+        menu = LoadMenuA(program, MAKEINTRESOURCEA(IDR_TRAY_MENU));
         ASSERT_NE(nullptr, menu);
         popup = GetSubMenu(menu, 0);
     }
@@ -38,49 +38,49 @@ const unsigned ALL_HELD =
 
 TEST_F(TrayMenuResource, StandardModeNamesTheHeldKeysOnly) {
     prepareTrayMenu(popup, 0, 0, ALL_HELD & ~(1u << HOTKEY_CHROMIUM), 0);
-    EXPECT_EQ(L"メインウインドウを開く\tCtrl+Alt+Shift+W", text(40002));
-    EXPECT_EQ(L"Explorerウインドウを全て閉じる\tCtrl+Alt+Shift+E", text(40005));
-    EXPECT_EQ(L"Edge/Chromeを全て閉じる", text(40006)) << "held by another program: no hint";
-    EXPECT_EQ(L"Mozilla Firefoxを全て閉じる\tCtrl+Alt+Shift+F", text(40007));
-    EXPECT_EQ(L"一番上のウインドウは閉じない", text(40010));
-    EXPECT_EQ(0u, GetMenuState(popup, 40010, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(L"メインウインドウを開く\tCtrl+Alt+Shift+W", text(IDM_OPEN_MAIN));
+    EXPECT_EQ(L"Explorerウインドウを全て閉じる\tCtrl+Alt+Shift+E", text(IDM_CLOSE_EXPLORER));
+    EXPECT_EQ(L"Edge/Chromeを全て閉じる", text(IDM_CLOSE_CHROMIUM)) << "held by another program: no hint";
+    EXPECT_EQ(L"Mozilla Firefoxを全て閉じる\tCtrl+Alt+Shift+F", text(IDM_CLOSE_FIREFOX));
+    EXPECT_EQ(L"一番上のウインドウは閉じない", text(IDM_KEEP_TOPMOST));
+    EXPECT_EQ(0u, GetMenuState(popup, IDM_KEEP_TOPMOST, MF_BYCOMMAND) & MF_CHECKED);
     // Restore stands right after minimise, without a hint, greyed while nothing is to restore.
-    EXPECT_EQ(L"最小化したウインドウを元に戻す", text(40012));
-    EXPECT_EQ(static_cast<UINT>(MF_GRAYED), GetMenuState(popup, 40012, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_EQ(L"最小化したウインドウを元に戻す", text(IDM_RESTORE_MINIMISED));
+    EXPECT_EQ(static_cast<UINT>(MF_GRAYED), GetMenuState(popup, IDM_RESTORE_MINIMISED, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_EQ(40003u, GetMenuItemID(popup, 4));
     EXPECT_EQ(40012u, GetMenuItemID(popup, 5));
 }
 
 TEST_F(TrayMenuResource, MainOnlyAndOtherModesAndTheKeepTopmostMark) {
     prepareTrayMenu(popup, 1, 1, 1u << HOTKEY_MAIN, 1);
-    EXPECT_EQ(L"メインウインドウを開く\tAlt+Shift+W", text(40002));
-    EXPECT_EQ(0u, GetMenuState(popup, 40012, MF_BYCOMMAND) & MF_GRAYED);
-    EXPECT_EQ(L"Explorerウインドウを全て閉じる", text(40005));
-    EXPECT_EQ(static_cast<UINT>(MF_CHECKED), GetMenuState(popup, 40010, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(L"メインウインドウを開く\tAlt+Shift+W", text(IDM_OPEN_MAIN));
+    EXPECT_EQ(0u, GetMenuState(popup, IDM_RESTORE_MINIMISED, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_EQ(L"Explorerウインドウを全て閉じる", text(IDM_CLOSE_EXPLORER));
+    EXPECT_EQ(static_cast<UINT>(MF_CHECKED), GetMenuState(popup, IDM_KEEP_TOPMOST, MF_BYCOMMAND) & MF_CHECKED);
 
     DestroyMenu(menu);
-    menu = LoadMenuA(program, MAKEINTRESOURCEA(106));
+    menu = LoadMenuA(program, MAKEINTRESOURCEA(IDR_TRAY_MENU));
     popup = GetSubMenu(menu, 0);
     prepareTrayMenu(popup, 0, 7, ALL_HELD, 0);
-    EXPECT_EQ(L"メインウインドウを開く", text(40002));
-    EXPECT_EQ(L"Mozilla Firefoxを全て閉じる", text(40007));
+    EXPECT_EQ(L"メインウインドウを開く", text(IDM_OPEN_MAIN));
+    EXPECT_EQ(L"Mozilla Firefoxを全て閉じる", text(IDM_CLOSE_FIREFOX));
 }
 
 // The English menu, whatever the locale: the hints follow its texts just the same.
 TEST_F(TrayMenuResource, EnglishMenuGetsTheSameHints) {
     DestroyMenu(menu);
-    HRSRC english = FindResourceExA(program, MAKEINTRESOURCEA(4), MAKEINTRESOURCEA(106),
+    HRSRC english = FindResourceExA(program, MAKEINTRESOURCEA(4), MAKEINTRESOURCEA(IDR_TRAY_MENU),
                                     MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     ASSERT_NE(nullptr, english);
     menu = LoadMenuIndirectA(LockResource(LoadResource(program, english)));
     popup = GetSubMenu(menu, 0);
     prepareTrayMenu(popup, 1, 0, ALL_HELD & ~(1u << HOTKEY_CHROMIUM), 1);
-    EXPECT_EQ(L"Open the main window\tCtrl+Alt+Shift+W", text(40002));
-    EXPECT_EQ(L"Restore minimized windows", text(40012));
-    EXPECT_EQ(L"Close all Explorer windows\tCtrl+Alt+Shift+E", text(40005));
-    EXPECT_EQ(L"Close all Edge/Chrome windows", text(40006));
-    EXPECT_EQ(L"Close all Mozilla Firefox windows\tCtrl+Alt+Shift+F", text(40007));
-    EXPECT_EQ(static_cast<UINT>(MF_CHECKED), GetMenuState(popup, 40010, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(L"Open the main window\tCtrl+Alt+Shift+W", text(IDM_OPEN_MAIN));
+    EXPECT_EQ(L"Restore minimized windows", text(IDM_RESTORE_MINIMISED));
+    EXPECT_EQ(L"Close all Explorer windows\tCtrl+Alt+Shift+E", text(IDM_CLOSE_EXPLORER));
+    EXPECT_EQ(L"Close all Edge/Chrome windows", text(IDM_CLOSE_CHROMIUM));
+    EXPECT_EQ(L"Close all Mozilla Firefox windows\tCtrl+Alt+Shift+F", text(IDM_CLOSE_FIREFOX));
+    EXPECT_EQ(static_cast<UINT>(MF_CHECKED), GetMenuState(popup, IDM_KEEP_TOPMOST, MF_BYCOMMAND) & MF_CHECKED);
     for (int i = 0; i < GetMenuItemCount(popup); ++i) {
         std::wstring item = text(GetMenuItemID(popup, i));
         for (wchar_t c : item) EXPECT_TRUE(c == L'\t' || (c >= 0x20 && c <= 0x7e)) << i;
