@@ -8,7 +8,7 @@
 #include "AutorunSafety.h"
 #include "ErrorText.h"
 #include "QuillonIds.h"
-#include "settings/IniText.h"
+#include "settings/IniFileRead.h"
 
 namespace {
 
@@ -27,7 +27,6 @@ wchar_t targetFile[FIELD_CHARS];
 bool useJapanese;
 
 wchar_t iniPath[PATH_CHARS];
-IniFile iniFile;
 wchar_t currentValue[PATH_CHARS];
 wchar_t programPath[PATH_CHARS];
 wchar_t runValueData[PATH_CHARS];
@@ -174,10 +173,13 @@ void removeAutorun() {
 void run() {
     makeModuleFilePathW(iniPath, PATH_CHARS, L"Quillon.ini");
     // Read as its bytes say: the profile functions take a UTF-8 file for code-page text.
-    loadIniFile(iniFile, iniPath);
-    readIniValue(iniFile, L"AUTORUN", L"KEY", L"1", valueName, FIELD_CHARS);
-    readIniValue(iniFile, L"AUTORUN", L"NAME", L"2", displayName, FIELD_CHARS);
-    readIniValue(iniFile, L"AUTORUN", L"FILE", L"3", targetFile, FIELD_CHARS);
+    IniEntry entries[] = {{"AUTORUN", "KEY", "", 0, valueName, FIELD_CHARS},
+                          {"AUTORUN", "NAME", "", 0, displayName, FIELD_CHARS},
+                          {"AUTORUN", "FILE", "", 0, targetFile, FIELD_CHARS}};
+    const wchar_t* const fallbacks[] = {L"1", L"2", L"3"};
+    readIniFile(iniPath, entries, 3);
+    for (int i = 0; i < 3; ++i)
+        if (!entries[i].found) lstrcpynW(entries[i].wide, fallbacks[i], FIELD_CHARS);
     // A key left empty on purpose switches Quillon off.
     if (!valueName[0] || !displayName[0] || !targetFile[0]) return;
 

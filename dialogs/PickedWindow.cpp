@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "framework/UiLanguage.h"
+#include "settings/TargetFile.h"
 #include "sweep/ProgramImage.h"
 
 namespace {
@@ -72,6 +73,8 @@ void describePickedWindow(HWND window, PickedWindow& out) {
     out.name[0] = 0;
     if (path[0] && !fileDescriptionOf(path, out.name, OTHER_NAME_SIZE))
         nameWithoutExe(out.exeName, out.name, OTHER_NAME_SIZE);
+    // Another program's description may hold line breaks: a value is one line of target.ini.
+    removeControlCharacters(out.name);
     if (!GetClassNameW(window, out.className, PICKED_CLASS_SIZE)) out.className[0] = 0;
     // The system's copy of the title: asks nothing of a program that may not answer.
     if (!GetWindowTextW(window, out.title, OTHER_TEXT_SIZE)) out.title[0] = 0;

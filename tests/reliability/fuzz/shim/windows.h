@@ -4,6 +4,7 @@
 // under the fuzzers; each fuzzer defines the few functions its files call.
 
 #include <cstdint>
+#include <cstring>
 
 #define WINAPI
 #define CALLBACK
@@ -85,9 +86,17 @@ DWORD GetTickCount();
 int lstrlenA(const char* text);
 char* lstrcpynA(char* to, const char* from, int size);
 void Sleep(DWORD milliseconds);
-enum : unsigned { CP_UTF8 = 65001 };
-enum : DWORD { MB_ERR_INVALID_CHARS = 8 };
+typedef unsigned UINT;
+enum : unsigned { CP_ACP = 0, CP_UTF8 = 65001 };
+enum : DWORD { MB_ERR_INVALID_CHARS = 8, WC_NO_BEST_FIT_CHARS = 0x400 };
 int MultiByteToWideChar(unsigned codePage, DWORD flags, const char* text, int size, wchar_t* wide, int wideSize);
+int WideCharToMultiByte(unsigned codePage, DWORD flags, const wchar_t* wide, int wideSize, char* text, int size,
+                        const char* fallback, BOOL* usedFallback);
+UINT GetACP();
+BOOL IsDBCSLeadByte(BYTE byte);
+HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, void* security, DWORD disposition, DWORD flags,
+                   HANDLE templateFile);
+#define CopyMemory(to, from, size) memcpy((to), (from), (size))
 
 int GetClassNameW(HWND window, wchar_t* name, int size);
 int GetWindowTextW(HWND window, wchar_t* text, int size);
