@@ -4,8 +4,9 @@
 #include <cstring>
 
 #include "framework/Dpi.h"
+#include "framework/FormatText.h"
+#include "framework/ShellOpen.h"
 #include "resources/resource.h"
-#include "settings/FormatText.h"
 #include "settings/PathUtil.h"
 #include "shell/C_Application.h"
 
@@ -132,5 +133,6 @@ void C_ABOUTDLG::keepInsideClientArea(HWND control) {
 
 void C_ABOUTDLG::startRegistrar() {
     // The registrar beside Varnel, or nothing: never one found in the current folder or the PATH.
-    openBesideProgram("Quillon.exe");
+    char path[MAX_PATH];
+    openWithShell(C_PathUtil().makeModuleFilePath(path, sizeof path, "Quillon.exe"));
 }

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "settings/FormatText.h"
+#include "framework/FormatText.h"
 #include "settings/PathUtil.h"
 
 namespace {
@@ -221,9 +221,10 @@ IniRewriteResult rewriteIniFile(const char* path, IniEntry* entries, int count,
         return INI_REWRITE_UNREADABLE;
     char temporary[REWRITE_PATH_SIZE];
     HANDLE target = createTemporary(path, temporary);
-    IniRewriteResult result = target == INVALID_HANDLE_VALUE
-                                  ? INI_REWRITE_UNWRITABLE
-                                  : writeNewFile(source, target, entries, count, newFileEncoding, ansiRule);
+    IniRewriteResult result =
+        target == INVALID_HANDLE_VALUE
+            ? INI_REWRITE_UNWRITABLE
+            : writeNewFile(source, target, entries, count, newFileEncoding, ansiRule);
     if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
     if (target == INVALID_HANDLE_VALUE) return result;
     CloseHandle(target);

@@ -21,7 +21,12 @@
 
 // INI_VALUE_BYTES: the bytes of a value that a reading pass keeps, enough for the longest
 // UTF-16 field of ours in UTF-8 with room to tell that a value is longer.
-enum { INI_ENTRY_VALUE_SIZE = 128, INI_NAME_CAP = 16, INI_MAX_ENTRIES = 32, INI_VALUE_BYTES = 1024 };
+enum {
+    INI_ENTRY_VALUE_SIZE = 128,
+    INI_NAME_CAP = 16,
+    INI_MAX_ENTRIES = 32,
+    INI_VALUE_BYTES = 1024
+};
 
 struct IniEntry {
     const char* section;

@@ -12,9 +12,12 @@ int& targetSwitch(Settings& s) {
 }  // namespace
 
 const SettingKey SETTING_KEYS[] = {
-    {"TARGET", "EX", SETTING_SWITCH, 1, [](Settings& s) -> int& { return s.selection.targetExplorer; }},
-    {"TARGET", "IE", SETTING_SWITCH, 0, [](Settings& s) -> int& { return s.selection.targetChromium; }},
-    {"TARGET", "NN", SETTING_SWITCH, 0, [](Settings& s) -> int& { return s.selection.targetFirefox; }},
+    {"TARGET", "EX", SETTING_SWITCH, 1,
+     [](Settings& s) -> int& { return s.selection.targetExplorer; }},
+    {"TARGET", "IE", SETTING_SWITCH, 0,
+     [](Settings& s) -> int& { return s.selection.targetChromium; }},
+    {"TARGET", "NN", SETTING_SWITCH, 0,
+     [](Settings& s) -> int& { return s.selection.targetFirefox; }},
     {"TARGET", "AP00", SETTING_SWITCH, 0, targetSwitch<0>},
     {"TARGET", "AP01", SETTING_SWITCH, 0, targetSwitch<1>},
     {"TARGET", "AP02", SETTING_SWITCH, 0, targetSwitch<2>},

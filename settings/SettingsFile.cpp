@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstring>
 
-#include "settings/FormatText.h"
+#include "framework/FormatText.h"
 #include "settings/IniFileRewrite.h"
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"

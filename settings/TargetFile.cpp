@@ -5,7 +5,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "settings/FormatText.h"
+#include "framework/FormatText.h"
 #include "settings/IniFileRewrite.h"
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"
@@ -13,11 +13,6 @@
 namespace {
 
 const char TARGET_FILE_NAME[] = "target.ini";
-
-// target.ini beside the program; empty when its path does not fit.
-void targetFilePath(char (&path)[TARGET_FILE_PATH_SIZE]) {
-    C_PathUtil().makeModuleFilePath(path, sizeof path, TARGET_FILE_NAME);
-}
 
 // The keys of a section, in the order that a new section is written; the first is the label,
 // the others are the conditions.
@@ -95,9 +90,10 @@ bool readsAsItself(const wchar_t* value, bool negatable) {
 // blanks around it or a pair of quotes off. False when that does not fit.
 bool literalForm(const wchar_t* value, wchar_t (&out)[LITERAL_SIZE]) {
     int length = lstrlenW(value);
-    bool quoted = length > 0 && (value[0] == L' ' || value[length - 1] == L' ' ||
-                                 (length >= 2 && (value[0] == L'"' || value[0] == L'\'') &&
-                                  value[length - 1] == value[0]));
+    bool quoted =
+        length > 0 &&
+        (value[0] == L' ' || value[length - 1] == L' ' ||
+         (length >= 2 && (value[0] == L'"' || value[0] == L'\'') && value[length - 1] == value[0]));
     int total = length + (quoted ? 2 : 0);
     if (total > LITERAL_SIZE - 1) return false;
     int at = 0;
@@ -255,4 +251,6 @@ TargetFileWrite addOtherTarget(const NewOtherTarget& target, int& slot, unsigned
     }
 }
 
-int editTargetFile() { return openBesideProgram(TARGET_FILE_NAME); }
+char* targetFilePath(char (&path)[TARGET_FILE_PATH_SIZE]) {
+    return C_PathUtil().makeModuleFilePath(path, sizeof path, TARGET_FILE_NAME);
+}

@@ -49,7 +49,6 @@ void removeControlCharacters(wchar_t* text);
 // Anything but TARGET_ADDED leaves the file as it was.
 TargetFileWrite addOtherTarget(const NewOtherTarget& target, int& slot, unsigned long& error);
 
-// Asks the shell to open target.ini beside the program in its associated editor; does not
-// wait. 1 when asked; 0, opening nothing, when the file's path does not fit (the same file
-// that loadOtherTarget then does not read).
-int editTargetFile();
+// target.ini beside the program, which every operation here reads and writes; empty when its
+// path does not fit (and then no file is read or written). Returns path.
+char* targetFilePath(char (&path)[TARGET_FILE_PATH_SIZE]);

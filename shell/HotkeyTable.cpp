@@ -1,7 +1,7 @@
 #include "shell/HotkeyTable.h"
 
+#include "framework/FormatText.h"
 #include "resources/resource.h"
-#include "settings/FormatText.h"
 #include "shell/Messages.h"
 
 namespace {

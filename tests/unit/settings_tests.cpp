@@ -107,8 +107,7 @@ std::wstring iniValue(const std::string& bytes, const char* section, const char*
     return valueIn(source, section, key, size);
 }
 
-std::wstring fileValue(const std::string& path, const char* section, const char* key,
-                       IniEncoding* encoding = nullptr) {
+std::wstring fileValue(const std::string& path, const char* section, const char* key, IniEncoding* encoding = nullptr) {
     ShortReads source = inMemory(test::readFile(path));
     return valueIn(source, section, key, 256, encoding);
 }
@@ -625,17 +624,22 @@ TEST_F(SettingsFiles, NewTargetsReadBackAsTheyWereGiven) {
         EXPECT_STREQ(k.given.text ? k.given.text : L"-", t.wideText);
         EXPECT_STREQ(k.given.exe ? k.given.exe : L"-", t.wideExe);
     }
-    const NewOtherTarget refused[] = {{L"n", nullptr, L"!Important report", nullptr}, {L"n", nullptr, L"-", nullptr},
-                                      {L"n", nullptr, nullptr, L"!tool.exe"},         {L"n", nullptr, nullptr, L"-"},
-                                      {L"n", L"-", nullptr, nullptr},                 {L"n", nullptr, L"a\tb", nullptr},
+    const NewOtherTarget refused[] = {{L"n", nullptr, L"!Important report", nullptr},
+                                      {L"n", nullptr, L"-", nullptr},
+                                      {L"n", nullptr, nullptr, L"!tool.exe"},
+                                      {L"n", nullptr, nullptr, L"-"},
+                                      {L"n", L"-", nullptr, nullptr},
+                                      {L"n", nullptr, L"a\tb", nullptr},
                                       {L"n", L"Class\r\nTEXT=e", nullptr, nullptr}};
     const std::string before = "; mine\r\n";
     for (const NewOtherTarget& r : refused) {
         ASSERT_TRUE(test::writeFile(path, before));
         int slot = -1;
         unsigned long error = 0;
-        EXPECT_EQ(TARGET_NOT_LITERAL, addOtherTarget(r, slot, error))
-            << test::encodedText(r.text ? r.text : r.exe ? r.exe : r.className, INI_UTF8);
+        EXPECT_EQ(TARGET_NOT_LITERAL, addOtherTarget(r, slot, error)) << test::encodedText(r.text  ? r.text
+                                                                                           : r.exe ? r.exe
+                                                                                                   : r.className,
+                                                                                           INI_UTF8);
         EXPECT_EQ(before, test::readFile(path));
     }
 }
@@ -646,8 +650,8 @@ TEST_F(SettingsFiles, AnAnsiTargetFileStaysAnsi) {
     ASSERT_EQ(932u, GetACP());
     const std::string path = besideProgram("target.ini");
     const std::string ascii = "; mine\r\n[TARGET00]\r\nCLASS=x\r\n";
-    for (const NewOtherTarget& target : {NewOtherTarget{L"痼、", L"c", nullptr, nullptr},
-                                         NewOtherTarget{L"n", nullptr, L"痼、", nullptr}}) {
+    for (const NewOtherTarget& target :
+         {NewOtherTarget{L"痼、", L"c", nullptr, nullptr}, NewOtherTarget{L"n", nullptr, L"痼、", nullptr}}) {
         ASSERT_TRUE(test::writeFile(path, ascii));
         int slot = -1;
         unsigned long error = 0;

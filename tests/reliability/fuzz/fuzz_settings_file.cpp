@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/FormatText.h"
+#include "framework/FormatText.h"
 #include "settings/IniEncoding.h"
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"

@@ -111,3 +111,10 @@ LONG GetWindowLongA(HWND window, int index);
 enum { CSTR_LESS_THAN = 1, CSTR_EQUAL = 2, CSTR_GREATER_THAN = 3 };
 int CompareStringOrdinal(const wchar_t* a, int aLength, const wchar_t* b, int bLength, BOOL ignoreCase);
 wchar_t* lstrcpynW(wchar_t* to, const wchar_t* from, int size);
+
+DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle);
+BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size, void* data);
+BOOL VerQueryValueW(const void* block, const wchar_t* subBlock, void** buffer, UINT* size);
+int lstrlenW(const wchar_t* text);
+int lstrcmpiW(const wchar_t* a, const wchar_t* b);
+int _snwprintf(wchar_t* out, size_t size, const wchar_t* format, ...);
