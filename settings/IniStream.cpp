@@ -179,7 +179,8 @@ void IniStream::unit(unsigned value, const unsigned char* bytes) {
         if (valueUnits == 0) firstUnit = value;
         // Units past what is kept are counted up to one more, which tells that the value is cut.
         if (valueUnits < INI_VALUE_BYTES / unitBytes) {
-            memcpy(text + valueUnits * unitBytes, bytes, static_cast<size_t>(unitBytes));
+            memcpy(text + static_cast<size_t>(valueUnits) * unitBytes, bytes,
+                   static_cast<size_t>(unitBytes));
             ++valueUnits;
         } else {
             valueUnits = INI_VALUE_BYTES / unitBytes + 1;
@@ -240,14 +241,15 @@ void IniStream::takeValue() {
     if (end > kept) end = kept;
     IniEntry& entry = entries[valueEntry];
     int length = 0;
-    for (int i = start; i < end && length < INI_ENTRY_VALUE_SIZE - 1; ++i) {
+    for (size_t i = static_cast<size_t>(start);
+         i < static_cast<size_t>(end) && length < INI_ENTRY_VALUE_SIZE - 1; ++i) {
         unsigned unit = unitBytes == 2 ? text[2 * i] | text[2 * i + 1] << 8 : text[i];
         entry.value[length++] = unit < 0x80 || unitBytes == 1 ? static_cast<char>(unit) : '?';
     }
     entry.value[length] = 0;
     if (entry.wide && entry.wideSize > 0) {
-        const unsigned char* bytes = text + start * unitBytes;
-        DWORD size = static_cast<DWORD>((end - start) * unitBytes);
+        const unsigned char* bytes = text + static_cast<size_t>(start) * unitBytes;
+        DWORD size = static_cast<DWORD>(end - start) * static_cast<DWORD>(unitBytes);
         int units = encoding == INI_UTF16LE ? decodeUtf16(bytes, size, entry.wide, entry.wideSize)
                     : encoding == INI_ANSI  ? decodeAnsi(bytes, size, entry.wide, entry.wideSize)
                                             : decodeUtf8(bytes, size, entry.wide, entry.wideSize);

@@ -48,9 +48,10 @@ struct TargetSections {
 };
 
 void readTargetSections(const char* path, TargetSections& file) {
-    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
+    IniEntry* section = file.entries;
+    for (int i = 0; i < OTHER_TARGET_COUNT; ++i, section += TARGET_KEY_COUNT) {
         targetSectionName(i, file.names[i]);
-        setTargetEntries(file.names[i], file.entries + i * TARGET_KEY_COUNT);
+        setTargetEntries(file.names[i], section);
     }
     readIniFile(path, file.entries, OTHER_TARGET_COUNT * TARGET_KEY_COUNT, &file.encoding);
 }
@@ -68,7 +69,8 @@ int firstFreeSlotIn(const TargetSections& file) {
 }
 
 enum { TEXT_KEY = 3, EXE_KEY = 4 };
-// A value as written, with room for a pair of quotes around the longest.
+// A value as written, with room for a pair of quotes around the longest condition (and so
+// around any label, which is shorter).
 enum { LITERAL_SIZE = OTHER_EXE_SIZE + 2 };
 
 // What no value can hold: each ends a line, or may, for one editor or another.
@@ -210,8 +212,8 @@ TargetFileWrite addOtherTarget(const NewOtherTarget& target, int& slot, unsigned
         return TARGET_NOT_WRITTEN;
     }
     // The label loses what cannot stand in one line; a condition without it would be another.
-    wchar_t name[LITERAL_SIZE] = {};
-    lstrcpynW(name, target.name ? target.name : L"", LITERAL_SIZE);
+    wchar_t name[OTHER_NAME_SIZE] = {};
+    lstrcpynW(name, target.name ? target.name : L"", OTHER_NAME_SIZE);
     removeControlCharacters(name);
     const wchar_t* values[TARGET_KEY_COUNT] = {name[0] ? name : nullptr, nullptr, target.className,
                                                target.text, target.exe};
