@@ -477,16 +477,18 @@ TEST_F(SettingsFiles, TargetIniSectionsAndCuts) {
                                      {L"CLASS=" + std::wstring(127, L'c'), L"CLASS=" + std::wstring(128, L'c')},
                                      {L"EXE=" + path, L"EXE=" + path + L"x"},
                                      {L"SPEC=" + std::wstring(31, L's'), L"SPEC=" + std::wstring(32, L's')}};
-    for (const auto& pair : lines)
-        for (int tooLong = 0; tooLong < 2; ++tooLong) {
-            test::writeFile(
-                besideProgram("target.ini"),
-                test::encodedText(L"[TARGET02]\r\nNAME=" + longJapanese + L"\r\n" + pair[tooLong], INI_UTF8));
-            loadOtherTarget(2, t);
-            EXPECT_EQ(ansiOf(longJapanese.substr(0, 63)), t.name);
-            EXPECT_EQ(longJapanese, t.wideName);
-            EXPECT_EQ(tooLong, t.ruleTooLong) << test::encodedText(pair[tooLong], INI_UTF8);
-        }
+    // In the ANSI code page too, where a Japanese character takes two bytes.
+    for (IniEncoding encoding : {INI_UTF8, INI_ANSI})
+        for (const auto& pair : lines)
+            for (int tooLong = 0; tooLong < 2; ++tooLong) {
+                test::writeFile(
+                    besideProgram("target.ini"),
+                    test::encodedText(L"[TARGET02]\r\nNAME=" + longJapanese + L"\r\n" + pair[tooLong], encoding));
+                loadOtherTarget(2, t);
+                EXPECT_EQ(ansiOf(longJapanese.substr(0, 63)), t.name);
+                EXPECT_EQ(longJapanese, t.wideName);
+                EXPECT_EQ(tooLong, t.ruleTooLong) << encoding << test::encodedText(pair[tooLong], INI_UTF8);
+            }
     test::writeFile(besideProgram("target.ini"),
                     test::encodedText(L"[TARGET02]\r\nTEXT=!下書き\r\nEXE=" + path + L"\r\n", INI_UTF16LE));
     loadOtherTarget(2, t);
