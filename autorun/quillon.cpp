@@ -10,7 +10,7 @@
 #include "QuillonIds.h"
 #include "RunValue.h"
 #include "framework/StringTable.h"
-#include "settings/IniText.h"
+#include "settings/IniFileRead.h"
 
 namespace {
 
@@ -30,7 +30,6 @@ wchar_t targetFile[FIELD_CHARS];
 bool useJapanese;
 
 wchar_t iniPath[PATH_CHARS];
-IniFile iniFile;
 wchar_t currentValue[PATH_CHARS];
 wchar_t programPath[PATH_CHARS];
 wchar_t runValueData[PATH_CHARS];
@@ -192,10 +191,13 @@ void removeAutorun() {
 void run() {
     makeModuleFilePathW(iniPath, PATH_CHARS, L"Quillon.ini");
     // Read as its bytes say: the profile functions take a UTF-8 file for code-page text.
-    loadIniFile(iniFile, iniPath);
-    readIniValue(iniFile, L"AUTORUN", L"KEY", L"1", valueName, VALUE_NAME_MAX + 2);
-    readIniValue(iniFile, L"AUTORUN", L"NAME", L"2", displayName, FIELD_CHARS);
-    readIniValue(iniFile, L"AUTORUN", L"FILE", L"3", targetFile, FIELD_CHARS);
+    IniEntry entries[] = {{"AUTORUN", "KEY", "", 0, valueName, VALUE_NAME_MAX + 2},
+                          {"AUTORUN", "NAME", "", 0, displayName, FIELD_CHARS},
+                          {"AUTORUN", "FILE", "", 0, targetFile, FIELD_CHARS}};
+    const wchar_t* const fallbacks[] = {L"1", L"2", L"3"};
+    readIniFile(iniPath, entries, 3);
+    for (IniEntry& entry : entries)
+        if (!entry.found) lstrcpynW(entry.wide, fallbacks[&entry - entries], entry.wideSize);
     // A key left empty on purpose switches Quillon off.
     if (!valueName[0] || !displayName[0] || !targetFile[0]) return;
 

@@ -5,8 +5,9 @@
 
 #include "Version.h"
 #include "framework/Dpi.h"
+#include "framework/FormatText.h"
+#include "framework/ShellOpen.h"
 #include "resources/resource.h"
-#include "settings/FormatText.h"
 #include "settings/PathUtil.h"
 
 namespace {
@@ -122,5 +123,6 @@ void C_ABOUTDLG::keepInsideClientArea(HWND control) {
 
 void C_ABOUTDLG::startRegistrar() {
     // The registrar beside Varnel, or nothing: never one found in the current folder or the PATH.
-    openBesideProgram("Quillon.exe");
+    char path[MAX_PATH];
+    openWithShell(C_PathUtil().makeModuleFilePath(path, sizeof path, "Quillon.exe"));
 }

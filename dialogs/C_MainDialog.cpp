@@ -7,10 +7,11 @@
 #include "dialogs/PickedWindow.h"
 #include "framework/C_CTRL_HYPERLINK.h"
 #include "framework/Dpi.h"
+#include "framework/FormatText.h"
+#include "framework/ShellOpen.h"
 #include "framework/UiLanguage.h"
 #include "framework/WorkArea.h"
 #include "resources/resource.h"
-#include "settings/FormatText.h"
 #include "settings/TargetFile.h"
 #include "sweep/TargetKinds.h"
 
@@ -116,11 +117,13 @@ void C_MainDialog::onCommand(HWND dialog, int id) {
     case IDC_PIN_BUTTON:
         applyOnTop();
         break;
-    case IDC_EDIT_TARGETS:
-        editTargetFile();
+    case IDC_EDIT_TARGETS: {
+        char path[TARGET_FILE_PATH_SIZE];
+        openWithShell(targetFilePath(path));
         finishMainDialog(dialog, LEAVE_ONLY);
         EndDialog(dialog, 0);
         break;
+    }
     case IDC_ADD_FROM_WINDOW:
         picker.start(getInstance(), dialog);
         break;

@@ -83,6 +83,9 @@ void C_NewTargetDialog::onOk() {
     case TARGET_TOO_LONG:
         showNote(IDS_TARGET_TOO_LONG, 0);
         break;
+    case TARGET_NOT_LITERAL:
+        showNote(IDS_TARGET_NOT_LITERAL, 0);
+        break;
     case TARGET_NOT_WRITTEN:
         showNote(IDS_TARGET_FILE_NOT_WRITTEN, error);
         break;

@@ -29,6 +29,7 @@
 #define IDS_NO_FREE_TARGET 39
 #define IDS_TITLE_TEXT_EMPTY 40
 #define IDS_TARGET_TOO_LONG 41
+#define IDS_TARGET_NOT_LITERAL 42  // target.ini would read the value as another rule
 // The command line: result lines (%ls the kind as written on the command line), failures, the
 // usage text and the reasons for a usage error (%ls the argument concerned).
 #define IDS_CMD_CLOSED 60

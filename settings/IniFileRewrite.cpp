@@ -4,14 +4,11 @@
 
 #include <cstring>
 
-#include "settings/FormatText.h"
+#include "framework/FormatText.h"
 #include "settings/PathUtil.h"
 
 namespace {
 
-// The encoding is told from the first block's whole lines: as many bytes as the target file
-// reader tells it from, so that the two never disagree.
-const DWORD STREAM_BLOCK_SIZE = INI_FILE_MAX_BYTES;
 // Room for the longest path that the ANSI file functions take, and for the temporary's.
 enum { REWRITE_PATH_SIZE = MAX_PATH + 1 };
 // Temporary files are named "~vrn", three hex digits and a check digit of those three: no
@@ -20,15 +17,6 @@ const char TEMPORARY_PREFIX[] = "~vrn";
 const char TEMPORARY_WILDCARD[] = "~vrn????";
 const char HEX_DIGITS[] = "0123456789abcdef";
 const ULONGLONG STALE_AFTER = 60ull * 10000000;  // one minute in 100 ns units
-
-struct FileSource final : IniSource {
-    HANDLE file;
-    explicit FileSource(HANDLE file) : file(file) {}
-    bool get(unsigned char* block, DWORD size, DWORD& got) override {
-        got = 0;
-        return file == INVALID_HANDLE_VALUE || ReadFile(file, block, size, &got, nullptr);
-    }
-};
 
 struct FileSink final : IniSink {
     HANDLE file;
@@ -39,44 +27,6 @@ struct FileSink final : IniSink {
         ok = ok && WriteFile(file, bytes, size, &written, nullptr) && written == size;
     }
 };
-
-bool isAscii(const char* text) {
-    for (; *text; ++text)
-        if (static_cast<unsigned char>(*text) >= 0x80) return false;
-    return true;
-}
-
-// The entries with their values, UTF-8, in the ANSI code page (a character that it lacks: "?").
-IniEntry* inAnsi(IniEntry* entries, int count, IniEntry (&copies)[INI_MAX_ENTRIES]) {
-    for (int e = 0; e < count && e < INI_MAX_ENTRIES; ++e) {
-        copies[e] = entries[e];
-        wchar_t wide[INI_ENTRY_VALUE_SIZE];
-        if (!isAscii(entries[e].value) &&
-            MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, entries[e].value, -1, wide,
-                                INI_ENTRY_VALUE_SIZE) > 0)
-            cutToAnsi(wide, copies[e].value, INI_ENTRY_VALUE_SIZE, INI_ENTRY_VALUE_SIZE);
-    }
-    return copies;
-}
-
-// As much of the source as fits in block, so that the encoding is told from a whole block
-// however the reads come. read below size: the source has ended.
-bool fillBlock(IniSource& source, unsigned char* block, DWORD size, DWORD& read) {
-    read = 0;
-    DWORD got = 0;
-    do {
-        if (!source.get(block + read, size - read, got)) return false;
-        read += got;
-    } while (got > 0 && read < size);
-    return true;
-}
-
-HANDLE openToRead(const char* path) {
-    // Others may replace the file meanwhile (the handle keeps what it opened); nobody may
-    // write into it while it is read.
-    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
 
 // Whether the file's access rules are its own (not just those it inherits from its folder,
 // which a new file beside it inherits as well).
@@ -217,94 +167,64 @@ HANDLE createTemporary(const char* path, char (&temporary)[REWRITE_PATH_SIZE]) {
         char name[INI_TEMPORARY_NAME_SIZE];
         iniTemporaryName(seed + attempt * 1597u, name);
         formatText(temporary + folder, sizeof temporary - folder, "%s", name);
-        HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        HANDLE file = CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
     }
     return INVALID_HANDLE_VALUE;
 }
 
-// Nothing found yet: the entries may come from an earlier pass.
-void clearFound(IniEntry* entries, int count) {
-    for (int e = 0; e < count; ++e) entries[e].found = 0;
-}
-
 // The new file in full: every line of the current one (source; none yet when invalid) with
 // the entries set to their new values, in the current one's encoding.
 IniRewriteResult writeNewFile(HANDLE source, HANDLE target, IniEntry* entries, int count,
-                              IniEncoding newFileEncoding) {
+                              IniEncoding newFileEncoding, IniAnsiRule ansiRule) {
     if (source != INVALID_HANDLE_VALUE) {
         IniEntry seen[INI_MAX_ENTRIES];
         memcpy(seen, entries, sizeof(IniEntry) * static_cast<size_t>(count));
-        FileSource reading(source);
+        IniFileSource reading(source);
         if (!streamIni(reading, seen, count, nullptr, newFileEncoding) ||
             SetFilePointer(source, 0, nullptr, FILE_BEGIN) != 0)
             return INI_REWRITE_UNREADABLE;
         for (int e = 0; e < count; ++e) entries[e].found = seen[e].found;
     }
-    FileSource writing(source);
+    IniFileSource writing(source);
     FileSink sink(target);
-    bool streamed = streamIni(writing, entries, count, &sink, newFileEncoding);
+    IniEncoding before = newFileEncoding, after = newFileEncoding;
+    bool streamed = streamIni(writing, entries, count, &sink, newFileEncoding, &before);
     if (!sink.ok || !FlushFileBuffers(target)) return INI_REWRITE_UNWRITABLE;
-    return streamed ? INI_REWRITE_WRITTEN : INI_REWRITE_UNREADABLE;
+    if (!streamed) return INI_REWRITE_UNREADABLE;
+    if (ansiRule == INI_ANY_ENCODING_AFTER || before != INI_ANSI) return INI_REWRITE_WRITTEN;
+    // New bytes in an ANSI file may happen to be valid UTF-8, and the file would then read so.
+    IniFileSource written(target);
+    if (SetFilePointer(target, 0, nullptr, FILE_BEGIN) != 0 ||
+        !iniSourceEncoding(written, newFileEncoding, after))
+        return INI_REWRITE_UNWRITABLE;
+    return after == INI_ANSI ? INI_REWRITE_WRITTEN : INI_REWRITE_ENCODING_CHANGED;
 }
 
 }  // namespace
 
-bool streamIni(IniSource& source, IniEntry* entries, int count, IniSink* sink,
-               IniEncoding newFileEncoding) {
-    unsigned char block[STREAM_BLOCK_SIZE];
-    DWORD read = 0;
-    if (!fillBlock(source, block, sizeof block, read)) return false;
-    IniEncoding encoding =
-        !read ? newFileEncoding
-              : detectIniEncoding(block,
-                                  read == sizeof block ? iniWholeLinesLength(block, read) : read);
-    DWORD bom = read < iniBomSize(encoding) ? read : iniBomSize(encoding);
-    if (sink) sink->put(read ? block : iniBomBytes(encoding), read ? bom : iniBomSize(encoding));
-    IniEntry inFileBytes[INI_MAX_ENTRIES];
-    if (sink && encoding == INI_ANSI) entries = inAnsi(entries, count, inFileBytes);
-    IniStream stream(entries, count, encoding == INI_UTF16LE ? 2 : 1, sink);
-    stream.feed(block + bom, read - bom);
-    // A read may give less than asked long before the end (network and redirected folders):
-    // only nothing at all is the end.
-    for (bool more = read == sizeof block; more; more = read > 0) {
-        if (!source.get(block, sizeof block, read)) return false;
-        stream.feed(block, read);
-    }
-    return stream.finish() != 0;
-}
-
-int readIniFile(const char* path, IniEntry* entries, int count) {
-    clearFound(entries, count);
-    HANDLE file = openToRead(path);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    FileSource source(file);
-    bool read = streamIni(source, entries, count, nullptr, INI_ANSI);
-    CloseHandle(file);
-    return read ? 1 : 0;
-}
-
 IniRewriteResult rewriteIniFile(const char* path, IniEntry* entries, int count,
-                                IniEncoding newFileEncoding) {
+                                IniEncoding newFileEncoding, IniAnsiRule ansiRule) {
     if (count > INI_MAX_ENTRIES) count = INI_MAX_ENTRIES;
-    clearFound(entries, count);
+    for (int e = 0; e < count; ++e) entries[e].found = 0;
     // A read-only file is the user's wish that it be left alone (and Windows would refuse to
     // replace it); a folder of that name cannot be written.
     if (isReadOnlyFile(path)) return INI_REWRITE_READ_ONLY;
     if (!path[0] || lstrlenA(path) >= REWRITE_PATH_SIZE || fileExists(path, 1))
         return INI_REWRITE_UNWRITABLE;
 
-    HANDLE source = openToRead(path);
+    HANDLE source = openIniFileToRead(path);
     DWORD error = GetLastError();
     if (source == INVALID_HANDLE_VALUE && error != ERROR_FILE_NOT_FOUND &&
         error != ERROR_PATH_NOT_FOUND)
         return INI_REWRITE_UNREADABLE;
     char temporary[REWRITE_PATH_SIZE];
     HANDLE target = createTemporary(path, temporary);
-    IniRewriteResult result = target == INVALID_HANDLE_VALUE
-                                  ? INI_REWRITE_UNWRITABLE
-                                  : writeNewFile(source, target, entries, count, newFileEncoding);
+    IniRewriteResult result =
+        target == INVALID_HANDLE_VALUE
+            ? INI_REWRITE_UNWRITABLE
+            : writeNewFile(source, target, entries, count, newFileEncoding, ansiRule);
     if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
     if (target == INVALID_HANDLE_VALUE) return result;
     CloseHandle(target);

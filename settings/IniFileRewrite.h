@@ -1,23 +1,26 @@
 #pragma once
 
-// An INI file read, or its program-owned keys rewritten, in one streaming pass (IniStream).
-// A rewrite keeps every other byte of the file, its encoding and its line endings. The new
+// An INI file's program-owned keys rewritten in one streaming pass (IniStream). A rewrite keeps
+// every other byte of the file, its encoding and its line endings. The new
 // content goes into a temporary file beside it, is flushed, and then takes the file's place in
 // one step: a failure or a kill at any moment leaves either the old file or the new one, whole.
 //
 //   IniEntry entries[] = {...};   // section, key and the value to write; grouped by section
 //   switch (rewriteIniFile(path, entries, count, INI_UTF8_BOM)) { ... }
-//   readIniFile(path, entries, count);   // value and found from the file
 
-#include "settings/IniStream.h"
-#include "settings/IniText.h"
+#include "settings/IniFileRead.h"
 
 enum IniRewriteResult {
     INI_REWRITE_WRITTEN,     // the file holds the new values
     INI_REWRITE_READ_ONLY,   // a read-only file, left as it is: the user's wish
     INI_REWRITE_UNREADABLE,  // the current file could not be read (another program holds it)
     INI_REWRITE_UNWRITABLE,  // no temporary file, a failed write or replace, or a folder there
+    INI_REWRITE_ENCODING_CHANGED,  // INI_STAYS_ANSI, and the new file would read as UTF-8
 };
+
+// Whether an ANSI file must still read as ANSI after the rewrite. Values of plain ASCII (the
+// settings file's) read alike either way; others would be garbled.
+enum IniAnsiRule { INI_ANY_ENCODING_AFTER, INI_STAYS_ANSI };
 
 // Sets each entry's found from the current file, then writes the file with every entry's value
 // (UTF-8 text, written in the file's encoding: the ANSI code page, where a character that it
@@ -25,11 +28,8 @@ enum IniRewriteResult {
 // (with its BOM, if the encoding has one); an existing file keeps its own. Anything but
 // INI_REWRITE_WRITTEN leaves the file exactly as it was.
 IniRewriteResult rewriteIniFile(const char* path, IniEntry* entries, int count,
-                                IniEncoding newFileEncoding);
-
-// Fills value and found of each entry from the file (a missing or unreadable file: none found).
-// 1 when the file was read to its end.
-int readIniFile(const char* path, IniEntry* entries, int count);
+                                IniEncoding newFileEncoding,
+                                IniAnsiRule ansiRule = INI_ANY_ENCODING_AFTER);
 
 enum { INI_TEMPORARY_NAME_SIZE = 9 };
 
@@ -37,19 +37,3 @@ enum { INI_TEMPORARY_NAME_SIZE = 9 };
 // leaves it beside the file. The next rewrite there removes one that is more than a minute old,
 // not dated in the future, and empty or beginning as the file does; no other file.
 void iniTemporaryName(unsigned number, char (&name)[INI_TEMPORARY_NAME_SIZE]);
-
-// Where a pass takes its bytes from: up to size bytes into block, got 0 at the end; false when
-// reading fails. Files give it through ReadFile; the tests give other blocks.
-class IniSource {
-public:
-    virtual bool get(unsigned char* block, DWORD size, DWORD& got) = 0;
-
-protected:
-    ~IniSource() = default;
-};
-
-// One pass over the whole of source: a reading pass (sink null) or a rewriting one, in the
-// encoding that the file's first bytes tell (newFileEncoding for an empty source). False when
-// a read fails or the text was not the one that the reading pass saw.
-bool streamIni(IniSource& source, IniEntry* entries, int count, IniSink* sink,
-               IniEncoding newFileEncoding);

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "settings/IniEncoding.h"
-
 namespace {
 
 bool isBlank(unsigned unit) { return unit == ' ' || unit == '\t' || unit == '\v' || unit == '\f'; }
@@ -22,11 +20,68 @@ bool sameName(const char* folded, int length, const char* name) {
     return i == length && !name[i];
 }
 
+// Decodes UTF-8 into out, whole characters only, as many as fit in size - 1 units. A byte that
+// starts no valid sequence becomes U+FFFD.
+int decodeUtf8(const unsigned char* p, DWORD count, wchar_t* out, int size) {
+    int length = 0;
+    unsigned codePoint;
+    for (DWORD i = 0; i < count;) {
+        int sequence = utf8SequenceAt(p + i, count - i, &codePoint);
+        if (!sequence) {
+            sequence = 1;
+            codePoint = 0xFFFD;
+        }
+        int units = codePoint > 0xFFFF ? 2 : 1;
+        if (length + units > size - 1) break;
+        if (units == 2) {
+            codePoint -= 0x10000;
+            out[length++] = static_cast<wchar_t>(0xD800 + (codePoint >> 10));
+            out[length++] = static_cast<wchar_t>(0xDC00 + (codePoint & 0x3FF));
+        } else {
+            out[length++] = static_cast<wchar_t>(codePoint);
+        }
+        i += static_cast<DWORD>(sequence);
+    }
+    return length;
+}
+
+// Copies units into out, as many as fit in size - 1, never half a surrogate pair.
+int copyWhole(const wchar_t* units, int count, wchar_t* out, int size) {
+    int length = count < size - 1 ? count : size - 1;
+    if (length < count && length > 0 && units[length - 1] >= 0xD800 && units[length - 1] <= 0xDBFF)
+        --length;
+    for (int i = 0; i < length; ++i) out[i] = units[i];
+    return length;
+}
+
+// Decodes code-page text, whole characters only.
+int decodeAnsi(const unsigned char* p, DWORD count, wchar_t* out, int size) {
+    DWORD whole = 0;
+    while (whole < count) {
+        DWORD step = IsDBCSLeadByte(p[whole]) ? 2 : 1;
+        if (whole + step > count) break;
+        whole += step;
+    }
+    wchar_t units[INI_VALUE_BYTES];
+    int length = whole ? MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(p),
+                                             static_cast<int>(whole), units, INI_VALUE_BYTES)
+                       : 0;
+    return copyWhole(units, length, out, size);
+}
+
+int decodeUtf16(const unsigned char* p, DWORD count, wchar_t* out, int size) {
+    wchar_t units[INI_VALUE_BYTES / 2];
+    int length = 0;
+    for (DWORD i = 0; i + 1 < count && length < INI_VALUE_BYTES / 2; i += 2)
+        units[length++] = static_cast<wchar_t>(p[i] | (p[i + 1] << 8));
+    return copyWhole(units, length, out, size);
+}
+
 }  // namespace
 
-IniStream::IniStream(IniEntry* entries, int count, int unitBytes, IniSink* sink)
+IniStream::IniStream(IniEntry* entries, int count, IniEncoding encoding, IniSink* sink)
     : entries(entries), count(count < INI_MAX_ENTRIES ? count : INI_MAX_ENTRIES),
-      unitBytes(unitBytes == 2 ? 2 : 1), sink(sink) {}
+      encoding(encoding), unitBytes(encoding == INI_UTF16LE ? 2 : 1), sink(sink) {}
 
 void IniStream::feed(const unsigned char* bytes, DWORD size) {
     for (DWORD i = 0; i < size; ++i) {
@@ -59,6 +114,10 @@ void IniStream::unit(unsigned value, const unsigned char* bytes) {
         lineBreakKnown = true;
         emit(bytes);
         return;
+    }
+    if (afterCarriageReturn && !lineBreakKnown) {  // a lone CR ends the file's lines
+        lineBreak = "\r";
+        lineBreakKnown = true;
     }
     afterCarriageReturn = false;
     if (pendingInsert >= 0) {
@@ -117,11 +176,17 @@ void IniStream::unit(unsigned value, const unsigned char* bytes) {
     case VALUE:  // the old value is never copied: a rewriting pass has written its own
         if (!valueStarted && isBlank(value)) break;
         valueStarted = true;
-        if (valueLength < INI_ENTRY_VALUE_SIZE)
-            text[valueLength] = value < 0x80 || unitBytes == 1 ? static_cast<char>(value) : '?';
-        if (valueLength <= INI_ENTRY_VALUE_SIZE) ++valueLength;
+        if (valueUnits == 0) firstUnit = value;
+        // Units past what is kept are counted up to one more, which tells that the value is cut.
+        if (valueUnits < INI_VALUE_BYTES / unitBytes) {
+            memcpy(text + static_cast<size_t>(valueUnits) * unitBytes, bytes,
+                   static_cast<size_t>(unitBytes));
+            ++valueUnits;
+        } else {
+            valueUnits = INI_VALUE_BYTES / unitBytes + 1;
+        }
         if (!isBlank(value)) {
-            valueEnd = valueLength;
+            valueEnd = valueUnits;
             lastNonBlank = value;
         }
         break;
@@ -140,7 +205,7 @@ void IniStream::appendToName(unsigned value) {
 void IniStream::startValue(int entry) {
     written[entry] = true;
     valueEntry = entry;
-    valueLength = valueEnd = 0;
+    valueUnits = valueEnd = 0;
     valueStarted = false;
     phase = VALUE;
     if (sink) putText(entries[entry].value);
@@ -160,21 +225,37 @@ void IniStream::endLine() {
             break;
         }
     } else if (phase == VALUE && !sink) {
-        int start = 0, end = valueEnd;
-        // One pair of quotes around the value is taken off.
-        if (end >= 2 && (text[0] == '"' || text[0] == '\'') &&
-            lastNonBlank == static_cast<unsigned char>(text[0])) {
-            start = 1;
-            --end;
-        }
-        if (end > INI_ENTRY_VALUE_SIZE) end = INI_ENTRY_VALUE_SIZE;
-        if (end - start > INI_ENTRY_VALUE_SIZE - 1) end = start + INI_ENTRY_VALUE_SIZE - 1;
-        IniEntry& entry = entries[valueEntry];
-        memcpy(entry.value, text + start, static_cast<size_t>(end - start));
-        entry.value[end - start] = 0;
-        entry.found = 1;
+        takeValue();
     }
     phase = LINE_START;
+}
+
+// The value without the blanks around it and without one pair of enclosing quotes.
+void IniStream::takeValue() {
+    int start = 0, end = valueEnd;
+    if (end >= 2 && (firstUnit == '"' || firstUnit == '\'') && lastNonBlank == firstUnit) {
+        start = 1;
+        --end;
+    }
+    const int kept = INI_VALUE_BYTES / unitBytes;
+    if (end > kept) end = kept;
+    IniEntry& entry = entries[valueEntry];
+    int length = 0;
+    for (size_t i = static_cast<size_t>(start);
+         i < static_cast<size_t>(end) && length < INI_ENTRY_VALUE_SIZE - 1; ++i) {
+        unsigned unit = unitBytes == 2 ? text[2 * i] | text[2 * i + 1] << 8 : text[i];
+        entry.value[length++] = unit < 0x80 || unitBytes == 1 ? static_cast<char>(unit) : '?';
+    }
+    entry.value[length] = 0;
+    if (entry.wide && entry.wideSize > 0) {
+        const unsigned char* bytes = text + static_cast<size_t>(start) * unitBytes;
+        DWORD size = static_cast<DWORD>(end - start) * static_cast<DWORD>(unitBytes);
+        int units = encoding == INI_UTF16LE ? decodeUtf16(bytes, size, entry.wide, entry.wideSize)
+                    : encoding == INI_ANSI  ? decodeAnsi(bytes, size, entry.wide, entry.wideSize)
+                                            : decodeUtf8(bytes, size, entry.wide, entry.wideSize);
+        entry.wide[units] = 0;
+    }
+    entry.found = 1;
 }
 
 void IniStream::insertMissing(int first) {
@@ -247,6 +328,7 @@ int IniStream::finish() {
     // An odd last byte of a UTF-16 file is no character of any line: it stays last.
     DWORD stray = pendingSize;
     pendingSize = 0;
+    if (afterCarriageReturn && !lineBreakKnown) lineBreak = "\r";
     endLine();
     if (!sink) return 1;
     if (lineOpen) putText(lineBreak);

@@ -1,7 +1,6 @@
 #include "settings/PathUtil.h"
 
 #include <windows.h>
-#include <shellapi.h>
 #include <shlobj.h>
 
 namespace {
@@ -88,15 +87,4 @@ int fileExists(const char* path, int wantFolder) {
 int isReadOnlyFile(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
-}
-
-int openBesideProgram(const char* fileName) {
-    char path[MAX_PATH] = {};
-    C_PathUtil().makeModuleFilePath(path, sizeof path, fileName);
-    if (!path[0]) return 0;
-    char folder[MAX_PATH];
-    lstrcpynA(folder, path, sizeof folder);
-    C_PathUtil::truncateAfterLast(folder, '\\');
-    ShellExecuteA(nullptr, "open", path, nullptr, folder, SW_SHOWNORMAL);
-    return 1;
 }

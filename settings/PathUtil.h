@@ -26,8 +26,3 @@ int fileExists(const char* path, int wantFolder);
 
 // 1 when path names an existing file or folder with the read-only attribute.
 int isReadOnlyFile(const char* path);
-
-// Asks the shell to open fileName beside the program, with the program's folder as the working
-// folder; does not wait. 0, opening nothing, when that path does not fit in 260 bytes: an empty
-// folder would have the shell look in the current folder and on the PATH.
-int openBesideProgram(const char* fileName);

@@ -58,5 +58,20 @@ inline int clampWaitTime(int milliseconds) {
                                           : milliseconds;
 }
 
+enum SettingForm { SETTING_SWITCH, SETTING_INTEGER };
+
+// One key of the settings file: where it lives, how its value is written, the field's initial
+// value (which is also the default for a missing key) and the field. In the file's order.
+struct SettingKey {
+    const char* section;
+    const char* key;
+    SettingForm form;
+    int initial;
+    int& (*field)(Settings&);
+};
+
+extern const SettingKey SETTING_KEYS[];
+extern const int SETTING_KEY_COUNT;
+
 // The initial values, equal to the defaults of the settings file; every text empty.
 void setInitialSettings(Settings& settings);

@@ -6,9 +6,8 @@
 #include <climits>
 #include <cstring>
 
-#include "settings/FormatText.h"
+#include "framework/FormatText.h"
 #include "settings/IniFileRewrite.h"
-#include "settings/IniText.h"
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"
 
@@ -16,66 +15,34 @@ namespace {
 
 const char SETTINGS_RELATIVE_PATH[] = "Lumo\\Varnel\\default.ini";
 const char FALLBACK_FILE_NAME[] = "vrnl.ini";
-// One pass over every key of the file, in the file's order, shared by load and save so that
-// the two can never disagree about sections, keys or defaults.
-template <class Visitor>
-void visitKeys(Settings& s, int& showWelcome, Visitor&& visit) {
-    TargetSelection& t = s.selection;
-    visit.flag("TARGET", "EX", "true", t.targetExplorer);
-    visit.flag("TARGET", "IE", "false", t.targetChromium);
-    visit.flag("TARGET", "NN", "false", t.targetFirefox);
-    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
-        char key[8];
-        formatText(key, sizeof key, "AP%02d", i);
-        visit.flag("TARGET", key, "false", t.otherTargets[i].enabled);
-    }
-    visit.flag("OPTIONS", "TOPMOST", "true", s.showOnTop);
-    visit.flag("OPTIONS", "KEEP1ST", "false", s.keepTopmost);
-    visit.flag("OPTIONS", "FULLSIZE", "false", s.fullSize);
-    visit.number("RECT", "LEFT", "-1", s.dialogLeft);
-    visit.number("RECT", "TOP", "-1", s.dialogTop);
-    visit.number("HOTKEY", "MODE", "", s.hotkeyMode);
-    visit.flag("SETTINGS", "NOBACK", "false", s.nonResident);
-    visit.number("SETTINGS", "WAITTIME", "50", s.waitTime);
-    visit.flag("SETTINGS", "RUNNEXT", "true", showWelcome);
+// The welcome flag follows the table's keys; it is no field of the record.
+const char WELCOME_SECTION[] = "SETTINGS";
+const char WELCOME_KEY[] = "RUNNEXT";
+
+void setEntry(IniEntry& entry, const char* section, const char* key, SettingForm form, int value) {
+    entry = IniEntry();
+    entry.section = section;
+    lstrcpynA(entry.key, key, sizeof entry.key);
+    if (form == SETTING_SWITCH)
+        lstrcpynA(entry.value, value ? "true" : "false", sizeof entry.value);
+    else
+        formatText(entry.value, sizeof entry.value, "%d", value);
 }
 
-// Varnel's keys in the file's order, each with the value a save writes.
-struct Table {
-    IniEntry entries[INI_MAX_ENTRIES];
-    int count = 0;
-    void add(const char* section, const char* key, const char* value) {
-        IniEntry& e = entries[count++];
-        e.section = section;
-        lstrcpynA(e.key, key, sizeof e.key);
-        lstrcpynA(e.value, value, sizeof e.value);
-        e.found = 0;
+// Varnel's keys in the file's order, each with the value that a save writes. The count.
+int tableOf(Settings& settings, int showWelcome, IniEntry (&entries)[INI_MAX_ENTRIES]) {
+    for (int k = 0; k < SETTING_KEY_COUNT; ++k) {
+        const SettingKey& key = SETTING_KEYS[k];
+        setEntry(entries[k], key.section, key.key, key.form, key.field(settings));
     }
-    void flag(const char* section, const char* key, const char*, int& field) {
-        add(section, key, field ? "true" : "false");
-    }
-    void number(const char* section, const char* key, const char*, int& field) {
-        char value[16];
-        formatText(value, sizeof value, "%d", field);
-        add(section, key, value);
-    }
-};
+    setEntry(entries[SETTING_KEY_COUNT], WELCOME_SECTION, WELCOME_KEY, SETTING_SWITCH, showWelcome);
+    return SETTING_KEY_COUNT + 1;
+}
 
-// Takes each field from the entry that reading found, else from its default.
-struct Reader {
-    const IniEntry* entries;
-    int next;
-    const char* text(const char* fallback) {
-        const IniEntry& e = entries[next++];
-        return e.found ? e.value : fallback;
-    }
-    void flag(const char*, const char*, const char* fallback, int& field) {
-        field = parseSwitch(text(fallback));
-    }
-    void number(const char*, const char*, const char* fallback, int& field) {
-        field = parseInteger(text(fallback));
-    }
-};
+int valueOf(const IniEntry& entry, SettingForm form, int fallback) {
+    if (!entry.found) return fallback;
+    return form == SETTING_SWITCH ? parseSwitch(entry.value) : parseInteger(entry.value);
+}
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -132,12 +99,14 @@ int parseInteger(const char* text) {
 int loadSettings(Settings& settings) {
     char path[SETTINGS_PATH_SIZE] = {};
     settingsFileToRead(path);
-    Table table;
-    int showWelcome = 1;
-    visitKeys(settings, showWelcome, table);
-    readIniFile(path, table.entries, table.count);
-    Reader reader{table.entries, 0};
-    visitKeys(settings, showWelcome, reader);
+    IniEntry entries[INI_MAX_ENTRIES];
+    int count = tableOf(settings, 1, entries);
+    readIniFile(path, entries, count);
+    for (int k = 0; k < SETTING_KEY_COUNT; ++k) {
+        const SettingKey& key = SETTING_KEYS[k];
+        key.field(settings) = valueOf(entries[k], key.form, key.initial);
+    }
+    int showWelcome = valueOf(entries[SETTING_KEY_COUNT], SETTING_SWITCH, 1);
     settings.waitTime = clampWaitTime(settings.waitTime);
     // Saves leave a read-only file as it is, so its welcome flag would never go off.
     return isReadOnlyFile(path) ? 0 : showWelcome;
@@ -149,10 +118,8 @@ int loadSettings(Settings& settings) {
 int saveSettings(const Settings& settings) {
     char path[SETTINGS_PATH_SIZE] = {};
     settingsFileToWrite(path);
-    Table table;
+    IniEntry entries[INI_MAX_ENTRIES];
     Settings copy = settings;
-    int showWelcome = 0;
-    visitKeys(copy, showWelcome, table);
-    rewriteIniFile(path, table.entries, table.count, INI_ANSI);
+    rewriteIniFile(path, entries, tableOf(copy, 0, entries), INI_ANSI);
     return 1;
 }

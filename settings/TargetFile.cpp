@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <cwchar>
 
-#include "settings/FormatText.h"
+#include "framework/FormatText.h"
 #include "settings/IniFileRewrite.h"
-#include "settings/IniText.h"
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"
 
@@ -14,35 +14,97 @@ namespace {
 
 const char TARGET_FILE_NAME[] = "target.ini";
 
-// target.ini beside the program; empty when its path does not fit.
-void targetFilePath(char (&path)[TARGET_FILE_PATH_SIZE]) {
-    C_PathUtil().makeModuleFilePath(path, sizeof path, TARGET_FILE_NAME);
-}
-
 // The keys of a section, in the order that a new section is written; the first is the label,
 // the others are the conditions.
 const char* const TARGET_KEYS[] = {"NAME", "SPEC", "CLASS", "TEXT", "EXE"};
-const wchar_t* const CONDITION_KEYS[] = {L"SPEC", L"CLASS", L"TEXT", L"EXE"};
-const int TARGET_KEY_COUNT = 5;
+enum { TARGET_KEY_COUNT = 5, SECTION_NAME_SIZE = 16 };
+// The longest value that any field keeps, with room to tell that it is longer even when the
+// read stops short of a surrogate pair.
+enum { READ_VALUE_SIZE = OTHER_EXE_SIZE + 2 };
 
-void sectionName(int index, wchar_t (&section)[16]) {
-    _snwprintf(section, 16, L"TARGET%02d", index);
-    section[15] = 0;
+void targetSectionName(int index, char (&section)[SECTION_NAME_SIZE]) {
+    formatText(section, sizeof section, "TARGET%02d", index);
 }
 
-int firstFreeSlotIn(const IniFile& file) {
+// The keys of one target's section, each value to be decoded into wide[k] where given.
+void setTargetEntries(const char* section, IniEntry* entries,
+                      wchar_t (*wide)[READ_VALUE_SIZE] = nullptr) {
+    for (int k = 0; k < TARGET_KEY_COUNT; ++k) {
+        entries[k] = IniEntry();
+        entries[k].section = section;
+        lstrcpynA(entries[k].key, TARGET_KEYS[k], sizeof entries[k].key);
+        if (wide) {
+            entries[k].wide = wide[k];
+            entries[k].wideSize = READ_VALUE_SIZE;
+        }
+    }
+}
+
+// The sections of all five targets as the file has them, and the file's encoding.
+struct TargetSections {
+    char names[OTHER_TARGET_COUNT][SECTION_NAME_SIZE];
+    IniEntry entries[OTHER_TARGET_COUNT * TARGET_KEY_COUNT];
+    IniEncoding encoding;
+};
+
+void readTargetSections(const char* path, TargetSections& file) {
+    IniEntry* section = file.entries;
+    for (int i = 0; i < OTHER_TARGET_COUNT; ++i, section += TARGET_KEY_COUNT) {
+        targetSectionName(i, file.names[i]);
+        setTargetEntries(file.names[i], section);
+    }
+    readIniFile(path, file.entries, OTHER_TARGET_COUNT * TARGET_KEY_COUNT, &file.encoding);
+}
+
+int firstFreeSlotIn(const TargetSections& file) {
     for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
-        wchar_t section[16];
-        sectionName(i, section);
         bool free = true;
-        for (const wchar_t* key : CONDITION_KEYS) {
-            wchar_t value[OTHER_TEXT_SIZE];
-            readIniValue(file, section, key, L"-", value, OTHER_TEXT_SIZE);
-            free = free && lstrcmpW(value, L"-") == 0;
+        for (int k = 1; k < TARGET_KEY_COUNT; ++k) {
+            const IniEntry& entry = file.entries[i * TARGET_KEY_COUNT + k];
+            free = free && (!entry.found || strcmp(entry.value, "-") == 0);
         }
         if (free) return i;
     }
     return -1;
+}
+
+enum { TEXT_KEY = 3, EXE_KEY = 4 };
+// A value as written, with room for a pair of quotes around the longest condition (and so
+// around any label, which is shorter).
+enum { LITERAL_SIZE = OTHER_EXE_SIZE + 2 };
+
+// What no value can hold: each ends a line, or may, for one editor or another.
+bool isControl(wchar_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+}
+
+// Whether a condition's value, written in its literal form, reads back as the same rule: "-" sets
+// no condition, an empty text is in every title, a leading "!" negates a title or program, and a
+// control character would end the line or hide in it.
+bool readsAsItself(const wchar_t* value, bool negatable) {
+    if (!value[0] || lstrcmpW(value, L"-") == 0 || (negatable && value[0] == L'!')) return false;
+    for (const wchar_t* c = value; *c; ++c)
+        if (isControl(*c)) return false;
+    return true;
+}
+
+// value as target.ini must hold it to read back whole: in quotes where the reader would take
+// blanks around it or a pair of quotes off. False when that does not fit.
+bool literalForm(const wchar_t* value, wchar_t (&out)[LITERAL_SIZE]) {
+    int length = lstrlenW(value);
+    bool quoted =
+        length > 0 &&
+        (value[0] == L' ' || value[length - 1] == L' ' ||
+         (length >= 2 && (value[0] == L'"' || value[0] == L'\'') && value[length - 1] == value[0]));
+    int total = length + (quoted ? 2 : 0);
+    if (total > LITERAL_SIZE - 1) return false;
+    int at = 0;
+    if (quoted) out[at++] = L'"';
+    wmemcpy(out + at, value, length);
+    at += length;
+    if (quoted) out[at++] = L'"';
+    out[at] = 0;
+    return true;
 }
 
 // Whether every value can be written in an ANSI file's code page without a character lost.
@@ -113,30 +175,32 @@ void setOtherTargetTexts(OtherTarget& record, const wchar_t* name, const wchar_t
 int loadOtherTarget(int index, OtherTarget& record) {
     char path[TARGET_FILE_PATH_SIZE] = {};
     targetFilePath(path);
-    // No path or no file: an empty one, in which every key is missing.
-    IniFile file;
-    loadIniFile(file, path);
-    wchar_t section[16];
-    sectionName(index, section);
-    // The longest value that any field keeps, with room to tell that it is longer even when the
-    // read stops short of a surrogate pair.
-    const int size = OTHER_EXE_SIZE + 2;
-    wchar_t name[size], spec[size], className[size], text[size], exe[size];
-    readIniValue(file, section, L"NAME", L"-", name, size);
-    readIniValue(file, section, L"SPEC", L"-", spec, size);
-    readIniValue(file, section, L"CLASS", L"-", className, size);
-    readIniValue(file, section, L"TEXT", L"-", text, size);
-    readIniValue(file, section, L"EXE", L"-", exe, size);
-    setOtherTargetTexts(record, name, spec, className, text, exe);
+    char section[SECTION_NAME_SIZE];
+    targetSectionName(index, section);
+    wchar_t values[TARGET_KEY_COUNT][READ_VALUE_SIZE];
+    IniEntry entries[TARGET_KEY_COUNT];
+    setTargetEntries(section, entries, values);
+    // No path or no file: every key is missing.
+    readIniFile(path, entries, TARGET_KEY_COUNT);
+    for (int k = 0; k < TARGET_KEY_COUNT; ++k)
+        if (!entries[k].found) lstrcpyW(values[k], L"-");
+    setOtherTargetTexts(record, values[0], values[1], values[2], values[3], values[4]);
     return 1;
 }
 
 int firstFreeTargetSlot() {
     char path[TARGET_FILE_PATH_SIZE] = {};
     targetFilePath(path);
-    IniFile file;
-    loadIniFile(file, path);
+    TargetSections file;
+    readTargetSections(path, file);
     return firstFreeSlotIn(file);
+}
+
+void removeControlCharacters(wchar_t* text) {
+    wchar_t* kept = text;
+    for (const wchar_t* c = text; *c; ++c)
+        if (!isControl(*c)) *kept++ = *c;
+    *kept = 0;
 }
 
 TargetFileWrite addOtherTarget(const NewOtherTarget& target, int& slot, unsigned long& error) {
@@ -147,28 +211,48 @@ TargetFileWrite addOtherTarget(const NewOtherTarget& target, int& slot, unsigned
         error = ERROR_FILENAME_EXCED_RANGE;
         return TARGET_NOT_WRITTEN;
     }
-    IniFile file;
-    loadIniFile(file, path);
+    // The label loses what cannot stand in one line; a condition without it would be another.
+    wchar_t name[OTHER_NAME_SIZE] = {};
+    lstrcpynW(name, target.name ? target.name : L"", OTHER_NAME_SIZE);
+    removeControlCharacters(name);
+    const wchar_t* values[TARGET_KEY_COUNT] = {name[0] ? name : nullptr, nullptr, target.className,
+                                               target.text, target.exe};
+    wchar_t literals[TARGET_KEY_COUNT][LITERAL_SIZE];
+    for (int k = 0; k < TARGET_KEY_COUNT; ++k) {
+        if (!values[k]) continue;
+        if (k > 0 && !readsAsItself(values[k], k == TEXT_KEY || k == EXE_KEY))
+            return TARGET_NOT_LITERAL;
+        if (!literalForm(values[k], literals[k])) return TARGET_TOO_LONG;
+        values[k] = literals[k];
+    }
+    TargetSections file;
+    readTargetSections(path, file);
     slot = firstFreeSlotIn(file);
     if (slot < 0) return TARGET_SLOTS_TAKEN;
-    const wchar_t* values[TARGET_KEY_COUNT] = {target.name, nullptr, target.className, target.text,
-                                               target.exe};
     if (file.encoding == INI_ANSI && !fitsAnsiCodePage(values, TARGET_KEY_COUNT))
         return TARGET_NOT_ENCODABLE;
-    char section[16];
-    formatText(section, sizeof section, "TARGET%02d", slot);
+    char section[SECTION_NAME_SIZE];
+    targetSectionName(slot, section);
     IniEntry entries[TARGET_KEY_COUNT];
-    for (int k = 0; k < TARGET_KEY_COUNT; ++k) {
-        entries[k].section = section;
-        lstrcpynA(entries[k].key, TARGET_KEYS[k], sizeof entries[k].key);
-        entries[k].found = 0;
-        // A cut label is still the user's label; a cut condition would be a weaker rule.
+    setTargetEntries(section, entries);
+    // A cut label is still the user's label; a cut condition would be a weaker rule.
+    for (int k = 0; k < TARGET_KEY_COUNT; ++k)
         if (!setUtf8Value(entries[k], values[k]) && k > 0) return TARGET_TOO_LONG;
-    }
-    IniRewriteResult written = rewriteIniFile(path, entries, TARGET_KEY_COUNT, INI_UTF8_BOM);
+    IniRewriteResult written =
+        rewriteIniFile(path, entries, TARGET_KEY_COUNT, INI_UTF8_BOM, INI_STAYS_ANSI);
     error = GetLastError();
-    if (written == INI_REWRITE_WRITTEN) return TARGET_ADDED;
-    return written == INI_REWRITE_READ_ONLY ? TARGET_FILE_READ_ONLY : TARGET_NOT_WRITTEN;
+    switch (written) {
+    case INI_REWRITE_WRITTEN:
+        return TARGET_ADDED;
+    case INI_REWRITE_READ_ONLY:
+        return TARGET_FILE_READ_ONLY;
+    case INI_REWRITE_ENCODING_CHANGED:
+        return TARGET_NOT_ENCODABLE;
+    default:
+        return TARGET_NOT_WRITTEN;
+    }
 }
 
-int editTargetFile() { return openBesideProgram(TARGET_FILE_NAME); }
+char* targetFilePath(char (&path)[TARGET_FILE_PATH_SIZE]) {
+    return C_PathUtil().makeModuleFilePath(path, sizeof path, TARGET_FILE_NAME);
+}

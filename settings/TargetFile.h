@@ -29,6 +29,7 @@ enum TargetFileWrite {
     TARGET_SLOTS_TAKEN,     // all five sections hold a condition
     TARGET_NOT_ENCODABLE,   // an ANSI file, and a value outside its code page
     TARGET_TOO_LONG,        // a condition longer than a value of the file that Varnel writes
+    TARGET_NOT_LITERAL,     // a condition that the file would read as another rule
     TARGET_NOT_WRITTEN,     // error tells why, where the system does
 };
 
@@ -36,12 +37,18 @@ enum TargetFileWrite {
 // (SPEC, CLASS, TEXT, EXE) "-". -1 when there is none.
 int firstFreeTargetSlot();
 
+// Removes every control character (CR, LF, tab and the like): a value is one line of target.ini.
+void removeControlCharacters(wchar_t* text);
+
 // Writes target as section TARGETnn of the first free slot (its index in slot) into target.ini
 // beside the program, keeping every other byte of the file and its encoding; a missing file is
-// made as UTF-8 with a BOM. Anything but TARGET_ADDED leaves the file as it was.
+// made as UTF-8 with a BOM. Every value reads back as itself: the label loses its control
+// characters, a value with blanks around it or in a pair of quotes is written in quotes, and a
+// condition that would read as another rule ("-", empty, "!" before a title or program, a
+// control character) is refused. An ANSI file that would then read as UTF-8 is refused too.
+// Anything but TARGET_ADDED leaves the file as it was.
 TargetFileWrite addOtherTarget(const NewOtherTarget& target, int& slot, unsigned long& error);
 
-// Asks the shell to open target.ini beside the program in its associated editor; does not
-// wait. 1 when asked; 0, opening nothing, when the file's path does not fit (the same file
-// that loadOtherTarget then does not read).
-int editTargetFile();
+// target.ini beside the program, which every operation here reads and writes; empty when its
+// path does not fit (and then no file is read or written). Returns path.
+char* targetFilePath(char (&path)[TARGET_FILE_PATH_SIZE]);

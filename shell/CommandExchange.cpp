@@ -3,7 +3,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "settings/FormatText.h"
+#include "framework/FormatText.h"
 #include "shell/ReplySectionSecurity.h"
 
 namespace {

@@ -1,7 +1,8 @@
 #include "shell/HotkeyTable.h"
 
+#include "framework/FormatText.h"
 #include "resources/resource.h"
-#include "settings/FormatText.h"
+#include "framework/FormatText.h"
 #include "sweep/TargetKinds.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "shell/RefusalNote.h"
 
+#include "framework/FormatText.h"
 #include "framework/UiLanguage.h"
 #include "resources/resource.h"
-#include "settings/FormatText.h"
 
 int refusalNote(HINSTANCE instance, unsigned refused, char* text, int size) {
     if (size <= 0) return 0;

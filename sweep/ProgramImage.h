@@ -20,6 +20,11 @@ const wchar_t* fileNameOf(const wchar_t* path);
 // query rights, which any program of the user grants).
 void readProgramImage(DWORD processId, ProgramImage& image);
 
+// What to call the program: the file description of its version resource in language where it
+// has one (else its first), or its file name without ".exe"; empty when its whole path is not
+// known.
+void programLabelOf(const ProgramImage& image, WORD language, wchar_t* out, int size);
+
 // The EXE condition of a user-defined target: "-" holds for any program; "name.exe" when the
 // image's file name equals it, "x\name.exe" when the whole path equals it, both ignoring case as
 // Windows file names do; "!" and either for any program but that one. A program whose image is

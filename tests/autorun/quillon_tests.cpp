@@ -3,7 +3,7 @@
 // every folder its user's own to change, so the flows that register a program run the test
 // build of Quillon, which reads the descriptors Windows would keep from StoredSecurity.ini.
 
-#include "settings/IniText.h"
+#include "settings/IniEncoding.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

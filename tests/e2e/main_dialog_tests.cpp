@@ -597,10 +597,12 @@ TEST(MainDialog, FivePicksFillTheSlotsAndGreyTheButton) {
     EXPECT_TRUE(test::waitUntil([&] { return tooltipShown(varnel); }));
 }
 
-// A read-only target.ini is left as it is; the dialog says why it cannot write, and stays.
-TEST(MainDialog, PickingLeavesAReadOnlyTargetIniAsItIs) {
+// The dialog says why it writes nothing, and stays open for another choice: a read-only
+// target.ini is left as it is, and a title that the file would read as another rule ("!" means
+// "does not contain") is refused.
+TEST(MainDialog, PickingSaysWhyNothingIsWritten) {
     TargetWindows targets;
-    ASSERT_TRUE(targets.start({{"PickMe", "Pick me"}}));
+    ASSERT_TRUE(targets.start({{"PickMe", "!Important report"}}));
     VarnelRun varnel;
     const std::string text = "; mine\r\n[TARGET00]\r\nNAME=x\r\n";
     varnel.writeTargets(text);
@@ -616,9 +618,19 @@ TEST(MainDialog, PickingLeavesAReadOnlyTargetIniAsItIs) {
     EXPECT_TRUE(IsWindow(newTarget));
     EXPECT_EQ(text, targetIni(varnel));
     EXPECT_NE(0u, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
-    e2e::click(newTarget, IDCANCEL);
-    EXPECT_TRUE(test::waitUntil([&] { return !IsWindow(newTarget); }));
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    e2e::click(newTarget, MATCH_TITLE);
+    e2e::click(newTarget, IDOK);
+    EXPECT_TRUE(
+        test::waitUntil([&] { return itemText(newTarget, NEW_TARGET_NOTE).find(L"別の条件") != std::wstring::npos; }));
+    EXPECT_EQ(text, targetIni(varnel));
+    e2e::click(newTarget, MATCH_CLASS);
+    e2e::click(newTarget, IDOK);
+    ASSERT_TRUE(test::waitUntil([&] { return !IsWindow(newTarget); }));
+    EXPECT_NE(std::string::npos, targetIni(varnel).find("\r\nCLASS=PickMe\r\n")) << targetIni(varnel);
+    e2e::click(dialog, CANCEL);
+    ASSERT_TRUE(closes(varnel, dialog));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "framework/Ceditwindow.h"
-#include "settings/IniText.h"
+#include "settings/IniEncoding.h"
 #include "settings/Settings.h"
 #include "settings/TargetFile.h"
 #include "sweep/SweepState.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "settings/IniText.h"
+#include "settings/IniEncoding.h"
 
 namespace test {
 

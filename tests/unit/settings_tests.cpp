@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "settings/IniFileRewrite.h"
-#include "settings/IniText.h"
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
@@ -61,6 +60,57 @@ private:
     HANDLE handle;
     std::thread letGo;
 };
+
+// Bytes in memory, given in reads of at most `most` bytes, as a network folder may give them.
+struct ShortReads final : IniSource {
+    std::string bytes;
+    DWORD most;
+    size_t at = 0;
+    bool get(unsigned char* block, DWORD size, DWORD& got) override {
+        got = static_cast<DWORD>(std::min<size_t>({size, most, bytes.size() - at}));
+        memcpy(block, bytes.data() + at, got);
+        at += got;
+        return true;
+    }
+};
+
+struct StringSink final : IniSink {
+    std::string bytes;
+    void put(const unsigned char* data, DWORD size) override {
+        bytes.append(reinterpret_cast<const char*>(data), size);
+    }
+};
+
+// A value as the one reader gives it, in UTF-16 cut to size - 1 units; "<missing>" when the key
+// is not there.
+std::wstring valueIn(IniSource& source, const char* section, const char* key, int size = 256,
+                     IniEncoding* encoding = nullptr) {
+    wchar_t value[512] = {};
+    IniEntry entry = {section, "", "", 0, value, size};
+    lstrcpynA(entry.key, key, sizeof entry.key);
+    IniEncoding found = INI_ANSI;
+    if (!streamIni(source, &entry, 1, nullptr, INI_ANSI, &found)) return L"<unreadable>";
+    if (encoding) *encoding = found;
+    return entry.found ? value : L"<missing>";
+}
+
+// Bytes in memory, read whole.
+ShortReads inMemory(const std::string& bytes) {
+    ShortReads source;
+    source.bytes = bytes;
+    source.most = 0xFFFFFFFFu;
+    return source;
+}
+
+std::wstring iniValue(const std::string& bytes, const char* section, const char* key, int size = 256) {
+    ShortReads source = inMemory(bytes);
+    return valueIn(source, section, key, size);
+}
+
+std::wstring fileValue(const std::string& path, const char* section, const char* key, IniEncoding* encoding = nullptr) {
+    ShortReads source = inMemory(test::readFile(path));
+    return valueIn(source, section, key, 256, encoding);
+}
 
 // Each test starts as on a first run: no application-data file, no files beside the program.
 class SettingsFiles : public ::testing::Test {
@@ -427,16 +477,18 @@ TEST_F(SettingsFiles, TargetIniSectionsAndCuts) {
                                      {L"CLASS=" + std::wstring(127, L'c'), L"CLASS=" + std::wstring(128, L'c')},
                                      {L"EXE=" + path, L"EXE=" + path + L"x"},
                                      {L"SPEC=" + std::wstring(31, L's'), L"SPEC=" + std::wstring(32, L's')}};
-    for (const auto& pair : lines)
-        for (int tooLong = 0; tooLong < 2; ++tooLong) {
-            test::writeFile(
-                besideProgram("target.ini"),
-                test::encodedText(L"[TARGET02]\r\nNAME=" + longJapanese + L"\r\n" + pair[tooLong], INI_UTF8));
-            loadOtherTarget(2, t);
-            EXPECT_EQ(ansiOf(longJapanese.substr(0, 63)), t.name);
-            EXPECT_EQ(longJapanese, t.wideName);
-            EXPECT_EQ(tooLong, t.ruleTooLong) << test::encodedText(pair[tooLong], INI_UTF8);
-        }
+    // In the ANSI code page too, where a Japanese character takes two bytes.
+    for (IniEncoding encoding : {INI_UTF8, INI_ANSI})
+        for (const auto& pair : lines)
+            for (int tooLong = 0; tooLong < 2; ++tooLong) {
+                test::writeFile(
+                    besideProgram("target.ini"),
+                    test::encodedText(L"[TARGET02]\r\nNAME=" + longJapanese + L"\r\n" + pair[tooLong], encoding));
+                loadOtherTarget(2, t);
+                EXPECT_EQ(ansiOf(longJapanese.substr(0, 63)), t.name);
+                EXPECT_EQ(longJapanese, t.wideName);
+                EXPECT_EQ(tooLong, t.ruleTooLong) << encoding << test::encodedText(pair[tooLong], INI_UTF8);
+            }
     test::writeFile(besideProgram("target.ini"),
                     test::encodedText(L"[TARGET02]\r\nTEXT=!下書き\r\nEXE=" + path + L"\r\n", INI_UTF16LE));
     loadOtherTarget(2, t);
@@ -451,7 +503,7 @@ TEST_F(SettingsFiles, TargetIniSectionsAndCuts) {
 TEST(IniFileRewrite, OutcomesAndTheEncodingOfANewFile) {
     test::TempDir dir;
     std::string file = dir.file("target.ini");
-    IniEntry entries[] = {{"TARGET00", "NAME", "Pad", 0}, {"TARGET00", "CLASS", "Notepad", 0}};
+    IniEntry entries[] = {{"TARGET00", "NAME", "Pad", 0, nullptr, 0}, {"TARGET00", "CLASS", "Notepad", 0, nullptr, 0}};
     EXPECT_EQ(INI_REWRITE_WRITTEN, rewriteIniFile(file.c_str(), entries, 2, INI_UTF8_BOM));
     EXPECT_EQ("\xEF\xBB\xBF[TARGET00]\r\nNAME=Pad\r\nCLASS=Notepad\r\n", test::readFile(file));
 
@@ -480,34 +532,11 @@ TEST(IniFileRewrite, OutcomesAndTheEncodingOfANewFile) {
         bool existing = encoding != INI_UTF8_BOM;  // else made new
         ASSERT_TRUE(!existing || test::writeFile(file, test::encodedText(L"; 下書き\r\n", encoding)));
         EXPECT_EQ(INI_REWRITE_WRITTEN, rewriteIniFile(file.c_str(), entries, 2, INI_UTF8_BOM));
-        static IniFile read;
-        loadIniFile(read, file.c_str());
-        EXPECT_EQ(encoding, read.encoding);
-        wchar_t value[16];
-        readIniValue(read, L"TARGET00", L"NAME", L"", value, 16);
-        EXPECT_STREQ(L"メモ帳", value);
+        IniEncoding read = INI_ANSI;
+        EXPECT_EQ(L"メモ帳", fileValue(file, "TARGET00", "NAME", &read));
+        EXPECT_EQ(encoding, read);
     }
 }
-
-// Bytes in memory, given in reads of at most `most` bytes, as a network folder may give them.
-struct ShortReads final : IniSource {
-    std::string bytes;
-    DWORD most;
-    size_t at = 0;
-    bool get(unsigned char* block, DWORD size, DWORD& got) override {
-        got = static_cast<DWORD>(std::min<size_t>({size, most, bytes.size() - at}));
-        memcpy(block, bytes.data() + at, got);
-        at += got;
-        return true;
-    }
-};
-
-struct StringSink final : IniSink {
-    std::string bytes;
-    void put(const unsigned char* data, DWORD size) override {
-        bytes.append(reinterpret_cast<const char*>(data), size);
-    }
-};
 
 // A file of 100 KB read in short pieces: found and rewritten to its last line, whatever the reads.
 TEST(IniFileRewrite, ShortReadsReachTheEnd) {
@@ -516,7 +545,7 @@ TEST(IniFileRewrite, ShortReadsReachTheEnd) {
     text += "[SETTINGS]\r\nWAITTIME=10\r\n; the user's last line\r\n";
     for (DWORD most : {1u, 7u, 16384u, 32768u}) {
         SCOPED_TRACE(most);
-        IniEntry entry = {"SETTINGS", "WAITTIME", "", 0};
+        IniEntry entry = {"SETTINGS", "WAITTIME", "", 0, nullptr, 0};
         ShortReads reading;
         reading.bytes = text;
         reading.most = most;
@@ -551,16 +580,11 @@ TEST_F(SettingsFiles, NewTargetsAreWrittenInTheFilesEncoding) {
         unsigned long error = 0;
         ASSERT_EQ(TARGET_ADDED, addOtherTarget({L"メモ帳", nullptr, L"無題 - メモ帳", nullptr}, slot, error));
         EXPECT_EQ(1, slot);
-        IniFile file;
-        ASSERT_TRUE(loadIniFile(file, path.c_str()));
-        EXPECT_EQ(f.after, file.encoding) << f.bytes;
-        wchar_t value[64];
-        readIniValue(file, L"TARGET01", L"NAME", L"", value, 64);
-        EXPECT_STREQ(L"メモ帳", value);
-        readIniValue(file, L"TARGET01", L"TEXT", L"", value, 64);
-        EXPECT_STREQ(L"無題 - メモ帳", value);
-        readIniValue(file, L"TARGET01", L"EXE", L"", value, 64);
-        EXPECT_STREQ(L"-", value);
+        IniEncoding read = INI_ANSI;
+        EXPECT_EQ(L"メモ帳", fileValue(path, "TARGET01", "NAME", &read));
+        EXPECT_EQ(f.after, read) << f.bytes;
+        EXPECT_EQ(L"無題 - メモ帳", fileValue(path, "TARGET01", "TEXT"));
+        EXPECT_EQ(L"-", fileValue(path, "TARGET01", "EXE"));
     }
     // A character that the ANSI code page lacks: the file is left as it was.
     const std::string ansi = test::encodedText(text, INI_ANSI);
@@ -577,15 +601,75 @@ TEST_F(SettingsFiles, NewTargetsAreWrittenInTheFilesEncoding) {
     EXPECT_EQ(TARGET_ADDED, addOtherTarget({longTitle.c_str(), nullptr, L"x", nullptr}, slot, error));
 }
 
-std::wstring iniValue(const std::string& bytes, const wchar_t* section, const wchar_t* key, int size = 256) {
-    static IniFile file;
-    setIniBytes(file, bytes.data(), static_cast<DWORD>(bytes.size()));
-    wchar_t value[512];
-    readIniValue(file, section, key, L"<missing>", value, size);
-    return value;
+// What Add writes reads back as the very values given: blanks and quotes around a value are kept
+// by quotes of its own, and a label loses its line breaks, so that no value carries a second key.
+// A condition that the file would read as another rule is refused, and the file left as it was.
+TEST_F(SettingsFiles, NewTargetsReadBackAsTheyWereGiven) {
+    const std::string path = besideProgram("target.ini");
+    const struct {
+        NewOtherTarget given;
+        const wchar_t* name;  // as loading reads it back
+    } kept[] = {{{L"  Pad  ", nullptr, L"  report  ", nullptr}, L"  Pad  "},
+                {{L"\"quoted\"", L"'Class'", nullptr, nullptr}, L"\"quoted\""},
+                {{L"x", nullptr, L"   ", nullptr}, L"x"},
+                {{L"Report viewer\r\nEXE=-\r\nTEXT=e", nullptr, nullptr, L"viewer.exe"}, L"Report viewerEXE=-TEXT=e"}};
+    for (const auto& k : kept) {
+        SCOPED_TRACE(test::encodedText(k.given.name, INI_UTF8));
+        DeleteFileA(path.c_str());
+        int slot = -1;
+        unsigned long error = 0;
+        ASSERT_EQ(TARGET_ADDED, addOtherTarget(k.given, slot, error));
+        OtherTarget t;
+        loadOtherTarget(0, t);
+        EXPECT_STREQ(k.name, t.wideName);
+        EXPECT_STREQ(k.given.className ? k.given.className : L"-", t.wideClassName);
+        EXPECT_STREQ(k.given.text ? k.given.text : L"-", t.wideText);
+        EXPECT_STREQ(k.given.exe ? k.given.exe : L"-", t.wideExe);
+    }
+    const NewOtherTarget refused[] = {{L"n", nullptr, L"!Important report", nullptr},
+                                      {L"n", nullptr, L"-", nullptr},
+                                      {L"n", nullptr, nullptr, L"!tool.exe"},
+                                      {L"n", nullptr, nullptr, L"-"},
+                                      {L"n", L"-", nullptr, nullptr},
+                                      {L"n", nullptr, L"a\tb", nullptr},
+                                      {L"n", L"Class\r\nTEXT=e", nullptr, nullptr}};
+    const std::string before = "; mine\r\n";
+    for (const NewOtherTarget& r : refused) {
+        ASSERT_TRUE(test::writeFile(path, before));
+        int slot = -1;
+        unsigned long error = 0;
+        EXPECT_EQ(TARGET_NOT_LITERAL, addOtherTarget(r, slot, error)) << test::encodedText(r.text  ? r.text
+                                                                                           : r.exe ? r.exe
+                                                                                                   : r.className,
+                                                                                           INI_UTF8);
+        EXPECT_EQ(before, test::readFile(path));
+    }
 }
 
-TEST(IniText, EncodingsAreToldByTheBytes) {
+// An ANSI file whose new bytes would happen to be valid UTF-8 (痼、 is E1 80 81 41 in code page
+// 932) would read as UTF-8 next time: Add refuses and asks for UTF-8 instead.
+TEST_F(SettingsFiles, AnAnsiTargetFileStaysAnsi) {
+    ASSERT_EQ(932u, GetACP());
+    const std::string path = besideProgram("target.ini");
+    const std::string ascii = "; mine\r\n[TARGET00]\r\nCLASS=x\r\n";
+    for (const NewOtherTarget& target :
+         {NewOtherTarget{L"痼、", L"c", nullptr, nullptr}, NewOtherTarget{L"n", nullptr, L"痼、", nullptr}}) {
+        ASSERT_TRUE(test::writeFile(path, ascii));
+        int slot = -1;
+        unsigned long error = 0;
+        EXPECT_EQ(TARGET_NOT_ENCODABLE, addOtherTarget(target, slot, error));
+        EXPECT_EQ(ascii, test::readFile(path));
+    }
+    // Code-page bytes that are no UTF-8 keep the file ANSI, and are written.
+    int slot = -1;
+    unsigned long error = 0;
+    ASSERT_EQ(TARGET_ADDED, addOtherTarget({L"メモ帳", nullptr, L"痼、", nullptr}, slot, error));
+    IniEncoding read = INI_UTF8;
+    EXPECT_EQ(L"痼、", fileValue(path, "TARGET01", "TEXT", &read));
+    EXPECT_EQ(INI_ANSI, read);
+}
+
+TEST(IniReader, EncodingsAreToldByTheBytes) {
     const IniEncoding all[] = {INI_UTF16LE, INI_UTF8_BOM, INI_UTF8, INI_ANSI};
     const std::wstring text = L"[TARGET00]\r\nNAME=メモ帳\r\nTEXT=!下書き\r\n";
     for (IniEncoding encoding : all) {
@@ -593,8 +677,8 @@ TEST(IniText, EncodingsAreToldByTheBytes) {
         EXPECT_EQ(encoding, detectIniEncoding(reinterpret_cast<const unsigned char*>(bytes.data()),
                                               static_cast<DWORD>(bytes.size())));
         // The section on the first line is found behind a BOM too.
-        EXPECT_EQ(L"メモ帳", iniValue(bytes, L"TARGET00", L"NAME")) << encoding;
-        EXPECT_EQ(L"!下書き", iniValue(bytes, L"TARGET00", L"TEXT")) << encoding;
+        EXPECT_EQ(L"メモ帳", iniValue(bytes, "TARGET00", "NAME")) << encoding;
+        EXPECT_EQ(L"!下書き", iniValue(bytes, "TARGET00", "TEXT")) << encoding;
     }
     // Plain ASCII, and bytes that are no UTF-8 (overlong, surrogate, cut short), are ANSI.
     for (const char* ansi : {"NAME=Notepad", "A=\xC0\xAF", "A=\xED\xA0\x80", "A=\xE3\x83", "A=\x83\x81\x83\x82"})
@@ -603,27 +687,27 @@ TEST(IniText, EncodingsAreToldByTheBytes) {
             << ansi;
 }
 
-TEST(IniText, ValuesReadAsTheProfileFunctionsGiveThem) {
+TEST(IniReader, ValuesReadAsTheProfileFunctionsGiveThem) {
     std::string file =
         "KEY=before any section\n"
         "[ Other ]\r\nKEY=other\r\n"
         "[target00]\n; KEY=comment\n  key  =  \"quoted value\"  \nKEY=second\nEMPTY=\nSINGLE='x'\nODD=\"x\n"
-        "[TARGET00]\nLATE=later section\nLAST=no line break";
-    EXPECT_EQ(L"quoted value", iniValue(file, L"TARGET00", L"KEY"));
-    EXPECT_EQ(L"", iniValue(file, L"TARGET00", L"EMPTY"));
-    EXPECT_EQ(L"x", iniValue(file, L"TARGET00", L"SINGLE"));
-    EXPECT_EQ(L"\"x", iniValue(file, L"TARGET00", L"ODD"));
-    EXPECT_EQ(L"later section", iniValue(file, L"TARGET00", L"LATE"));
-    EXPECT_EQ(L"no line break", iniValue(file, L"TARGET00", L"LAST"));
-    EXPECT_EQ(L"other", iniValue(file, L"OTHER", L"KEY"));
-    EXPECT_EQ(L"<missing>", iniValue(file, L"TARGET00", L"MISSING"));
-    EXPECT_EQ(L"<missing>", iniValue(file, L"TARGET0", L"KEY"));
+        "[TARGET00]\nLATE=later section\n[END]\nLAST=no line break";
+    EXPECT_EQ(L"quoted value", iniValue(file, "TARGET00", "KEY"));
+    EXPECT_EQ(L"", iniValue(file, "TARGET00", "EMPTY"));
+    EXPECT_EQ(L"x", iniValue(file, "TARGET00", "SINGLE"));
+    EXPECT_EQ(L"\"x", iniValue(file, "TARGET00", "ODD"));
+    EXPECT_EQ(L"<missing>", iniValue(file, "TARGET00", "LATE")) << "only the first section of a name counts";
+    EXPECT_EQ(L"no line break", iniValue(file, "END", "LAST"));
+    EXPECT_EQ(L"other", iniValue(file, "OTHER", "KEY"));
+    EXPECT_EQ(L"<missing>", iniValue(file, "TARGET00", "MISSING"));
+    EXPECT_EQ(L"<missing>", iniValue(file, "TARGET0", "KEY"));
 }
 
-// Section headers read alike by the settings stream and the target file reader: the name runs
-// to the first ']', without the blanks around it; a line without a ']' is no header. A save
-// writes into the header it found, and adds no second one.
-TEST_F(SettingsFiles, BothReadersTakeSectionHeadersAlike) {
+// Section headers as every file reads them: the name runs to the first ']', without the blanks
+// around it; a line without a ']' is no header. A save writes into the header it found, and adds
+// no second one.
+TEST_F(SettingsFiles, SectionHeadersReadAndWrittenAlike) {
     const std::pair<const char*, bool> headers[] = {{"[ SETTINGS ]", true},        {"[SETTINGS] ; see ]", true},
                                                     {"[\tSettings ] ; [x]", true}, {"[SETTINGS", false},
                                                     {"[SET TINGS]", false},        {"; [SETTINGS]", false}};
@@ -633,7 +717,7 @@ TEST_F(SettingsFiles, BothReadersTakeSectionHeadersAlike) {
     for (const auto& header : headers) {
         SCOPED_TRACE(header.first);
         std::string text = std::string("[OTHER]\r\nWAITTIME=5\r\n") + header.first + "\r\nWAITTIME=33\r\n";
-        EXPECT_EQ(header.second ? L"33" : L"<missing>", iniValue(text, L"SETTINGS", L"WAITTIME"));
+        EXPECT_EQ(header.second ? L"33" : L"<missing>", iniValue(text, "SETTINGS", "WAITTIME"));
         ASSERT_TRUE(test::writeFile(file, text));
         Settings s = loaded();
         EXPECT_EQ(header.second ? 33 : 50, s.waitTime);
@@ -645,11 +729,11 @@ TEST_F(SettingsFiles, BothReadersTakeSectionHeadersAlike) {
     }
 }
 
-TEST(IniText, CutsKeepWholeCharacters) {
+TEST(IniReader, CutsKeepWholeCharacters) {
     // U+20BB7 is a surrogate pair: a cut that would split it ends before it.
     std::string pair = test::encodedText(L"[S]\nK=ab\U00020BB7c\n", INI_UTF8);
-    EXPECT_EQ(L"ab", iniValue(pair, L"S", L"K", 4));
-    EXPECT_EQ(L"ab\U00020BB7", iniValue(pair, L"S", L"K", 5));
+    EXPECT_EQ(L"ab", iniValue(pair, "S", "K", 4));
+    EXPECT_EQ(L"ab\U00020BB7", iniValue(pair, "S", "K", 5));
 
     char field[4];
     EXPECT_EQ(1, cutToAnsi(L"メモ帳", field, sizeof field, 100)) << "two bytes each in code page 932";
@@ -665,16 +749,35 @@ TEST(IniText, CutsKeepWholeCharacters) {
     EXPECT_STREQ("caf? ?", spec);
 }
 
-// A file longer than the buffer is read up to its last whole line, still as UTF-8.
-TEST_F(SettingsFiles, ALongFileKeepsItsEncodingAndWholeLines) {
-    std::string bytes = test::encodedText(L"[TARGET00]\r\nNAME=メモ帳\r\n", INI_UTF8);
-    while (bytes.size() < INI_FILE_MAX_BYTES - 4) bytes += "; padding\r\n";
-    bytes += test::encodedText(L";ああ\r\nTEXT=x\r\n", INI_UTF8);
-    test::writeFile(besideProgram("target.ini"), bytes);
-    OtherTarget t;
-    loadOtherTarget(0, t);
-    EXPECT_STREQ(L"メモ帳", t.wideName);
-    EXPECT_STREQ("-", t.text);
+// target.ini is read whole, whatever its size and line ends, by loading and by Add alike: Add
+// takes the first free slot and never writes over a target that loading shows.
+TEST_F(SettingsFiles, TargetsAreReadWholeByLoadingAndByAdd) {
+    const std::string path = besideProgram("target.ini");
+    std::string large = test::encodedText(L"; メモ\r\n", INI_UTF8);
+    while (large.size() < 74 * 1024) large += "; padding of the user's own\r\n";
+    large += test::encodedText(L"[TARGET00]\r\nNAME=メモ帳\r\nCLASS=Notepad\r\n", INI_UTF8);
+    const std::string files[] = {"[TARGET00]\rNAME=Pad\rCLASS=Notepad\r[TARGET01]\rNAME=free\r", large};
+    for (const std::string& before : files) {
+        SCOPED_TRACE(before.size());
+        ASSERT_TRUE(test::writeFile(path, before));
+        OtherTarget t;
+        loadOtherTarget(0, t);
+        EXPECT_STREQ(L"Notepad", t.wideClassName);
+        EXPECT_STREQ(before == large ? L"メモ帳" : L"Pad", t.wideName) << "UTF-8, told from the first block";
+        EXPECT_EQ(1, firstFreeTargetSlot());
+        int slot = -1;
+        unsigned long error = 0;
+        ASSERT_EQ(TARGET_ADDED, addOtherTarget({L"Calc", L"CalcFrame", nullptr, nullptr}, slot, error));
+        EXPECT_EQ(1, slot);
+        std::string after = test::readFile(path);
+        EXPECT_EQ(0u, after.find(before.substr(0, before.find("NAME=free")))) << "the file's start is kept";
+        EXPECT_EQ(before == large, after.find("\r\n") != std::string::npos) << "new lines end as the file's do";
+        loadOtherTarget(0, t);
+        EXPECT_STREQ(L"Notepad", t.wideClassName);
+        loadOtherTarget(1, t);
+        EXPECT_STREQ(L"CalcFrame", t.wideClassName);
+        EXPECT_STREQ(L"Calc", t.wideName);
+    }
 }
 
 TEST(ValueForms, IntegersSaturateAndStopAtJunk) {

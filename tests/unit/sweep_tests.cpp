@@ -5,7 +5,7 @@
 #include <cwctype>
 
 #include "framework/Ceditwindow.h"
-#include "settings/IniText.h"
+#include "settings/IniEncoding.h"
 #include "settings/Settings.h"
 #include "settings/TargetFile.h"
 #include "shell/RefusalNote.h"

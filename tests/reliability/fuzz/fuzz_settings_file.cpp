@@ -17,9 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/FormatText.h"
+#include "framework/FormatText.h"
 #include "settings/IniEncoding.h"
-#include "settings/IniText.h"
 #include "settings/PathUtil.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
@@ -61,9 +60,12 @@ BOOL MoveFileExA(const char*, const char*, DWORD) {
     settingsExists = true;
     return TRUE;
 }
-// The settings' values are ASCII: nothing is converted for an ANSI file.
+// The settings' values are ASCII, and none is read in UTF-16: nothing is converted.
 int MultiByteToWideChar(unsigned, DWORD, const char*, int, wchar_t*, int) { abort(); }
-int cutToAnsi(const wchar_t*, char*, int, int) { abort(); }
+int WideCharToMultiByte(unsigned, DWORD, const wchar_t*, int, char*, int, const char*, BOOL*) { abort(); }
+UINT GetACP() { abort(); }
+BOOL IsDBCSLeadByte(BYTE) { abort(); }
+HANDLE CreateFileW(const wchar_t*, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) { abort(); }
 BOOL SetFileAttributesA(const char*, DWORD) { return TRUE; }
 BOOL GetFileSecurityA(const char*, DWORD, PSECURITY_DESCRIPTOR, DWORD, DWORD*) { return FALSE; }
 BOOL SetFileSecurityA(const char*, DWORD, PSECURITY_DESCRIPTOR) { return FALSE; }

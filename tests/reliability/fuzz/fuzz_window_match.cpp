@@ -74,6 +74,13 @@ int CompareStringOrdinal(const wchar_t* a, int, const wchar_t* b, int, BOOL igno
         if (!x) return CSTR_EQUAL;
     }
 }
+// What a picked program is called is no part of matching.
+DWORD GetFileVersionInfoSizeW(const wchar_t*, DWORD*) { abort(); }
+BOOL GetFileVersionInfoW(const wchar_t*, DWORD, DWORD, void*) { abort(); }
+BOOL VerQueryValueW(const void*, const wchar_t*, void**, UINT*) { abort(); }
+int lstrlenW(const wchar_t*) { abort(); }
+int lstrcmpiW(const wchar_t*, const wchar_t*) { abort(); }
+int _snwprintf(wchar_t*, size_t, const wchar_t*, ...) { abort(); }
 wchar_t* lstrcpynW(wchar_t* to, const wchar_t* from, int size) {
     copyCut(from, to, size);
     return to;

@@ -12,7 +12,7 @@ mkdir -p "$out"
 flags=(-std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
        -I"$here/shim" -I"$root")
 declare -A sources=(
-  [fuzz_settings_file]="$root/settings/SettingsFile.cpp $root/settings/IniFileRewrite.cpp $root/settings/IniStream.cpp
+  [fuzz_settings_file]="$root/settings/SettingsFile.cpp $root/settings/IniFileRewrite.cpp $root/settings/IniFileRead.cpp $root/settings/IniStream.cpp
                         $root/settings/IniEncoding.cpp $root/settings/Settings.cpp"
   [fuzz_window_match]="$root/sweep/WindowMatch.cpp $root/sweep/ProgramImage.cpp"
 )

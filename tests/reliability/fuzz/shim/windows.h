@@ -4,6 +4,7 @@
 // under the fuzzers; each fuzzer defines the few functions its files call.
 
 #include <cstdint>
+#include <cstring>
 
 #define WINAPI
 #define CALLBACK
@@ -85,9 +86,17 @@ DWORD GetTickCount();
 int lstrlenA(const char* text);
 char* lstrcpynA(char* to, const char* from, int size);
 void Sleep(DWORD milliseconds);
-enum : unsigned { CP_UTF8 = 65001 };
-enum : DWORD { MB_ERR_INVALID_CHARS = 8 };
+typedef unsigned UINT;
+enum : unsigned { CP_ACP = 0, CP_UTF8 = 65001 };
+enum : DWORD { MB_ERR_INVALID_CHARS = 8, WC_NO_BEST_FIT_CHARS = 0x400 };
 int MultiByteToWideChar(unsigned codePage, DWORD flags, const char* text, int size, wchar_t* wide, int wideSize);
+int WideCharToMultiByte(unsigned codePage, DWORD flags, const wchar_t* wide, int wideSize, char* text, int size,
+                        const char* fallback, BOOL* usedFallback);
+UINT GetACP();
+BOOL IsDBCSLeadByte(BYTE byte);
+HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, void* security, DWORD disposition, DWORD flags,
+                   HANDLE templateFile);
+#define CopyMemory(to, from, size) memcpy((to), (from), (size))
 
 int GetClassNameW(HWND window, wchar_t* name, int size);
 int GetWindowTextW(HWND window, wchar_t* text, int size);
@@ -102,3 +111,10 @@ LONG GetWindowLongA(HWND window, int index);
 enum { CSTR_LESS_THAN = 1, CSTR_EQUAL = 2, CSTR_GREATER_THAN = 3 };
 int CompareStringOrdinal(const wchar_t* a, int aLength, const wchar_t* b, int bLength, BOOL ignoreCase);
 wchar_t* lstrcpynW(wchar_t* to, const wchar_t* from, int size);
+
+DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle);
+BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size, void* data);
+BOOL VerQueryValueW(const void* block, const wchar_t* subBlock, void** buffer, UINT* size);
+int lstrlenW(const wchar_t* text);
+int lstrcmpiW(const wchar_t* a, const wchar_t* b);
+int _snwprintf(wchar_t* out, size_t size, const wchar_t* format, ...);

@@ -1,4 +1,4 @@
-#include "settings/FormatText.h"
+#include "framework/FormatText.h"
 
 #include <cstdarg>
 #include <cstdio>
