@@ -2,7 +2,6 @@
 
 #include "framework/FormatText.h"
 #include "resources/resource.h"
-#include "framework/FormatText.h"
 #include "sweep/TargetKinds.h"
 
 namespace {
