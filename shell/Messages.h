@@ -19,3 +19,5 @@ enum {
 };
 
 const UINT TRAY_ICON_ID = 1;
+// The resident window's timer that watches what became of a sweep's windows.
+const UINT_PTR OUTCOME_TIMER_ID = 1;

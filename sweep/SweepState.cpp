@@ -41,6 +41,10 @@ ShowFunction showWithoutWaiting(HWND window) {
                                                                              : ShowWindowAsync;
 }
 
+bool closesBackToFront(int kind) {
+    return kind == SWEEP_KIND_CHROMIUM || kind == SWEEP_KIND_FIREFOX;
+}
+
 bool listed(const MinimisedWindow* windows, int count, HWND window) {
     for (int i = 0; i < count; ++i)
         if (windows[i].window == window) return true;
@@ -51,13 +55,14 @@ bool listed(const MinimisedWindow* windows, int count, HWND window) {
 
 SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog)
     : sweepSpareNext(0), sweepCountOnly(0), sweepMinimise(0), explorerCount(0), chromiumCount(0),
-      firefoxCount(0), dialogExpanded(0), refusedCount(0), minimisedCount(0),
-      newlyMinimisedCount(0), sparedWindow(nullptr), settings(live), mainDialog(ownDialog),
-      restoreWatch(nullptr) {
+      firefoxCount(0), dialogExpanded(0), refusedCount(0), actedWindowCount(0), minimisedCount(0),
+      newlyMinimisedCount(0), sparedWindow(nullptr), heldCount(0), waitTime(0), settings(live),
+      mainDialog(ownDialog), restoreWatch(nullptr) {
     memset(&sweepSelection, 0, sizeof sweepSelection);
     memset(otherCounts, 0, sizeof otherCounts);
     memset(actedCounts, 0, sizeof actedCounts);
     memset(sparedCounts, 0, sizeof sparedCounts);
+    memset(unwatchedCounts, 0, sizeof unwatchedCounts);
     memset(minimisedWindows, 0, sizeof minimisedWindows);
 }
 
@@ -68,24 +73,34 @@ SweepState::~SweepState() {
 
 int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
                          const TargetSelection& selection) {
-    sweepCountOnly = countOnly;
-    sweepSpareNext = spareFirst;
-    sweepMinimise = minimise;
-    if (&selection != &sweepSelection) sweepSelection = selection;
+    SweepRequest request = {countOnly, spareFirst, minimise, settings.waitTime, dialogExpanded,
+                            selection};
+    return runSweep(request);
+}
+
+int SweepState::runSweep(const SweepRequest& request) {
+    sweepCountOnly = request.countOnly;
+    sweepSpareNext = request.spareFirst;
+    sweepMinimise = request.minimise;
+    waitTime = clampWaitTime(request.waitTime);
+    sweepSelection = request.selection;
     explorerCount = chromiumCount = firefoxCount = refusedCount = 0;
     memset(otherCounts, 0, sizeof otherCounts);
     memset(actedCounts, 0, sizeof actedCounts);
     memset(sparedCounts, 0, sizeof sparedCounts);
+    memset(unwatchedCounts, 0, sizeof unwatchedCounts);
+    actedWindowCount = heldCount = 0;
     programs.clear();
-    if (minimise && !countOnly) {
+    if (sweepMinimise && !sweepCountOnly) {
         forgetNoLongerMinimised();
         newlyMinimisedCount = 0;
     }
-    // User-defined targets are acted on only while the main dialog shows them.
-    if (!dialogExpanded) {
+    if (!request.userTargets) {
         for (OtherTarget& target : sweepSelection.otherTargets) target.enabled = 0;
     }
+    FineTimer timer(!sweepCountOnly && waitTime > 0);
     EnumWindows(visitWindowThunk, reinterpret_cast<LPARAM>(this));
+    closeHeldBackToFront();
     watchRestoresWhileRecorded();
     return 1;
 }
@@ -94,58 +109,87 @@ int SweepState::visitWindow(HWND window) {
     VisitedWindow visited(window, programs);
     if (matchExplorer(visited)) {
         ++explorerCount;
-        if (sweepSelection.targetExplorer) handleMatchOfKind(SWEEP_KIND_EXPLORER, window);
+        if (sweepSelection.targetExplorer) handleMatch(window, SWEEP_KIND_EXPLORER);
     }
     if (matchChromium(visited)) {
         ++chromiumCount;
-        if (sweepSelection.targetChromium) handleMatchOfKind(SWEEP_KIND_CHROMIUM, window);
+        if (sweepSelection.targetChromium) handleMatch(window, SWEEP_KIND_CHROMIUM);
     }
     if (matchFirefox(visited)) {
         ++firefoxCount;
-        if (sweepSelection.targetFirefox) handleMatchOfKind(SWEEP_KIND_FIREFOX, window);
+        if (sweepSelection.targetFirefox) handleMatch(window, SWEEP_KIND_FIREFOX);
     }
     HWND ownDialog = mainDialog.getHwnd();
     for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
         const OtherTarget& target = sweepSelection.otherTargets[i];
         if (matchOtherTarget(visited, target, ownDialog)) {
             ++otherCounts[i];
-            if (target.enabled) handleMatchOfKind(SWEEP_KIND_OTHER + i, window);
+            if (target.enabled) handleMatch(window, SWEEP_KIND_OTHER + i);
         }
     }
     return TRUE;
 }
 
-// The spare goes to the first window that the user sees; a hidden one, or one on another
-// virtual desktop, in front of it is acted on.
-int SweepState::handleMatch(HWND window) {
+// A browser keeps only the window closed last for its next start: its windows are held back
+// and closed back to front, so that the one the user used last is the one that comes back.
+int SweepState::handleMatch(HWND window, int kind) {
     if (sweepCountOnly) return 0;
-    if (sweepSpareNext && isOnScreen(window)) {
-        spare(window);
+    if (takesSpare(window)) {
+        ++sparedCounts[kind];
         return 0;
     }
+    if (!sweepMinimise && closesBackToFront(kind) && heldCount < ACTED_RECORD_SIZE) {
+        heldWindows[heldCount++] = {window, kind};
+        return 0;
+    }
+    return actOn(window, kind);
+}
+
+// The spare goes to the first window that the user sees; a hidden one, or one on another
+// virtual desktop, in front of it is acted on.
+bool SweepState::takesSpare(HWND window) {
+    if (!sweepSpareNext || !isOnScreen(window)) return false;
+    spare(window);
+    return true;
+}
+
+// A window that Windows refused to command is not counted as acted on. The sweep goes on as
+// soon as the window has done it, or after waitTime.
+int SweepState::actOn(HWND window, int kind) {
     int done;
     if (sweepMinimise) {
         // Minimising would show a hidden window; it stays as it is.
         if (!IsWindowVisible(window)) return 0;
         rememberMinimised(window);
         done = minimiseWindow(window);
+    } else if (questionOf(window)) {
+        // Already asking its user: a second close would have some programs ask twice.
+        recordActed(window, kind, OUTCOME_WAITING);
+        return 1;
     } else {
         done = closeWindow(window);
     }
-    if (refusedByWindows(done, GetLastError())) ++refusedCount;
-    pauseAfterAction();
+    if (refusedByWindows(done, GetLastError())) {
+        ++refusedCount;
+        return 1;
+    }
+    ++actedCounts[kind];
+    bool gone = waitTime > 0 && waitForWindow(window, sweepMinimise, static_cast<DWORD>(waitTime));
+    recordActed(window, kind, gone ? OUTCOME_DONE : OUTCOME_PENDING);
     return 1;
 }
 
-// The spare is the match that found sweepSpareNext on and turned it off; a window that Windows
-// refused to command is not counted as acted on.
-void SweepState::handleMatchOfKind(int kind, HWND window) {
-    int spareOpen = sweepSpareNext;
-    unsigned refusedBefore = refusedCount;
-    if (handleMatch(window)) {
-        if (refusedCount == refusedBefore) ++actedCounts[kind];
-    } else if (spareOpen && !sweepSpareNext) {
-        ++sparedCounts[kind];
+void SweepState::recordActed(HWND window, int kind, int outcome) {
+    if (actedWindowCount < ACTED_RECORD_SIZE)
+        actedWindows[actedWindowCount++] = {window, kind, outcome};
+    else
+        ++unwatchedCounts[kind];
+}
+
+void SweepState::closeHeldBackToFront() {
+    while (heldCount > 0) {
+        --heldCount;
+        actOn(heldWindows[heldCount].window, heldWindows[heldCount].kind);
     }
 }
 
@@ -244,11 +288,6 @@ int SweepState::restoreMinimised() {
     newlyMinimisedCount = 0;
     sparedWindow = nullptr;
     return restored;
-}
-
-void SweepState::pauseAfterAction() const {
-    int wait = clampWaitTime(settings.waitTime);
-    if (wait > 0) Sleep(static_cast<DWORD>(wait));
 }
 
 MinimisedWindow minimisedRecordOf(HWND window) {

@@ -4,6 +4,7 @@
 
 #include "settings/Settings.h"
 #include "sweep/ProgramImage.h"
+#include "sweep/WindowOutcome.h"
 
 class Ceditwindow;
 
@@ -19,6 +20,21 @@ enum {
     SWEEP_KIND_OTHER = 3
 };
 enum { SWEEP_KIND_COUNT = SWEEP_KIND_OTHER + OTHER_TARGET_COUNT };
+
+// The windows of one sweep whose outcome is watched; further ones are counted, not watched.
+const int ACTED_RECORD_SIZE = 512;
+
+// What one sweep is to do. Count-only sweeps act on nothing; spareFirst spares the front-most
+// window on screen; waitTime (ms) is the most that each window acted on is waited for; the
+// user-defined targets are acted on only with userTargets (they are counted all the same).
+struct SweepRequest {
+    int countOnly;
+    int spareFirst;
+    int minimise;
+    int waitTime;
+    int userTargets;
+    TargetSelection selection;
+};
 
 // A window a sweep minimised, and whether it was maximised: it is to come back so. Its process
 // and thread tell it from a later window that Windows gives the same handle; leftMinimised is
@@ -44,9 +60,14 @@ public:
     SweepState(const SweepState&) = delete;
     SweepState& operator=(const SweepState&) = delete;
 
+    int runSweep(const SweepRequest& request);
+    // A sweep with the pause of the live settings, acting on the user-defined targets while the
+    // main dialog shows them.
     int runSweep(int countOnly, int spareFirst, int minimise, const TargetSelection& selection);
     int visitWindow(HWND window);
-    int handleMatch(HWND window);
+    // One match of a kind (a SWEEP_KIND_ value) that the sweep acts on: spared, held back, or
+    // closed or minimised. Returns whether it was acted on now.
+    int handleMatch(HWND window, int kind);
     // Whether a recorded window still exists and is still minimised.
     int canRestoreMinimised() const;
     // Restores those windows in their former stacking order, behind the window the last
@@ -73,6 +94,13 @@ public:
     unsigned sparedCounts[SWEEP_KIND_COUNT];
     // How many windows of the last sweep Windows refused to close or minimise.
     unsigned refusedCount;
+    // The windows the last sweep closed or minimised, in the order acted on, each in the group
+    // of its kind, with the outcome
+    // seen so far; a window already asking its user when the sweep came is listed as waiting,
+    // untouched. unwatchedCounts: per kind, those acted on beyond the list's size.
+    WatchedWindow actedWindows[ACTED_RECORD_SIZE];
+    int actedWindowCount;
+    unsigned unwatchedCounts[SWEEP_KIND_COUNT];
     // The windows minimise sweeps minimised, front to back: those of the latest sweep first,
     // then those of earlier sweeps that are still minimised.
     MinimisedWindow minimisedWindows[MINIMISED_RECORD_SIZE];
@@ -83,13 +111,24 @@ public:
     HWND sparedWindow;
 
 private:
-    void handleMatchOfKind(int kind, HWND window);
-    void pauseAfterAction() const;
+    bool takesSpare(HWND window);
+    int actOn(HWND window, int kind);
+    void recordActed(HWND window, int kind, int outcome);
+    void closeHeldBackToFront();
     void spare(HWND window);
     void forgetNoLongerMinimised();
     void rememberMinimised(HWND window);
     bool recorded(HWND window) const;
     void watchRestoresWhileRecorded();
+
+    // Browser windows held back to be closed back to front once the enumeration is through.
+    struct HeldWindow {
+        HWND window;
+        int kind;
+    };
+    HeldWindow heldWindows[ACTED_RECORD_SIZE];
+    int heldCount;
+    int waitTime;
 
     const Settings& settings;
     const Ceditwindow& mainDialog;

@@ -437,7 +437,7 @@ TEST(CommandLine, TheResidentRefusesAForeignRecord) {
                                         ("Local\\VarnelReply." + hex8(GetCurrentProcessId()) + ".00001234").c_str());
     EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record - 2));
     EXPECT_EQ(0u, send(COMMAND_DATA_ID + 1, sizeof record));
-    record.version = 2;
+    record.version = COMMAND_RECORD_VERSION + 1;
     EXPECT_EQ(0u, send(COMMAND_DATA_ID, sizeof record));
     EXPECT_EQ(0, targets.events(0, "close"));
     record.version = COMMAND_RECORD_VERSION;
