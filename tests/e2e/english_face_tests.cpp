@@ -149,6 +149,14 @@ TEST(EnglishFace, CommandLineTakesAJapaneseNameAndSpeaksEnglish) {
     e2e::CommandRun bad = varnel.runCommand(L"/close 日本語ツー");
     EXPECT_EQ(2, bad.code);
     EXPECT_EQ(0u, bad.err.find(L"Varnel: no target is named \"?????\"\r\nUsage:\r\n"));
+
+    test::TargetWindowSpec stays{"CabinetWClass", "stays"};
+    stays.keepOpen = true;
+    test::TargetWindows stubborn;
+    ASSERT_TRUE(stubborn.start({stays}));
+    e2e::CommandRun open = varnel.runCommand(L"/close explorer /timeout 1");
+    EXPECT_EQ(1, open.code);
+    EXPECT_EQ(L"explorer: 0 closed, 1 still open\r\n", open.out);
 }
 
 }  // namespace

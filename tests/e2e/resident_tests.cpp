@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstdio>
+#include <thread>
 
 #include "shell/CommandLine.h"
 #include "tests/e2e/VarnelHarness.h"
@@ -357,6 +359,9 @@ TEST(CommandLine, BadInputIsAUsageErrorThatChangesNothing) {
                                 L"/close explorer /wait -1",
                                 L"/close explorer /wait 201",
                                 L"/close explorer /wait 99999999999",
+                                L"/close explorer /timeout 0",
+                                L"/close explorer /timeout 601",
+                                L"/close explorer /timeout soon",
                                 L"/close explorer " + std::wstring(32000, L'x'),
                                 L"/close explorer /count explorer",
                                 L"explorer"};
@@ -409,6 +414,34 @@ TEST(CommandLine, HandedToTheResidentInstance) {
     EXPECT_TRUE(targets.waitClosed(2));
     EXPECT_EQ(nullptr, varnel.findDialog(L"Varnel"));
     EXPECT_TRUE(IsWindow(varnel.resident()));
+}
+
+// A command waits for the windows it closed, without holding the resident: the main window opens
+// meanwhile. It says what is left and why, and exits 1.
+TEST(CommandLine, WaitsForTheOutcomeWhileTheResidentGoesOn) {
+    test::TargetWindowSpec asks{"DraftClass", "draft 1"}, stays{"DraftClass", "draft 2"};
+    asks.onClose = test::TargetWindowSpec::ASKS;
+    stays.keepOpen = true;
+    TargetWindows drafts;
+    ASSERT_TRUE(drafts.start({asks, stays, {"DraftClass", "draft 3"}}));
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    varnel.writeTargets("[TARGET00]\r\nNAME=Drafts\r\nCLASS=DraftClass\r\n");
+    ASSERT_TRUE(varnel.start());
+    std::atomic<bool> done(false);
+    e2e::CommandRun run;
+    std::thread caller([&] {
+        run = varnel.runCommand(L"/close drafts /no-keep-front /timeout 4");
+        done = true;
+    });
+    ASSERT_TRUE(test::waitUntil([&] { return drafts.events(1, "close") == 1; }));
+    HWND dialog = varnel.openMainDialog();
+    EXPECT_NE(nullptr, dialog);
+    EXPECT_FALSE(done) << "the main window opened while the command waited";
+    caller.join();
+    EXPECT_EQ(1, run.code);
+    EXPECT_EQ(L"drafts: 1 件閉じました、1 件確認待ち、1 件開いたまま\r\n", run.out);
+    EXPECT_TRUE(drafts.waitClosed(2));
 }
 
 // The resident takes only a record that the command line writes, from a sender with a section

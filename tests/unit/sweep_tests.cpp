@@ -639,7 +639,7 @@ TEST(Outcome, BrowserWindowsCloseBackToFront) {
 }
 
 // Wine never refuses a post, so the decision is tried on the results Windows gives.
-TEST(RefusalNote, OnlyAccessDeniedIsARefusalAndTheNoteSaysHowManyAndWhy) {
+TEST(SweepNote, OnlyAccessDeniedIsARefusalAndTheNoteSaysHowManyAndWhy) {
     EXPECT_TRUE(refusedByWindows(FALSE, ERROR_ACCESS_DENIED));
     EXPECT_FALSE(refusedByWindows(FALSE, ERROR_INVALID_WINDOW_HANDLE)) << "gone meanwhile";
     EXPECT_FALSE(refusedByWindows(TRUE, ERROR_ACCESS_DENIED)) << "a stale error after success";
@@ -649,7 +649,29 @@ TEST(RefusalNote, OnlyAccessDeniedIsARefusalAndTheNoteSaysHowManyAndWhy) {
     char one[REFUSAL_NOTE_SIZE], three[REFUSAL_NOTE_SIZE];
     ASSERT_GT(refusalNote(varnel, 1, one, sizeof one), 0);
     ASSERT_GT(refusalNote(varnel, 3, three, sizeof three), 0);
+    // The one note after a sweep: nothing when every window went, the refusal note alone, or
+    // how many did not go and why.
+    char note[REFUSAL_NOTE_SIZE] = "x";
+    EXPECT_EQ(0, sweepNote(varnel, 0, SweepLeftovers{}, note, sizeof note));
+    EXPECT_STREQ("", note);
+    sweepNote(varnel, 0, SweepLeftovers{0, 0, 0, 3}, note, sizeof note);
+    EXPECT_STREQ(three, note);
+    char closing[REFUSAL_NOTE_SIZE], minimising[REFUSAL_NOTE_SIZE];
+    sweepNote(varnel, 0, SweepLeftovers{1, 1, 0, 0}, closing, sizeof closing);
+    sweepNote(varnel, 1, SweepLeftovers{0, 0, 2, 1}, minimising, sizeof minimising);
     FreeLibrary(varnel);
+    if (GetACP() == 932) {
+        EXPECT_EQ(test::encodedText(L"2 個のウインドウが閉じませんでした: 1 個は確認を待っています、1 個は応答していません",
+                                    INI_ANSI),
+                  closing);
+        EXPECT_EQ(test::encodedText(L"3 個のウインドウが最小化されませんでした: 2 個は開いたままです、1 個は管理者として実行"
+                                    L"されています",
+                                    INI_ANSI),
+                  minimising);
+    } else {
+        EXPECT_STREQ("2 windows did not close: 1 is waiting for you, 1 is not responding", closing);
+        EXPECT_STREQ("3 windows were not minimized: 2 are still open, 1 runs as administrator", minimising);
+    }
     if (GetACP() == 932) {
         EXPECT_EQ(test::encodedText(L"1 個のウインドウは管理者として実行されているため、閉じることも最小化することもで"
                                     L"きませんでした。それも閉じるには、Varnel を管理者として起動してください。",
