@@ -435,8 +435,7 @@ void timeToGoneRows(SweepState& sweep) {
         snprintf(item, sizeof item, "2 time to gone, N=%d, waitTime %lu (before: %.0f ms)", n,
                  static_cast<unsigned long>(pause), today * 1e3);
         printRow(item, "sweep start to last gone", format("%.1f ms", median(sweeps) * 1e3),
-                 format("%.1f ms", median(floors) * 1e3), format("%.2f", median(ratios)),
-                 "<= 1.2");
+                 format("%.1f ms", median(floors) * 1e3), format("%.2f", median(ratios)), "<= 1.2");
         fflush(stdout);
     }
 }

@@ -127,8 +127,12 @@ void C_Application::carryOutCommand(const CommandRecord& command, CommandReply& 
 
     int keepFront = command.keepFront == FROM_SETTINGS ? settings.keepTopmost : command.keepFront;
     int waitTime = command.waitTime == FROM_SETTINGS ? settings.waitTime : command.waitTime;
-    SweepRequest request = {command.verb == VERB_COUNT, keepFront, command.verb == VERB_MINIMISE,
-                            waitTime, 1, selection};
+    SweepRequest request = {command.verb == VERB_COUNT,
+                            keepFront,
+                            command.verb == VERB_MINIMISE,
+                            waitTime,
+                            1,
+                            selection};
     // The sweep itself, not runSweep: the caller watches the windows and tells of them, where
     // a balloon or a message box would be a window that a command must not show.
     sweep.runSweep(request);

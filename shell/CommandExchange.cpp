@@ -84,9 +84,7 @@ bool commandReplyValid(const CommandReply& reply, const CommandRecord& record) {
     return true;
 }
 
-DWORD windowToReply(HWND window) {
-    return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(window));
-}
+DWORD windowToReply(HWND window) { return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(window)); }
 
 HWND windowFromReply(DWORD window) {
     return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(window)));

@@ -14,8 +14,8 @@ void watchCommandOutcome(const CommandRecord& record, const CommandReply& reply,
         watch.add({windowFromReply(window.window), static_cast<int>(window.line),
                    static_cast<int>(window.outcome)});
     }
-    LONG seconds =
-        record.timeout == FROM_SETTINGS ? static_cast<LONG>(COMMAND_TIMEOUT_DEFAULT) : record.timeout;
+    LONG seconds = record.timeout == FROM_SETTINGS ? static_cast<LONG>(COMMAND_TIMEOUT_DEFAULT)
+                                                   : record.timeout;
     watch.watch(static_cast<DWORD>(seconds) * 1000);
     watch.conclude(true);
     for (DWORD line = 0; line < reply.lineCount; ++line) {

@@ -9,7 +9,8 @@ namespace {
 // Appends the text of id (its form for one at id, for more at id + 1) with count.
 int appendCounted(HINSTANCE instance, UINT id, unsigned count, char* text, int size, int used) {
     char format[REFUSAL_NOTE_SIZE];
-    if (used >= size - 1 || !loadUiString(instance, count == 1 ? id : id + 1, format, sizeof format))
+    if (used >= size - 1 ||
+        !loadUiString(instance, count == 1 ? id : id + 1, format, sizeof format))
         return used;
     return used + formatText(text + used, static_cast<size_t>(size - used), format, count);
 }
@@ -40,12 +41,13 @@ int sweepNote(HINSTANCE instance, int minimise, const SweepLeftovers& left, char
                  {left.refused, IDS_NOTE_REFUSED_ONE}};
     char separator[8];
     if (!loadUiString(instance, IDS_NOTE_SEPARATOR, separator, sizeof separator)) return 0;
-    int used = appendCounted(instance, minimise ? IDS_NOTE_MINIMISE_ONE : IDS_NOTE_CLOSE_ONE,
-                             total, text, size, 0);
+    int used = appendCounted(instance, minimise ? IDS_NOTE_MINIMISE_ONE : IDS_NOTE_CLOSE_ONE, total,
+                             text, size, 0);
     bool first = true;
     for (const auto& part : parts) {
         if (!part.count) continue;
-        if (!first) used += formatText(text + used, static_cast<size_t>(size - used), "%s", separator);
+        if (!first)
+            used += formatText(text + used, static_cast<size_t>(size - used), "%s", separator);
         first = false;
         used = appendCounted(instance, part.id, part.count, text, size, used);
     }

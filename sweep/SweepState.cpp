@@ -73,8 +73,8 @@ SweepState::~SweepState() {
 
 int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
                          const TargetSelection& selection) {
-    SweepRequest request = {countOnly, spareFirst, minimise, settings.waitTime, dialogExpanded,
-                            selection};
+    SweepRequest request = {countOnly,         spareFirst,     minimise,
+                            settings.waitTime, dialogExpanded, selection};
     return runSweep(request);
 }
 

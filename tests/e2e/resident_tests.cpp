@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "resources/resource.h"
 #include "shell/CommandLine.h"
 #include "tests/e2e/VarnelHarness.h"
 
@@ -99,6 +100,31 @@ TEST(Resident, HotkeyClosesExactlyItsKind) {
 
     test::pressKeys({VK_CONTROL, VK_MENU, VK_SHIFT}, 'F');
     EXPECT_TRUE(targets.waitClosed(2));
+}
+
+// A folder that asks before it closes: the note that follows the sweep, clicked, brings its
+// question to the front.
+TEST(Resident, TheNoteAfterASweepBringsTheWaitingQuestionForward) {
+    test::TargetWindowSpec asks{"CabinetWClass", "unsaved"};
+    asks.onClose = test::TargetWindowSpec::ASKS;
+    TargetWindows targets, other;
+    ASSERT_TRUE(targets.start({asks}));
+    ASSERT_TRUE(other.start({{"Other", "elsewhere"}}));
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    ASSERT_TRUE(varnel.start());
+    varnel.command(IDM_CLOSE_EXPLORER);
+    HWND question = nullptr;
+    ASSERT_TRUE(
+        test::waitUntil([&] { return (question = test::findDialog(targets.processId(), L"targetwin")) != nullptr; }));
+    SetForegroundWindow(other.window(0));
+    ASSERT_TRUE(test::waitUntil([&] { return GetForegroundWindow() == other.window(0); }));
+    const UINT balloonClick = WM_USER + 5;
+    EXPECT_TRUE(test::waitUntil([&] {
+        varnel.tray(balloonClick);
+        return test::waitUntil([&] { return GetForegroundWindow() == question; }, 200);
+    }));
+    EXPECT_TRUE(targets.isOpen(0));
 }
 
 // A pre-created folder window, hidden, stands in front: the spare still goes to the front one
@@ -197,7 +223,7 @@ TEST(Resident, MenuSweeps) {
 
     varnel.command(40006);  // Edge/Chrome
     EXPECT_TRUE(chrome.waitClosed(0));
-    varnel.command(40005);  // Explorer, although switched off
+    varnel.command(IDM_CLOSE_EXPLORER);  // Explorer, although switched off
     EXPECT_TRUE(targets.waitClosed(0));
     EXPECT_TRUE(targets.waitClosed(2));
     varnel.command(40004);  // close all: Firefox

@@ -56,8 +56,7 @@ std::string unhex(const char* text) {
 // The question of a program with unsaved work; the window closes on Yes.
 void askToSave(HWND window) {
     logEvent(window, "ask");
-    if (MessageBoxA(window, "Save changes?", "targetwin", MB_YESNO | MB_ICONQUESTION) == IDYES)
-        DestroyWindow(window);
+    if (MessageBoxA(window, "Save changes?", "targetwin", MB_YESNO | MB_ICONQUESTION) == IDYES) DestroyWindow(window);
 }
 
 LRESULT CALLBACK targetProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -78,9 +77,7 @@ LRESULT CALLBACK targetProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
             }
         }
         break;
-    case WM_ASK_NOW:
-        askToSave(window);
-        return 0;
+    case WM_ASK_NOW: askToSave(window); return 0;
     case WM_SIZE:
         if (wParam == SIZE_MINIMIZED) logEvent(window, "minimize");
         break;

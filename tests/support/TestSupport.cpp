@@ -207,8 +207,7 @@ bool TargetWindows::start(const std::vector<TargetWindowSpec>& windows, const st
     for (const TargetWindowSpec& w : windows) {
         args << " /w " << hexBytes(w.className) << " " << (w.title.empty() ? "-" : hexBytes(w.title)) << " " << std::hex
              << w.style << std::dec << " " << w.width << " " << w.height << " " << (w.visible ? 1 : 0)
-             << (w.keepOpen ? 1 : 0) << (w.ownedByPrevious ? 1 : 0)
-             << static_cast<char>(w.onClose);
+             << (w.keepOpen ? 1 : 0) << (w.ownedByPrevious ? 1 : 0) << static_cast<char>(w.onClose);
     }
     std::string path = exe.find(':') == std::string::npos ? binFolder() + exe : exe;
     if (!process.start(fromCodePage(path, CP_UTF8), fromCodePage(args.str(), CP_UTF8))) return false;

@@ -661,13 +661,15 @@ TEST(SweepNote, OnlyAccessDeniedIsARefusalAndTheNoteSaysHowManyAndWhy) {
     sweepNote(varnel, 1, SweepLeftovers{0, 0, 2, 1}, minimising, sizeof minimising);
     FreeLibrary(varnel);
     if (GetACP() == 932) {
-        EXPECT_EQ(test::encodedText(L"2 個のウインドウが閉じませんでした: 1 個は確認を待っています、1 個は応答していません",
-                                    INI_ANSI),
-                  closing);
-        EXPECT_EQ(test::encodedText(L"3 個のウインドウが最小化されませんでした: 2 個は開いたままです、1 個は管理者として実行"
-                                    L"されています",
-                                    INI_ANSI),
-                  minimising);
+        EXPECT_EQ(
+            test::encodedText(L"2 個のウインドウが閉じませんでした: 1 個は確認を待っています、1 個は応答していません",
+                              INI_ANSI),
+            closing);
+        EXPECT_EQ(
+            test::encodedText(L"3 個のウインドウが最小化されませんでした: 2 個は開いたままです、1 個は管理者として実行"
+                              L"されています",
+                              INI_ANSI),
+            minimising);
     } else {
         EXPECT_STREQ("2 windows did not close: 1 is waiting for you, 1 is not responding", closing);
         EXPECT_STREQ("3 windows were not minimized: 2 are still open, 1 runs as administrator", minimising);
