@@ -169,4 +169,15 @@
 #define IDM_OPTIONS 40011
 #define IDM_RESTORE_MINIMISED 40012
 
+// Hotkey ids (wParam of WM_HOTKEY to the resident window). 1 to 4 are registered with the
+// system by hotkey mode; 5 to 7 arrive only from the tray menu, which posts them, as it posts
+// 2 to 4 for its commands that close one kind.
+#define HOTKEY_MAIN 1
+#define HOTKEY_EXPLORER 2
+#define HOTKEY_CHROMIUM 3
+#define HOTKEY_FIREFOX 4
+#define HOTKEY_CLOSE_ALL 5
+#define HOTKEY_MINIMISE_ALL 6
+#define HOTKEY_RESTORE_MINIMISED 7
+
 #endif

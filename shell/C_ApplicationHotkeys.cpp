@@ -2,9 +2,10 @@
 
 #include <cstring>
 
+#include "resources/resource.h"
 #include "settings/Settings.h"
 #include "shell/HotkeyTable.h"
-#include "shell/Messages.h"
+#include "sweep/TargetKinds.h"
 
 int C_Application::registerHotkeys() {
     if (hotkeysRegistered) unregisterHotkeys();
@@ -39,15 +40,6 @@ int C_Application::onHotkey(int id) {
     case HOTKEY_MAIN:
         openMainDialog();
         return 1;
-    case HOTKEY_EXPLORER:
-        selection.targetExplorer = 1;
-        break;
-    case HOTKEY_CHROMIUM:
-        selection.targetChromium = 1;
-        break;
-    case HOTKEY_FIREFOX:
-        selection.targetFirefox = 1;
-        break;
     case HOTKEY_MINIMISE_ALL:
         minimise = 1;
         selection = settings.selection;
@@ -59,7 +51,11 @@ int C_Application::onHotkey(int id) {
         sweep.restoreMinimised();
         return 1;
     default:
-        return 0;
+        // A kind's own key: that kind alone, whatever the settings have switched on.
+        const TargetKind* kind = kindOfHotkey(id);
+        if (!kind) return 0;
+        selectedIn(selection, *kind) = 1;
+        break;
     }
     runSweep(0, settings.keepTopmost, minimise, selection);
     return 1;

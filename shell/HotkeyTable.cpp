@@ -2,31 +2,51 @@
 
 #include "resources/resource.h"
 #include "settings/FormatText.h"
-#include "shell/Messages.h"
+#include "sweep/TargetKinds.h"
 
 namespace {
 
 const UINT ALL_THREE = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
 const int MENU_TEXT_SIZE = 128;
+const int HINT_SIZE = 32;
 
-const HotkeyBinding STANDARD_HOTKEYS[] = {
-    {HOTKEY_EXPLORER, ALL_THREE, 'E', IDM_CLOSE_EXPLORER, "Ctrl+Alt+Shift+E"},
-    {HOTKEY_CHROMIUM, ALL_THREE, 'C', IDM_CLOSE_CHROMIUM, "Ctrl+Alt+Shift+C"},
-    {HOTKEY_FIREFOX, ALL_THREE, 'F', IDM_CLOSE_FIREFOX, "Ctrl+Alt+Shift+F"},
-    {HOTKEY_MAIN, ALL_THREE, 'W', IDM_OPEN_MAIN, "Ctrl+Alt+Shift+W"},
+// The standard mode: the key of each kind that has one, in the order of the kinds, then the
+// main dialog's.
+struct StandardHotkeys {
+    HotkeyBinding keys[SWEEP_KIND_COUNT + 1];
+    int count;
 };
+
+constexpr StandardHotkeys standardHotkeys() {
+    StandardHotkeys standard = {};
+    for (const TargetKind& kind : TARGET_KINDS)
+        if (kind.defaultKey)
+            standard.keys[standard.count++] = {kind.hotkey, ALL_THREE, kind.defaultKey,
+                                               kind.menuCommand};
+    standard.keys[standard.count++] = {HOTKEY_MAIN, ALL_THREE, 'W', IDM_OPEN_MAIN};
+    return standard;
+}
+
+constexpr StandardHotkeys STANDARD_HOTKEYS = standardHotkeys();
 
 const HotkeyBinding MAIN_ONLY_HOTKEYS[] = {
-    {HOTKEY_MAIN, MOD_ALT | MOD_SHIFT, 'W', IDM_OPEN_MAIN, "Alt+Shift+W"},
+    {HOTKEY_MAIN, MOD_ALT | MOD_SHIFT, 'W', IDM_OPEN_MAIN},
 };
+
+// "Ctrl+Alt+Shift+E": the modifiers in the order that Windows names them, then the letter.
+void formatHint(char* out, int size, const HotkeyBinding& key) {
+    formatText(out, size, "%s%s%s%c", key.modifiers & MOD_CONTROL ? "Ctrl+" : "",
+               key.modifiers & MOD_ALT ? "Alt+" : "", key.modifiers & MOD_SHIFT ? "Shift+" : "",
+               static_cast<char>(key.key));
+}
 
 }  // namespace
 
 const HotkeyBinding* hotkeysOfMode(int hotkeyMode, int* count) {
     switch (hotkeyMode) {
     case 0:
-        *count = sizeof STANDARD_HOTKEYS / sizeof STANDARD_HOTKEYS[0];
-        return STANDARD_HOTKEYS;
+        *count = STANDARD_HOTKEYS.count;
+        return STANDARD_HOTKEYS.keys;
     case 1:
         *count = sizeof MAIN_ONLY_HOTKEYS / sizeof MAIN_ONLY_HOTKEYS[0];
         return MAIN_ONLY_HOTKEYS;
@@ -53,8 +73,10 @@ void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned held
         if (!(heldHotkeys & (1u << keys[i].id))) continue;
         char text[MENU_TEXT_SIZE] = {};
         GetMenuStringA(popup, keys[i].menuCommand, text, sizeof text, MF_BYCOMMAND);
-        char withHint[MENU_TEXT_SIZE + 32];
-        formatText(withHint, sizeof withHint, "%s\t%s", text, keys[i].hint);
+        char hint[HINT_SIZE];
+        formatHint(hint, sizeof hint, keys[i]);
+        char withHint[MENU_TEXT_SIZE + HINT_SIZE];
+        formatText(withHint, sizeof withHint, "%s\t%s", text, hint);
         MENUITEMINFOA item = {};
         item.cbSize = sizeof item;
         item.fMask = MIIM_STRING;

@@ -8,7 +8,6 @@ struct HotkeyBinding {
     UINT modifiers;
     UINT key;
     UINT menuCommand;
-    const char* hint;  // shown after the menu item's text
 };
 
 // The hotkeys of a mode, in registration order; an unknown mode has none.

@@ -4,6 +4,7 @@
 
 #include "framework/Ceditwindow.h"
 #include "sweep/Restacking.h"
+#include "sweep/TargetKinds.h"
 #include "sweep/UserWindow.h"
 #include "sweep/WindowMatch.h"
 
@@ -41,14 +42,17 @@ ShowFunction showWithoutWaiting(HWND window) {
                                                                              : ShowWindowAsync;
 }
 
-bool closesBackToFront(int kind) {
-    return kind == SWEEP_KIND_CHROMIUM || kind == SWEEP_KIND_FIREFOX;
-}
-
 bool listed(const MinimisedWindow* windows, int count, HWND window) {
     for (int i = 0; i < count; ++i)
         if (windows[i].window == window) return true;
     return false;
+}
+
+// ownDialog: the main dialog, which no user-defined target matches.
+bool matchesKind(VisitedWindow& window, const TargetKind& kind, const TargetSelection& selection,
+                 HWND ownDialog) {
+    if (isBuiltIn(kind)) return kind.builtInMatch(window) != 0;
+    return matchOtherTarget(window, selection.otherTargets[kind.otherIndex], ownDialog) != 0;
 }
 
 }  // namespace
@@ -105,40 +109,27 @@ int SweepState::runSweep(const SweepRequest& request) {
     return 1;
 }
 
+// Every rule is asked of every window, whatever the switches say; a window of several kinds
+// is counted, and handled, once for each.
 int SweepState::visitWindow(HWND window) {
     VisitedWindow visited(window, programs);
-    if (matchExplorer(visited)) {
-        ++explorerCount;
-        if (sweepSelection.targetExplorer) handleMatch(window, SWEEP_KIND_EXPLORER);
-    }
-    if (matchChromium(visited)) {
-        ++chromiumCount;
-        if (sweepSelection.targetChromium) handleMatch(window, SWEEP_KIND_CHROMIUM);
-    }
-    if (matchFirefox(visited)) {
-        ++firefoxCount;
-        if (sweepSelection.targetFirefox) handleMatch(window, SWEEP_KIND_FIREFOX);
-    }
     HWND ownDialog = mainDialog.getHwnd();
-    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
-        const OtherTarget& target = sweepSelection.otherTargets[i];
-        if (matchOtherTarget(visited, target, ownDialog)) {
-            ++otherCounts[i];
-            if (target.enabled) handleMatch(window, SWEEP_KIND_OTHER + i);
-        }
+    for (const TargetKind& kind : TARGET_KINDS) {
+        if (!matchesKind(visited, kind, sweepSelection, ownDialog)) continue;
+        ++counterOf(*this, kind);
+        if (selectedIn(sweepSelection, kind)) handleMatch(window, kindIndex(kind));
     }
     return TRUE;
 }
 
-// A browser keeps only the window closed last for its next start: its windows are held back
-// and closed back to front, so that the one the user used last is the one that comes back.
+// Windows of a kind that closes back to front are held back until the enumeration is through.
 int SweepState::handleMatch(HWND window, int kind) {
     if (sweepCountOnly) return 0;
     if (takesSpare(window)) {
         ++sparedCounts[kind];
         return 0;
     }
-    if (!sweepMinimise && closesBackToFront(kind) && heldCount < ACTED_RECORD_SIZE) {
+    if (!sweepMinimise && TARGET_KINDS[kind].closesBackToFront && heldCount < ACTED_RECORD_SIZE) {
         heldWindows[heldCount++] = {window, kind};
         return 0;
     }
@@ -194,18 +185,7 @@ void SweepState::closeHeldBackToFront() {
 }
 
 unsigned SweepState::foundCount(int kind) const {
-    switch (kind) {
-    case SWEEP_KIND_EXPLORER:
-        return explorerCount;
-    case SWEEP_KIND_CHROMIUM:
-        return chromiumCount;
-    case SWEEP_KIND_FIREFOX:
-        return firefoxCount;
-    default:
-        return kind >= SWEEP_KIND_OTHER && kind < SWEEP_KIND_COUNT
-                   ? otherCounts[kind - SWEEP_KIND_OTHER]
-                   : 0;
-    }
+    return kind >= 0 && kind < SWEEP_KIND_COUNT ? counterOf(*this, TARGET_KINDS[kind]) : 0;
 }
 
 void SweepState::spare(HWND window) {

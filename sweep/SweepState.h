@@ -12,7 +12,7 @@ class Ceditwindow;
 const int MINIMISED_RECORD_SIZE = 256;
 
 // The kinds a sweep tells apart, in the order of its counters: Explorer, Edge/Chrome, Firefox,
-// then the user-defined targets.
+// then the user-defined targets. What each one is: TARGET_KINDS (sweep/TargetKinds.h).
 enum {
     SWEEP_KIND_EXPLORER = 0,
     SWEEP_KIND_CHROMIUM = 1,

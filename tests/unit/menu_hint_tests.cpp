@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "resources/resource.h"
 #include "shell/HotkeyTable.h"
-#include "shell/Messages.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
