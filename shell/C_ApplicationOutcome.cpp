@@ -27,6 +27,8 @@ void C_Application::watchSweepOutcome() {
     for (unsigned unwatched : sweep.unwatchedCounts) outcomeUnwatched += unwatched;
     outcomeWatching = 1;
     outcomeWatchStart = GetTickCount();
+    // Windows that went during the sweep's pauses need no timer.
+    if (outcomeWatch.look()) return finishOutcomeWatch();
     if (resident && SetTimer(resident, OUTCOME_TIMER_ID, OUTCOME_LOOK_STEP, nullptr)) return;
     // Without the resident window the program ends after this sweep: watched here, at once.
     outcomeWatch.watch(OUTCOME_WATCH_TIME);
