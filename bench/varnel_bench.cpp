@@ -382,7 +382,7 @@ void closingRows(SweepState& sweep) {
 // Today's figure beside them: the same loop with the fixed pause that the sweep used to take.
 void timeToGoneRows(SweepState& sweep) {
     static const int sizes[] = {10, 50, 200};
-    const int goneRepeats = 5;
+    const int goneRepeats = 9;
     const DWORD pause = 50;
     SweepRequest request = {0, 0, 0, static_cast<int>(pause), 0, {}};
     request.selection.targetExplorer = 1;

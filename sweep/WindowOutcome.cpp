@@ -8,9 +8,9 @@ namespace {
 const UINT ANSWER_PATIENCE = 200;
 // The owners between a question and the window it asks about (a box over a box over it).
 const int OWNER_CHAIN_MAX = 8;
-// A window that goes at once is gone within a few thread switches; a slower one is looked at
-// once a millisecond.
-const int SPIN_ROUNDS = 64;
+// Most windows go within a few milliseconds: until then the wait only yields the processor, so
+// that it sees them go at once; a slower window is looked at once a millisecond.
+const DWORD SPIN_TIME = 5;
 
 bool ownedBy(HWND popup, HWND window) {
     HWND owner = popup;
@@ -59,14 +59,15 @@ WindowOutcome outcomeNow(HWND window, int minimise, bool askProgram) {
 }
 
 // No message loop and no MsgWaitFor...: either would let a message sent to this thread start
-// a second command inside the sweep. Most windows go within a few thread switches; the rest are
-// looked at once a millisecond, which FineTimer keeps a millisecond on Windows.
+// a second command inside the sweep. Sleep(1) is a millisecond on Windows only while FineTimer
+// holds.
 bool waitForWindow(HWND window, int minimise, DWORD limit) {
     DWORD start = timeGetTime();
-    for (int round = 0;; ++round) {
+    for (;;) {
         if (windowDone(window, minimise)) return true;
-        if (elapsedSince(start) >= limit) return false;
-        if (round < SPIN_ROUNDS)
+        DWORD waited = elapsedSince(start);
+        if (waited >= limit) return false;
+        if (waited < SPIN_TIME)
             SwitchToThread();
         else
             Sleep(1);
