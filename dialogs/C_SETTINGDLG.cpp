@@ -1,7 +1,7 @@
 #include "dialogs/C_SETTINGDLG.h"
 
 #include "resources/resource.h"
-#include "shell/C_Application.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -21,8 +21,8 @@ unsigned parseWaitTimeField(const char* text, unsigned limit) {
 
 INT_PTR C_SETTINGDLG::dialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
     if (msg == WM_INITDIALOG) {
-        setCheck(IDC_SETTINGS_NON_RESIDENT, application->settings.nonResident);
-        setDlgItemInt(IDC_WAIT_TIME, static_cast<UINT>(application->settings.waitTime), FALSE);
+        setCheck(IDC_SETTINGS_NON_RESIDENT, shown.nonResident);
+        setDlgItemInt(IDC_WAIT_TIME, static_cast<UINT>(shown.waitTime), FALSE);
     } else if (msg == WM_COMMAND) {
         if (LOWORD(wParam) == IDOK) onOk();
         if (LOWORD(wParam) == IDCANCEL) EndDialog(hwnd, 0);
@@ -31,8 +31,7 @@ INT_PTR C_SETTINGDLG::dialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
 }
 
 void C_SETTINGDLG::onOk() {
-    Settings& s = application->settings;
-    s.nonResident = getCheck(IDC_SETTINGS_NON_RESIDENT) == BST_CHECKED;
+    taker.takeNonResident(getCheck(IDC_SETTINGS_NON_RESIDENT) == BST_CHECKED);
     char text[FIELD_SIZE] = {};
     getDlgItemText(IDC_WAIT_TIME, text, sizeof text);
     unsigned wait = parseWaitTimeField(text, WAIT_TIME_MAX);
@@ -40,6 +39,6 @@ void C_SETTINGDLG::onOk() {
         setDlgItemInt(IDC_WAIT_TIME, WAIT_TIME_MAX, FALSE);
         return;
     }
-    s.waitTime = static_cast<int>(wait);
+    taker.takeWaitTime(static_cast<int>(wait));
     EndDialog(hwnd, 0);
 }

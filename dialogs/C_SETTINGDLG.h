@@ -1,19 +1,20 @@
 #pragma once
 
+#include "dialogs/StartChoices.h"
 #include "framework/CMDialog.h"
 
-class C_Application;
-
 // The settings dialog: the non-resident mode and the wait time after each window (0..200 ms).
+// Each OK hands taker the non-resident switch, and the wait time when it is in range.
 class C_SETTINGDLG : public CMDialog {
 public:
-    void setApplication(C_Application& app) { application = &app; }
+    C_SETTINGDLG(const StartChoices& shown, ChoiceTaker& taker) : shown(shown), taker(taker) {}
     INT_PTR dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void onOk();
 
-    C_Application* application = nullptr;
+    const StartChoices shown;
+    ChoiceTaker& taker;
 };
 
 // The wait-time field as a number: digits only, else 0; any number above limit, however

@@ -126,10 +126,16 @@ int C_Application::loadSettings() { return ::loadSettings(settings); }
 
 int C_Application::saveSettings() { return ::saveSettings(settings); }
 
+// The file is read once, so the two can never tell different stories of it; each keeps its
+// own switches.
 int C_Application::reloadTargets() {
     for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
-        loadOtherTarget(i, sweep.sweepSelection.otherTargets[i]);
-        loadOtherTarget(i, settings.selection.otherTargets[i]);
+        OtherTarget& target = settings.selection.otherTargets[i];
+        loadOtherTarget(i, target);
+        OtherTarget& sweepCopy = sweep.sweepSelection.otherTargets[i];
+        int sweepSwitch = sweepCopy.enabled;
+        sweepCopy = target;
+        sweepCopy.enabled = sweepSwitch;
     }
     return 1;
 }
@@ -141,15 +147,17 @@ int C_Application::runSweep(int countOnly, int spareFirst, int minimise,
     return 1;
 }
 
+StartChoices C_Application::startChoices() const {
+    return {settings.nonResident, settings.hotkeyMode, settings.waitTime};
+}
+
 int C_Application::showWelcomeDialog(HWND owner) {
-    C_ABOUTDLG dialog;
-    dialog.setApplication(*this);
+    C_ABOUTDLG dialog(startChoices(), *this);
     return dialog.runModal(instanceHandle, IDD_WELCOME, owner, 0) == 1 ? 1 : 0;
 }
 
 int C_Application::showSettingsDialog(HWND owner) {
-    C_SETTINGDLG dialog;
-    dialog.setApplication(*this);
+    C_SETTINGDLG dialog(startChoices(), *this);
     dialog.runModal(instanceHandle, IDD_SETTINGS, owner, 0);
     saveSettings();
     return 1;

@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
-#include "dialogs/C_CTRL_HYPERLINK.h"
 #include "dialogs/C_MainDialog.h"
+#include "dialogs/StartChoices.h"
+#include "framework/C_CTRL_HYPERLINK.h"
 #include "settings/Settings.h"
 #include "shell/C_DammyWindow.h"
 #include "shell/CommandRecord.h"
@@ -14,7 +15,9 @@
 // resident window and the link class, and runs start-up, the resident loop and the exit.
 // Its operations live in C_Application.cpp (start-up, exit, settings, sweep, dialogs),
 // C_ApplicationHotkeys.cpp, C_ApplicationTray.cpp and C_ApplicationCommand.cpp.
-class C_Application {
+// It is the host of the main dialog and takes the choices of the welcome and settings dialogs,
+// which know it only through those interfaces.
+class C_Application : public MainDialogHost, public ChoiceTaker {
 public:
     C_Application();
 
@@ -23,10 +26,11 @@ public:
     int quit();
 
     int loadSettings();
-    int saveSettings();
-    // Reads target.ini into both the sweep's copy and the settings' copy of the targets.
-    int reloadTargets();
-    int runSweep(int countOnly, int spareFirst, int minimise, const TargetSelection& selection);
+    int saveSettings() override;
+    // Reads target.ini into the settings' targets, which the sweep's copy then follows.
+    int reloadTargets() override;
+    int runSweep(int countOnly, int spareFirst, int minimise,
+                 const TargetSelection& selection) override;
 
     // Hotkeys, and the road that menu commands share with them (C_ApplicationHotkeys.cpp).
     int onHotkey(int id);
@@ -53,8 +57,17 @@ public:
     // A command handed to the resident window: TRUE when carried out and answered.
     LRESULT onCommandMessage(const COPYDATASTRUCT* data);
 
-    int showWelcomeDialog(HWND owner);
+    int showWelcomeDialog(HWND owner) override;
     int showSettingsDialog(HWND owner);
+
+    // The main dialog's view of the program.
+    Settings& liveSettings() override { return settings; }
+    SweepState& sweepState() override { return sweep; }
+    C_CTRL_HYPERLINK& linkClass() override { return hyperlinkClass; }
+    // The welcome and settings dialogs' choices, as the user commits them.
+    void takeNonResident(int on) override { settings.nonResident = on; }
+    void takeHotkeyMode(int mode) override;
+    void takeWaitTime(int milliseconds) override { settings.waitTime = milliseconds; }
 
     HINSTANCE instanceHandle;
     int mainDialogOpen;
@@ -86,6 +99,8 @@ private:
     void showTrayMenu();
     int showTrayIcon(DWORD command);
     void showTrayBalloon(const char* title, const char* text);
+    StartChoices startChoices() const;
+
     // Watches the windows the last sweep acted on, with a timer of the resident window; without
     // it (the non-resident mode), at once.
     void watchSweepOutcome();

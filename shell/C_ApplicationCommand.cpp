@@ -110,7 +110,7 @@ bool C_Application::resolveKinds(const CommandRecord& command, CommandReply& rep
 void C_Application::carryOutCommand(const CommandRecord& command, CommandReply& reply) {
     initCommandReply(reply, command);
     if (command.verb == VERB_RESTORE) {
-        reply.detail = static_cast<DWORD>(sweep.restoreMinimised());
+        reply.detail = static_cast<DWORD>(sweep.restore.restoreMinimised());
         return;
     }
     reloadTargets();

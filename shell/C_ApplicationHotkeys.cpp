@@ -32,23 +32,32 @@ int C_Application::unregisterHotkeys() {
     return 1;
 }
 
+// Unregistering decides by the current mode which keys to release: the mode changes only while
+// none are held. Without a resident window (non-resident mode) there is nothing to register.
+void C_Application::takeHotkeyMode(int mode) {
+    if (mode == settings.hotkeyMode) return;
+    unregisterHotkeys();
+    settings.hotkeyMode = mode;
+    if (residentWindow.getHwnd()) registerHotkeys();
+}
+
 int C_Application::onHotkey(int id) {
     TargetSelection selection;
     memset(&selection, 0, sizeof selection);
-    int minimise = 0;
+    int action = SWEEP_CLOSE;
     switch (id) {
     case HOTKEY_MAIN:
         openMainDialog();
         return 1;
     case HOTKEY_MINIMISE_ALL:
-        minimise = 1;
+        action = SWEEP_MINIMISE;
         selection = settings.selection;
         break;
     case HOTKEY_CLOSE_ALL:
         selection = settings.selection;
         break;
     case HOTKEY_RESTORE_MINIMISED:
-        sweep.restoreMinimised();
+        sweep.restore.restoreMinimised();
         return 1;
     default:
         // A kind's own key: that kind alone, whatever the settings have switched on.
@@ -57,6 +66,6 @@ int C_Application::onHotkey(int id) {
         selectedIn(selection, *kind) = 1;
         break;
     }
-    runSweep(0, settings.keepTopmost, minimise, selection);
+    runSweep(SWEEP_ACTS, settings.keepTopmost, action, selection);
     return 1;
 }

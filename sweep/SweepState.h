@@ -3,13 +3,11 @@
 #include <windows.h>
 
 #include "settings/Settings.h"
+#include "sweep/MinimisedRestore.h"
 #include "sweep/ProgramImage.h"
 #include "sweep/WindowOutcome.h"
 
 class Ceditwindow;
-
-// The frontmost windows that minimise sweeps remember for a later restore.
-const int MINIMISED_RECORD_SIZE = 256;
 
 // The kinds a sweep tells apart, in the order of its counters: Explorer, Edge/Chrome, Firefox,
 // then the user-defined targets. What each one is: TARGET_KINDS (sweep/TargetKinds.h).
@@ -20,6 +18,11 @@ enum {
     SWEEP_KIND_OTHER = 3
 };
 enum { SWEEP_KIND_COUNT = SWEEP_KIND_OTHER + OTHER_TARGET_COUNT };
+
+// runSweep's flags by name: countOnly, spareFirst and minimise.
+enum { SWEEP_ACTS = 0, SWEEP_COUNT_ONLY = 1 };
+enum { SPARE_NONE = 0, SPARE_FRONT_MOST = 1 };
+enum { SWEEP_CLOSE = 0, SWEEP_MINIMISE = 1 };
 
 // The windows of one sweep whose outcome is watched; further ones are counted, not watched.
 const int ACTED_RECORD_SIZE = 512;
@@ -36,27 +39,14 @@ struct SweepRequest {
     TargetSelection selection;
 };
 
-// A window a sweep minimised, and whether it was maximised: it is to come back so. Its process
-// and thread tell it from a later window that Windows gives the same handle; leftMinimised is
-// set once anyone restores it, so that a window the user restored and minimised again himself
-// is his, not the sweep's.
-struct MinimisedWindow {
-    HWND window;
-    DWORD process;
-    DWORD thread;
-    int maximised;
-    int leftMinimised;
-};
-
 // One pass over every top-level window, front to back, that counts the windows of the eight
 // kinds and closes or minimises those of the selected kinds. The state stays in place between
 // sweeps: the counters keep the last result for the main dialog to show.
 class SweepState {
 public:
-    // live: the settings whose waitTime is read at every pause; ownDialog: the main dialog,
-    // which user-defined targets never match.
+    // live: the settings whose waitTime the sweeps without a request take; ownDialog: the main
+    // dialog, which user-defined targets never match.
     SweepState(const Settings& live, const Ceditwindow& ownDialog);
-    ~SweepState();
     SweepState(const SweepState&) = delete;
     SweepState& operator=(const SweepState&) = delete;
 
@@ -68,14 +58,6 @@ public:
     // One match of a kind (a SWEEP_KIND_ value) that the sweep acts on: spared, held back, or
     // closed or minimised. Returns whether it was acted on now.
     int handleMatch(HWND window, int kind);
-    // Whether a recorded window still exists and is still minimised.
-    int canRestoreMinimised() const;
-    // Restores those windows in their former stacking order, behind the window the last
-    // minimise sweep spared, without taking the keyboard; empties the record. Returns how many
-    // were restored.
-    int restoreMinimised();
-    // The window has left the minimised state, by whatever hand.
-    void noteRestored(HWND window);
     // The windows of one kind (a SWEEP_KIND_ value) that the last sweep found.
     unsigned foundCount(int kind) const;
 
@@ -95,20 +77,14 @@ public:
     // How many windows of the last sweep Windows refused to close or minimise.
     unsigned refusedCount;
     // The windows the last sweep closed or minimised, in the order acted on, each in the group
-    // of its kind, with the outcome
-    // seen so far; a window already asking its user when the sweep came is listed as waiting,
-    // untouched. unwatchedCounts: per kind, those acted on beyond the list's size.
+    // of its kind, with the outcome seen so far; a window already asking its user when the sweep
+    // came is listed as waiting, untouched. unwatchedCounts: per kind, those acted on beyond the
+    // list's size.
     WatchedWindow actedWindows[ACTED_RECORD_SIZE];
     int actedWindowCount;
     unsigned unwatchedCounts[SWEEP_KIND_COUNT];
-    // The windows minimise sweeps minimised, front to back: those of the latest sweep first,
-    // then those of earlier sweeps that are still minimised.
-    MinimisedWindow minimisedWindows[MINIMISED_RECORD_SIZE];
-    int minimisedCount;
-    // How many of them the running (or last) minimise sweep added.
-    int newlyMinimisedCount;
-    // The window a minimise sweep spared, which stood in front of those it minimised.
-    HWND sparedWindow;
+    // What minimise sweeps minimised, for the restore.
+    MinimisedRestore restore;
 
 private:
     bool takesSpare(HWND window);
@@ -116,12 +92,9 @@ private:
     void recordActed(HWND window, int kind, int outcome);
     void closeHeldBackToFront();
     void spare(HWND window);
-    void forgetNoLongerMinimised();
-    void rememberMinimised(HWND window);
-    bool recorded(HWND window) const;
-    void watchRestoresWhileRecorded();
 
-    // Browser windows held back to be closed back to front once the enumeration is through.
+    // Windows of a kind that closes back to front, held back to be closed once the enumeration
+    // is through.
     struct HeldWindow {
         HWND window;
         int kind;
@@ -132,12 +105,8 @@ private:
 
     const Settings& settings;
     const Ceditwindow& mainDialog;
-    HWINEVENTHOOK restoreWatch;
     ProgramImageCache programs;
 };
-
-// The record of a window as a sweep takes it, just before minimising it.
-MinimisedWindow minimisedRecordOf(HWND window);
 
 // Whether a failed close or minimise (succeeded false, error its GetLastError) was Windows
 // refusing it: a normal program may not command a window of a program run as administrator. A
