@@ -44,8 +44,8 @@ SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog)
 
 int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
                          const TargetSelection& selection) {
-    SweepRequest request = {countOnly, spareFirst, minimise, settings.waitTime, dialogExpanded,
-                            selection};
+    SweepRequest request = {countOnly,         spareFirst,     minimise,
+                            settings.waitTime, dialogExpanded, selection};
     return runSweep(request);
 }
 
