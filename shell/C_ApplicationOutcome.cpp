@@ -22,7 +22,8 @@ void C_Application::watchSweepOutcome() {
         outcomeWatch.begin(sweep.sweepMinimise);
         outcomeRefused = outcomeUnwatched = 0;
     }
-    for (int i = 0; i < sweep.actedWindowCount; ++i) outcomeWatch.add(sweep.actedWindows[i]);
+    for (int i = 0; i < sweep.actedWindowCount; ++i)
+        if (!outcomeWatch.add(sweep.actedWindows[i])) ++outcomeUnwatched;
     outcomeRefused += sweep.refusedCount;
     for (unsigned unwatched : sweep.unwatchedCounts) outcomeUnwatched += unwatched;
     outcomeWatching = 1;

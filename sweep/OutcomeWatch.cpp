@@ -14,9 +14,10 @@ void OutcomeWatch::begin(int minimiseSweep) {
     size = 0;
 }
 
-void OutcomeWatch::add(const WatchedWindow& window) {
-    if (size < ACTED_RECORD_SIZE && window.group >= 0 && window.group < GROUP_COUNT)
-        windows[size++] = window;
+bool OutcomeWatch::add(const WatchedWindow& window) {
+    if (size >= ACTED_RECORD_SIZE || window.group < 0 || window.group >= GROUP_COUNT) return false;
+    windows[size++] = window;
+    return true;
 }
 
 bool OutcomeWatch::look() {

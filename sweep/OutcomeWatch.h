@@ -14,8 +14,8 @@ public:
 
     OutcomeWatch() : minimise(0), size(0) {}
     void begin(int minimiseSweep);
-    // Ignored when full or when group is out of range.
-    void add(const WatchedWindow& window);
+    // False, the window left out, when full or when group is out of range.
+    bool add(const WatchedWindow& window);
     // Looks again at each window not yet settled; true when every one is.
     bool look();
     // Looks until every window is settled or limit ms have passed, without taking any message
