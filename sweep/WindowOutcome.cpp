@@ -10,7 +10,7 @@ const UINT ANSWER_PATIENCE = 200;
 const int OWNER_CHAIN_MAX = 8;
 // Most windows go within a few milliseconds: until then the wait only yields the processor, so
 // that it sees them go at once; a slower window is looked at once a millisecond.
-const DWORD SPIN_TIME = 5;
+const DWORD SPIN_TIME = 15;
 
 bool ownedBy(HWND popup, HWND window) {
     HWND owner = popup;
