@@ -20,6 +20,21 @@
 #define IDS_REFUSED_TITLE 20
 #define IDS_REFUSED_ONE 21   // "%u" is the count, 1
 #define IDS_REFUSED_MANY 22  // "%u" is the count, more than 1
+// The note after a sweep that left windows open (%u a count; each text has a form for one
+// window and, at the id after it, one for more): the head, then the parts, joined.
+#define IDS_NOTE_CLOSE_ONE 42
+#define IDS_NOTE_CLOSE_MANY 43
+#define IDS_NOTE_MINIMISE_ONE 44
+#define IDS_NOTE_MINIMISE_MANY 45
+#define IDS_NOTE_WAITING_ONE 46
+#define IDS_NOTE_WAITING_MANY 47
+#define IDS_NOTE_NOT_RESPONDING_ONE 48
+#define IDS_NOTE_NOT_RESPONDING_MANY 49
+#define IDS_NOTE_STILL_OPEN_ONE 50
+#define IDS_NOTE_STILL_OPEN_MANY 51
+#define IDS_NOTE_REFUSED_ONE 52
+#define IDS_NOTE_REFUSED_MANY 53
+#define IDS_NOTE_SEPARATOR 54
 // A user-defined target's row, and the new-target dialog
 #define IDS_RULE_TOO_LONG 30  // before a target's label: a condition is too long to hold
 #define IDS_TARGETS_FULL 35   // tooltip of the greyed add-from-a-window button
@@ -57,6 +72,11 @@
 #define IDS_CMD_NOT_TAKEN 83
 #define IDS_CMD_BAD_ANSWER 84
 #define IDS_CMD_UNREACHABLE 85
+#define IDS_CMD_TIMEOUT_RANGE 90
+// After a result line, the windows that did not close (or minimise), %u each
+#define IDS_CMD_WAITING 91
+#define IDS_CMD_NOT_RESPONDING 92
+#define IDS_CMD_STILL_OPEN 93
 
 // Icons
 #define IDI_VARNEL 101

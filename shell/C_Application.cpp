@@ -10,7 +10,6 @@
 #include "settings/SettingsFile.h"
 #include "settings/TargetFile.h"
 #include "shell/Messages.h"
-#include "shell/RefusalNote.h"
 
 namespace {
 
@@ -27,7 +26,8 @@ const DWORD FIND_INSTANCE_STEP = 50;
 
 C_Application::C_Application()
     : instanceHandle(nullptr), mainDialogOpen(0), hotkeysRegistered(0), heldHotkeys(0),
-      trayIconDpi(0), sweep(settings, mainDialog, GetCurrentProcessId()) {
+      trayIconDpi(0), sweep(settings, mainDialog, GetCurrentProcessId()), outcomeWatching(0),
+      outcomeWatchStart(0), outcomeRefused(0), outcomeUnwatched(0), waitingWindow(nullptr) {
     setInitialSettings(settings);
 }
 
@@ -155,21 +155,8 @@ int C_Application::runSweep(int countOnly, int spareFirst, int minimise,
                             const TargetSelection& selection) {
     if (!sweep.runSweep(countOnly, spareFirst, minimise, selection)) return 0;
     residentWindow.releaseHeld();
-    if (!countOnly && sweep.refusedCount) tellRefused(sweep.refusedCount);
+    if (!countOnly) watchSweepOutcome();
     return 1;
-}
-
-// Once per sweep: from the tray icon while resident; without it, from the main dialog, which
-// alone starts sweeps then.
-void C_Application::tellRefused(unsigned refused) {
-    char title[REFUSAL_TITLE_SIZE];
-    char text[REFUSAL_NOTE_SIZE];
-    loadUiString(instanceHandle, IDS_REFUSED_TITLE, title, sizeof title);
-    if (!refusalNote(instanceHandle, refused, text, sizeof text)) return;
-    if (residentWindow.getHwnd())
-        showTrayBalloon(title, text);
-    else
-        MessageBoxA(mainDialog.getHwnd(), text, title, MB_OK | MB_ICONWARNING);
 }
 
 StartChoices C_Application::startChoices() const {

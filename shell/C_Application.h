@@ -8,6 +8,7 @@
 #include "settings/Settings.h"
 #include "shell/C_DammyWindow.h"
 #include "shell/CommandRecord.h"
+#include "sweep/OutcomeWatch.h"
 #include "sweep/SweepState.h"
 
 // The one application object: owns the settings, the sweep state, the main dialog, the
@@ -36,6 +37,9 @@ public:
     int onHotkey(int id);
     int registerHotkeys();
     int unregisterHotkeys();
+
+    // What became of the windows of the resident's own sweeps (C_ApplicationOutcome.cpp).
+    void onOutcomeTimer();
 
     // The tray icon and its menu (C_ApplicationTray.cpp).
     int onTrayNotify(UINT mouseMessage);
@@ -93,10 +97,28 @@ private:
     // sweep kind of each line; false (the reply saying which) when a name is no target's.
     bool resolveKinds(const CommandRecord& command, CommandReply& reply,
                       DWORD (&lineKinds)[SWEEP_KIND_COUNT]) const;
+    // The windows the sweep acted on, into the reply for the caller to watch.
+    void handBackWindows(const DWORD (&lineKinds)[SWEEP_KIND_COUNT], CommandReply& reply) const;
     void showTrayMenu();
     int showTrayIcon(DWORD command);
-    // Tells the user how many windows Windows refused to let the last sweep act on, and why.
-    void tellRefused(unsigned refused);
     void showTrayBalloon(const char* title, const char* text);
     StartChoices startChoices() const;
+
+    // Watches the windows the last sweep acted on, with a timer of the resident window; without
+    // it (the non-resident mode), at once.
+    void watchSweepOutcome();
+    void finishOutcomeWatch();
+    // Tells the user, once per sweep, which windows were left open and why.
+    void tellOutcome();
+    // Brings the first window that waits for its user, with its question, to the front.
+    void showWaitingQuestion();
+
+    OutcomeWatch outcomeWatch;
+    int outcomeWatching;
+    DWORD outcomeWatchStart;
+    // Of the sweeps watched: windows refused, windows acted on beyond the watch's size.
+    unsigned outcomeRefused;
+    unsigned outcomeUnwatched;
+    // The window that the balloon's click brings forward, if it still asks.
+    HWND waitingWindow;
 };

@@ -2,6 +2,7 @@
 #include "shell/C_Application.h"
 #include "shell/CommandExchange.h"
 #include "shell/CommandLine.h"
+#include "shell/CommandOutcome.h"
 #include "shell/CommandOutput.h"
 #include "sweep/TargetKinds.h"
 
@@ -78,9 +79,14 @@ int C_Application::runCommandLine(const wchar_t* commandLine) {
         output.writeUsageError(problem);
         return EXIT_USAGE;
     }
-    output.writeResult(command, reply);
-    // Windows kept some windows from the command: not everything asked for was done.
-    return command.verb != VERB_RESTORE && reply.detail ? EXIT_NOT_DONE : EXIT_DONE;
+    if (command.verb == VERB_RESTORE || command.verb == VERB_COUNT) {
+        output.writeResult(command, reply, nullptr);
+        return EXIT_DONE;
+    }
+    CommandOutcome outcome;
+    watchCommandOutcome(command, reply, outcome);
+    output.writeResult(command, reply, &outcome);
+    return everyWindowDone(reply, outcome) ? EXIT_DONE : EXIT_NOT_DONE;
 }
 
 bool C_Application::resolveKinds(const CommandRecord& command, CommandReply& reply,
@@ -130,24 +136,39 @@ void C_Application::carryOutCommand(const CommandRecord& command, CommandReply& 
     for (DWORD i = 0; i < reply.lineCount; ++i)
         selectedIn(selection, TARGET_KINDS[lineKinds[i]]) = 1;
 
-    int keepFront = command.keepFront == FROM_SETTINGS ? settings.keepTopmost : command.keepFront;
-    // The sweep reads both from the live state: set for this command only.
-    int waitTime = settings.waitTime, expanded = sweep.dialogExpanded;
-    if (command.waitTime != FROM_SETTINGS) settings.waitTime = command.waitTime;
-    sweep.dialogExpanded = 1;
-    // The sweep itself, not runSweep: the command's own output tells of refused windows, where
+    SweepRequest request;
+    request.countOnly = command.verb == VERB_COUNT;
+    request.spareFirst =
+        command.keepFront == FROM_SETTINGS ? settings.keepTopmost : command.keepFront;
+    request.minimise = command.verb == VERB_MINIMISE;
+    request.waitTime = command.waitTime == FROM_SETTINGS ? settings.waitTime : command.waitTime;
+    request.userTargets = 1;
+    request.selection = selection;
+    // The sweep itself, not runSweep: the caller watches the windows and tells of them, where
     // a balloon or a message box would be a window that a command must not show.
-    sweep.runSweep(command.verb == VERB_COUNT ? SWEEP_COUNT_ONLY : SWEEP_ACTS, keepFront,
-                   command.verb == VERB_MINIMISE ? SWEEP_MINIMISE : SWEEP_CLOSE, selection);
+    sweep.runSweep(request);
     reply.detail = sweep.refusedCount;
-    settings.waitTime = waitTime;
-    sweep.dialogExpanded = expanded;
 
     for (DWORD i = 0; i < reply.lineCount; ++i) {
         int kind = static_cast<int>(lineKinds[i]);
         reply.lines[i].found = sweep.foundCount(kind);
         reply.lines[i].acted = sweep.actedCounts[kind];
         reply.lines[i].spared = sweep.sparedCounts[kind];
+        reply.lines[i].unwatched = sweep.unwatchedCounts[kind];
+    }
+    handBackWindows(lineKinds, reply);
+}
+
+// Each window with the line of its kind; every acted kind has its line.
+void C_Application::handBackWindows(const DWORD (&lineKinds)[SWEEP_KIND_COUNT],
+                                    CommandReply& reply) const {
+    for (int i = 0; i < sweep.actedWindowCount && reply.windowCount < COMMAND_MAX_WINDOWS; ++i) {
+        const WatchedWindow& acted = sweep.actedWindows[i];
+        DWORD line = 0;
+        while (line < reply.lineCount && lineKinds[line] != static_cast<DWORD>(acted.group)) ++line;
+        if (line == reply.lineCount) continue;
+        reply.windows[reply.windowCount++] = {windowToReply(acted.window), line,
+                                              static_cast<DWORD>(acted.outcome)};
     }
 }
 

@@ -71,6 +71,7 @@ void C_Application::followTrayScaling() {
 int C_Application::onTrayNotify(UINT mouseMessage) {
     if (mouseMessage == WM_LBUTTONDOWN) openMainDialog();
     if (mouseMessage == WM_RBUTTONDOWN) showTrayMenu();
+    if (mouseMessage == NIN_BALLOONUSERCLICK) showWaitingQuestion();
     return 0;
 }
 

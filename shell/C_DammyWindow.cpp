@@ -37,6 +37,9 @@ LRESULT C_DammyWindow::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_TRAY_NOTIFY:
         return application->onTrayNotify(static_cast<UINT>(lParam));
+    case WM_TIMER:
+        if (wParam == OUTCOME_TIMER_ID) application->onOutcomeTimer();
+        return 0;
     case WM_COPYDATA:
         return application->onCommandMessage(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_OPEN_MAIN_DIALOG:

@@ -65,6 +65,7 @@ void initCommandRecord(CommandRecord& record) {
     record.version = COMMAND_RECORD_VERSION;
     record.keepFront = FROM_SETTINGS;
     record.waitTime = FROM_SETTINGS;
+    record.timeout = FROM_SETTINGS;
 }
 
 void initCommandReply(CommandReply& reply, const CommandRecord& record) {
@@ -79,7 +80,8 @@ bool commandRecordValid(const CommandRecord& record) {
     if (record.size != sizeof record || record.version != COMMAND_RECORD_VERSION) return false;
     if (record.verb < VERB_CLOSE || record.verb > VERB_COUNT) return false;
     if (!optionValid(record.keepFront, 1, record.verb) ||
-        !optionValid(record.waitTime, WAIT_TIME_MAX, record.verb))
+        !optionValid(record.waitTime, WAIT_TIME_MAX, record.verb) ||
+        !optionValid(record.timeout, COMMAND_TIMEOUT_MAX, record.verb) || record.timeout == 0)
         return false;
     if (record.kindCount > COMMAND_MAX_KINDS || record.nameCount > COMMAND_MAX_NAMES) return false;
     if ((record.verb == VERB_RESTORE) != (record.kindCount == 0)) return false;
@@ -95,13 +97,27 @@ bool commandReplyValid(const CommandReply& reply, const CommandRecord& record) {
         reply.requestId != record.requestId)
         return false;
     if (reply.status == STATUS_UNKNOWN_NAME)
-        return reply.detail < record.nameCount && reply.lineCount == 0;
+        return reply.detail < record.nameCount && reply.lineCount == 0 && reply.windowCount == 0;
     if (reply.status != STATUS_DONE || reply.lineCount > SWEEP_KIND_COUNT) return false;
     for (DWORD i = 0; i < reply.lineCount; ++i) {
         DWORD kind = reply.lines[i].kind;
         if (kind == KIND_SELECTED || !kindCodeValid(kind, record.nameCount)) return false;
     }
+    if (reply.windowCount > COMMAND_MAX_WINDOWS) return false;
+    for (DWORD i = 0; i < reply.windowCount; ++i) {
+        const CommandReplyWindow& window = reply.windows[i];
+        if (window.line >= reply.lineCount || !window.window ||
+            (window.outcome != OUTCOME_PENDING && window.outcome != OUTCOME_DONE &&
+             window.outcome != OUTCOME_WAITING))
+            return false;
+    }
     return true;
+}
+
+DWORD windowToReply(HWND window) { return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(window)); }
+
+HWND windowFromReply(DWORD window) {
+    return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(window)));
 }
 
 HandOutcome handCommand(HWND resident, CommandRecord& record, CommandReply& reply) {

@@ -9,7 +9,14 @@
 
 namespace {
 
-enum Option { OPTION_VERB, OPTION_HELP, OPTION_KEEP_FRONT, OPTION_NO_KEEP_FRONT, OPTION_WAIT };
+enum Option {
+    OPTION_VERB,
+    OPTION_HELP,
+    OPTION_KEEP_FRONT,
+    OPTION_NO_KEEP_FRONT,
+    OPTION_WAIT,
+    OPTION_TIMEOUT
+};
 
 struct Word {
     const wchar_t* text;
@@ -26,7 +33,21 @@ const Word OPTIONS[] = {
     {L"keep-front", OPTION_KEEP_FRONT, 0},
     {L"no-keep-front", OPTION_NO_KEEP_FRONT, 0},
     {L"wait", OPTION_WAIT, 0},
+    {L"timeout", OPTION_TIMEOUT, 0},
 };
+
+// An option that takes a number, the range of the number, and why another is refused.
+struct NumberOption {
+    LONG CommandRecord::*field;
+    LONG minimum;
+    LONG maximum;
+    UINT outOfRange;
+};
+
+const NumberOption WAIT_OPTION = {&CommandRecord::waitTime, WAIT_TIME_MIN, WAIT_TIME_MAX,
+                                  IDS_CMD_WAIT_RANGE};
+const NumberOption TIMEOUT_OPTION = {&CommandRecord::timeout, COMMAND_TIMEOUT_MIN,
+                                     COMMAND_TIMEOUT_MAX, IDS_CMD_TIMEOUT_RANGE};
 
 // The kinds ticked in the main window; each kind's own word is in TARGET_KINDS.
 const wchar_t SELECTED_WORD[] = L"selected";
@@ -56,16 +77,16 @@ const Word* lookUp(const Word (&words)[COUNT], const wchar_t* text) {
     return nullptr;
 }
 
-// 0 to 200 in decimal digits, else -1.
-LONG waitValue(const wchar_t* text) {
+// minimum to maximum in decimal digits, else -1.
+LONG numberValue(const wchar_t* text, const NumberOption& option) {
     if (!*text) return -1;
     LONG value = 0;
     for (; *text; ++text) {
         if (*text < L'0' || *text > L'9') return -1;
         value = value * 10 + (*text - L'0');
-        if (value > WAIT_TIME_MAX) return -1;
+        if (value > option.maximum) return -1;
     }
-    return value;
+    return value < option.minimum ? -1 : value;
 }
 
 class CommandParser {
@@ -88,7 +109,8 @@ private:
     CommandProblem& problem;
     bool failed = false;
     bool help = false;
-    bool waitPending = false;
+    // The option whose number comes next, if any.
+    const NumberOption* pending = nullptr;
 };
 
 void CommandParser::fail(UINT message, const wchar_t* argument) {
@@ -108,10 +130,11 @@ void CommandParser::failAt(UINT message, int position) {
 
 void CommandParser::take(const wchar_t* argument, bool fits, int position) {
     if (!fits) return failAt(IDS_CMD_TOO_LONG, position);
-    if (waitPending) {
-        waitPending = false;
-        record.waitTime = waitValue(argument);
-        if (record.waitTime < 0) fail(IDS_CMD_WAIT_RANGE, argument);
+    if (pending) {
+        const NumberOption& option = *pending;
+        pending = nullptr;
+        record.*option.field = numberValue(argument, option);
+        if (record.*option.field < 0) fail(option.outOfRange, argument);
         return;
     }
     if (argument[0] == L'/' || argument[0] == L'-')
@@ -137,8 +160,11 @@ void CommandParser::takeOption(const wchar_t* argument) {
         record.keepFront = option->kind == OPTION_KEEP_FRONT ? 1 : 0;
         return;
     default:
-        if (record.waitTime != FROM_SETTINGS) return fail(IDS_CMD_OPTION_TWICE, argument);
-        waitPending = true;
+        pending = option->kind == OPTION_WAIT ? &WAIT_OPTION : &TIMEOUT_OPTION;
+        if (record.*pending->field != FROM_SETTINGS) {
+            pending = nullptr;
+            return fail(IDS_CMD_OPTION_TWICE, argument);
+        }
         return;
     }
 }
@@ -177,7 +203,7 @@ ParseOutcome CommandParser::mismatch(const wchar_t* what) {
 
 ParseOutcome CommandParser::finish(int argumentCount) {
     if (help) return PARSE_HELP;
-    if (waitPending) fail(IDS_CMD_WAIT_RANGE, L"");
+    if (pending) fail(pending->outOfRange, L"");
     if (failed) return PARSE_USAGE_ERROR;
     if (!argumentCount) return PARSE_NO_ARGUMENTS;
     if (!record.verb) {
@@ -189,6 +215,7 @@ ParseOutcome CommandParser::finish(int argumentCount) {
         if (record.keepFront != FROM_SETTINGS)
             return mismatch(record.keepFront ? L"/keep-front" : L"/no-keep-front");
         if (record.waitTime != FROM_SETTINGS) return mismatch(L"/wait");
+        if (record.timeout != FROM_SETTINGS) return mismatch(L"/timeout");
     }
     if (record.verb != VERB_RESTORE && !record.kindCount) {
         fail(IDS_CMD_NO_KIND, L"");

@@ -13,7 +13,7 @@ namespace {
 const int OUTPUT_SIZE = 4096;
 // A UTF-16 unit takes at most three bytes in any ANSI code page (UTF-8 included).
 const int BYTES_PER_UNIT = 3;
-const int LINE_SIZE = OTHER_NAME_SIZE + 128;
+const int LINE_SIZE = OTHER_NAME_SIZE + 192;
 
 void endLine(wchar_t* line, int size) {
     int used = lstrlenW(line);
@@ -81,7 +81,8 @@ void CommandOutput::append(wchar_t* line, int size, UINT id, ...) {
     line[size - 1] = 0;
 }
 
-void CommandOutput::writeResult(const CommandRecord& record, const CommandReply& reply) {
+void CommandOutput::writeResult(const CommandRecord& record, const CommandReply& reply,
+                                const CommandOutcome* outcome) {
     wchar_t line[LINE_SIZE] = {};
     if (record.verb == VERB_RESTORE) {
         append(line, LINE_SIZE, IDS_CMD_RESTORED, reply.detail);
@@ -94,12 +95,14 @@ void CommandOutput::writeResult(const CommandRecord& record, const CommandReply&
         const wchar_t* label = result.kind >= KIND_NAMED ? record.names[result.kind - KIND_NAMED]
                                                          : kindWord(result.kind);
         line[0] = 0;
-        if (record.verb == VERB_COUNT) {
+        if (!outcome) {
             append(line, LINE_SIZE, IDS_CMD_COUNTED, label, result.found);
         } else {
+            const DWORD* counts = outcome->counts[i];
             append(line, LINE_SIZE, record.verb == VERB_CLOSE ? IDS_CMD_CLOSED : IDS_CMD_MINIMISED,
-                   label, result.acted);
+                   label, counts[OUTCOME_DONE]);
             if (result.spared) append(line, LINE_SIZE, IDS_CMD_SPARED, result.spared);
+            appendOutcomes(line, counts);
         }
         endLine(line, LINE_SIZE);
         write(STD_OUTPUT_HANDLE, line);
@@ -110,6 +113,18 @@ void CommandOutput::writeResult(const CommandRecord& record, const CommandReply&
         endLine(line, LINE_SIZE);
         write(STD_OUTPUT_HANDLE, line);
     }
+}
+
+// The windows that did not go, by why, those that are none in their place.
+void CommandOutput::appendOutcomes(wchar_t* line, const DWORD* counts) {
+    const struct {
+        int outcome;
+        UINT id;
+    } parts[] = {{OUTCOME_WAITING, IDS_CMD_WAITING},
+                 {OUTCOME_NOT_RESPONDING, IDS_CMD_NOT_RESPONDING},
+                 {OUTCOME_STILL_OPEN, IDS_CMD_STILL_OPEN}};
+    for (const auto& part : parts)
+        if (counts[part.outcome]) append(line, LINE_SIZE, part.id, counts[part.outcome]);
 }
 
 void CommandOutput::writeUsage() {

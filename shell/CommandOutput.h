@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "shell/CommandLine.h"
+#include "shell/CommandOutcome.h"
 #include "shell/CommandRecord.h"
 
 // What a command says, in the language of the program's face, from the string resources. Text
@@ -15,8 +16,10 @@ public:
     CommandOutput(const CommandOutput&) = delete;
     CommandOutput& operator=(const CommandOutput&) = delete;
 
-    // One line per kind of the reply, or the restore's line (standard output).
-    void writeResult(const CommandRecord& record, const CommandReply& reply);
+    // One line per kind of the reply, or the restore's line (standard output); a close or
+    // minimise tells what became of its windows (outcome).
+    void writeResult(const CommandRecord& record, const CommandReply& reply,
+                     const CommandOutcome* outcome);
     // The usage text (standard output), as /? asks for it.
     void writeUsage();
     // Why the command line was refused, then the usage text (standard error).
@@ -29,6 +32,7 @@ private:
     void write(DWORD standardHandle, const wchar_t* text);
     // The string resource id formatted with the arguments that follow, appended to line.
     void append(wchar_t* line, int size, UINT id, ...);
+    void appendOutcomes(wchar_t* line, const DWORD* counts);
 
     HINSTANCE instance;
     HANDLE console;

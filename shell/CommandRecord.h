@@ -19,8 +19,12 @@ enum CommandVerb { VERB_CLOSE = 1, VERB_MINIMISE = 2, VERB_RESTORE = 3, VERB_COU
 // the main window), or KIND_NAMED + n for the user-defined target named names[n].
 enum { KIND_SELECTED = 8, KIND_NAMED = 16 };
 enum { COMMAND_MAX_KINDS = 16, COMMAND_MAX_NAMES = OTHER_TARGET_COUNT };
-// keepFront and waitTime: as the settings say.
+// keepFront and waitTime: as the settings say; timeout: the default.
 const LONG FROM_SETTINGS = -1;
+// How long, in seconds, the caller watches the windows acted on: by default, and at most.
+enum { COMMAND_TIMEOUT_DEFAULT = 10, COMMAND_TIMEOUT_MIN = 1, COMMAND_TIMEOUT_MAX = 600 };
+// The windows one reply hands back to be watched.
+enum { COMMAND_MAX_WINDOWS = ACTED_RECORD_SIZE };
 
 struct CommandRecord {
     DWORD size;  // sizeof(CommandRecord)
@@ -30,6 +34,7 @@ struct CommandRecord {
     DWORD senderProcess;  // with requestId, names the sender's section for the reply
     LONG keepFront;       // FROM_SETTINGS, 0 or 1
     LONG waitTime;        // FROM_SETTINGS or 0..200 ms
+    LONG timeout;         // FROM_SETTINGS or 1..600 s; the caller's own, never the resident's
     DWORD kindCount;
     DWORD kinds[COMMAND_MAX_KINDS];
     DWORD nameCount;
@@ -45,6 +50,16 @@ struct CommandReplyLine {
     DWORD found;
     DWORD acted;
     DWORD spared;
+    DWORD unwatched;  // acted on, but beyond the windows handed back
+};
+
+// A window the command acted on, for the caller to watch: its handle (32 bits hold every
+// window handle, in either architecture), the line it counts in, and OUTCOME_PENDING, _DONE or
+// _WAITING as the resident saw it.
+struct CommandReplyWindow {
+    DWORD window;
+    DWORD line;
+    DWORD outcome;
 };
 
 struct CommandReply {
@@ -56,12 +71,15 @@ struct CommandReply {
                    // close or minimise: how many windows Windows refused
     DWORD lineCount;
     CommandReplyLine lines[SWEEP_KIND_COUNT];
+    DWORD windowCount;
+    CommandReplyWindow windows[COMMAND_MAX_WINDOWS];
 };
 
 static_assert(sizeof(CommandRecord) ==
-                  32 + 4 * COMMAND_MAX_KINDS + 4 + 2 * COMMAND_MAX_NAMES * OTHER_NAME_SIZE,
+                  36 + 4 * COMMAND_MAX_KINDS + 4 + 2 * COMMAND_MAX_NAMES * OTHER_NAME_SIZE,
               "CommandRecord has no padding");
-static_assert(sizeof(CommandReply) == 24 + 16 * SWEEP_KIND_COUNT, "CommandReply has no padding");
+static_assert(sizeof(CommandReply) == 28 + 20 * SWEEP_KIND_COUNT + 12 * COMMAND_MAX_WINDOWS,
+              "CommandReply has no padding");
 
 // An empty record of this version; an empty reply to record.
 void initCommandRecord(CommandRecord& record);
@@ -69,3 +87,7 @@ void initCommandReply(CommandReply& reply, const CommandRecord& record);
 // Whether every field of a record, or of a reply to record, is one that this version writes.
 bool commandRecordValid(const CommandRecord& record);
 bool commandReplyValid(const CommandReply& reply, const CommandRecord& record);
+// A window handle as a reply carries it, and back: sign-extended, as Windows shares handles
+// between 32-bit and 64-bit programs.
+DWORD windowToReply(HWND window);
+HWND windowFromReply(DWORD window);

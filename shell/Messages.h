@@ -7,3 +7,5 @@ const UINT WM_TRAY_NOTIFY = WM_USER + 10;       // tray icon callback; lParam th
 const UINT WM_OPEN_MAIN_DIALOG = WM_USER + 20;  // posted by a second start
 
 const UINT TRAY_ICON_ID = 1;
+// The resident window's timer that watches what became of a sweep's windows.
+const UINT_PTR OUTCOME_TIMER_ID = 1;

@@ -33,33 +33,44 @@ bool matchesKind(VisitedWindow& window, const TargetKind& kind, const TargetSele
 
 SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog, DWORD ownProcess)
     : sweepSpareNext(0), sweepCountOnly(0), sweepMinimise(0), explorerCount(0), chromiumCount(0),
-      firefoxCount(0), dialogExpanded(0), refusedCount(0), settings(live), mainDialog(ownDialog),
-      varnelProcess(ownProcess), running(0) {
+      firefoxCount(0), dialogExpanded(0), refusedCount(0), actedWindowCount(0), heldCount(0),
+      waitTime(0), settings(live), mainDialog(ownDialog), varnelProcess(ownProcess), running(0) {
     memset(&sweepSelection, 0, sizeof sweepSelection);
     memset(otherCounts, 0, sizeof otherCounts);
     memset(actedCounts, 0, sizeof actedCounts);
     memset(sparedCounts, 0, sizeof sparedCounts);
+    memset(unwatchedCounts, 0, sizeof unwatchedCounts);
 }
 
 int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
                          const TargetSelection& selection) {
+    SweepRequest request = {countOnly,         spareFirst,     minimise,
+                            settings.waitTime, dialogExpanded, selection};
+    return runSweep(request);
+}
+
+int SweepState::runSweep(const SweepRequest& request) {
     if (running) return 0;
     running = 1;
-    sweepCountOnly = countOnly;
-    sweepSpareNext = spareFirst;
-    sweepMinimise = minimise;
-    if (&selection != &sweepSelection) sweepSelection = selection;
+    sweepCountOnly = request.countOnly;
+    sweepSpareNext = request.spareFirst;
+    sweepMinimise = request.minimise;
+    waitTime = clampWaitTime(request.waitTime);
+    sweepSelection = request.selection;
     explorerCount = chromiumCount = firefoxCount = refusedCount = 0;
     memset(otherCounts, 0, sizeof otherCounts);
     memset(actedCounts, 0, sizeof actedCounts);
     memset(sparedCounts, 0, sizeof sparedCounts);
+    memset(unwatchedCounts, 0, sizeof unwatchedCounts);
+    actedWindowCount = heldCount = 0;
     programs.clear();
-    if (minimise && !countOnly) restore.beginMinimiseSweep();
-    // User-defined targets are acted on only while the main dialog shows them.
-    if (!dialogExpanded) {
+    if (sweepMinimise && !sweepCountOnly) restore.beginMinimiseSweep();
+    if (!request.userTargets) {
         for (OtherTarget& target : sweepSelection.otherTargets) target.enabled = 0;
     }
+    FineTimer timer(!sweepCountOnly && waitTime > 0);
     EnumWindows(visitWindowThunk, reinterpret_cast<LPARAM>(this));
+    closeHeldBackToFront();
     restore.watchRestoresWhileRecorded();
     running = 0;
     return 1;
@@ -79,42 +90,70 @@ int SweepState::visitWindow(HWND window) {
     for (const TargetKind& kind : TARGET_KINDS) {
         if (!matches[kindIndex(kind)]) continue;
         ++counterOf(*this, kind);
-        if (selectedIn(sweepSelection, kind)) handleMatchOfKind(kindIndex(kind), window);
+        if (selectedIn(sweepSelection, kind)) handleMatch(window, kindIndex(kind));
     }
     return TRUE;
 }
 
-// The spare goes to the first window that the user sees; a hidden one, or one on another
-// virtual desktop, in front of it is acted on.
-int SweepState::handleMatch(HWND window) {
+// Windows of a kind that closes back to front are held back until the enumeration is through.
+int SweepState::handleMatch(HWND window, int kind) {
     if (sweepCountOnly) return 0;
-    if (sweepSpareNext && isOnScreen(window)) {
-        spare(window);
+    if (takesSpare(window)) {
+        ++sparedCounts[kind];
         return 0;
     }
+    if (!sweepMinimise && TARGET_KINDS[kind].closesBackToFront && heldCount < ACTED_RECORD_SIZE) {
+        heldWindows[heldCount++] = {window, kind};
+        return 0;
+    }
+    return actOn(window, kind);
+}
+
+// The spare goes to the first window that the user sees; a hidden one, or one on another
+// virtual desktop, in front of it is acted on.
+bool SweepState::takesSpare(HWND window) {
+    if (!sweepSpareNext || !isOnScreen(window)) return false;
+    spare(window);
+    return true;
+}
+
+// A window that Windows refused to command is not counted as acted on. The sweep goes on as
+// soon as the window has done it, or after waitTime.
+int SweepState::actOn(HWND window, int kind) {
     int done;
     if (sweepMinimise) {
         // Minimising would show a hidden window; it stays as it is.
         if (!IsWindowVisible(window)) return 0;
         restore.rememberMinimised(window);
         done = minimiseWindow(window);
+    } else if (questionOf(window)) {
+        // Already asking its user: a second close would have some programs ask twice.
+        recordActed(window, kind, OUTCOME_WAITING);
+        return 1;
     } else {
         done = closeWindow(window);
     }
-    if (refusedByWindows(done, GetLastError())) ++refusedCount;
-    pauseAfterAction();
+    if (refusedByWindows(done, GetLastError())) {
+        ++refusedCount;
+        return 1;
+    }
+    ++actedCounts[kind];
+    bool gone = waitTime > 0 && waitForWindow(window, sweepMinimise, static_cast<DWORD>(waitTime));
+    recordActed(window, kind, gone ? OUTCOME_DONE : OUTCOME_PENDING);
     return 1;
 }
 
-// The spare is the match that found sweepSpareNext on and turned it off; a window that Windows
-// refused to command is not counted as acted on.
-void SweepState::handleMatchOfKind(int kind, HWND window) {
-    int spareOpen = sweepSpareNext;
-    unsigned refusedBefore = refusedCount;
-    if (handleMatch(window)) {
-        if (refusedCount == refusedBefore) ++actedCounts[kind];
-    } else if (spareOpen && !sweepSpareNext) {
-        ++sparedCounts[kind];
+void SweepState::recordActed(HWND window, int kind, int outcome) {
+    if (actedWindowCount < ACTED_RECORD_SIZE)
+        actedWindows[actedWindowCount++] = {window, kind, outcome};
+    else
+        ++unwatchedCounts[kind];
+}
+
+void SweepState::closeHeldBackToFront() {
+    while (heldCount > 0) {
+        --heldCount;
+        actOn(heldWindows[heldCount].window, heldWindows[heldCount].kind);
     }
 }
 
@@ -133,11 +172,6 @@ int SweepState::restoreMinimised() {
     int restored = restore.restoreMinimised();
     running = 0;
     return restored;
-}
-
-void SweepState::pauseAfterAction() const {
-    int wait = clampWaitTime(settings.waitTime);
-    if (wait > 0) Sleep(static_cast<DWORD>(wait));
 }
 
 int refusedByWindows(BOOL succeeded, DWORD error) {

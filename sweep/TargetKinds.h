@@ -32,20 +32,23 @@ struct TargetKind {
     // Its row in the main dialog: the check box that bears its label, and its count.
     int checkBox;
     int countField;
+    // Its windows are closed back to front: a browser brings back only the window closed last,
+    // which is then the one the user used last.
+    bool closesBackToFront;
 };
 
 inline constexpr TargetKind TARGET_KINDS[SWEEP_KIND_COUNT] = {
     {&TargetSelection::targetExplorer, &SweepState::explorerCount, matchExplorer, -1, L"explorer",
-     IDM_CLOSE_EXPLORER, HOTKEY_EXPLORER, 'E', IDC_EXPLORER, IDC_COUNT_EXPLORER},
+     IDM_CLOSE_EXPLORER, HOTKEY_EXPLORER, 'E', IDC_EXPLORER, IDC_COUNT_EXPLORER, false},
     {&TargetSelection::targetChromium, &SweepState::chromiumCount, matchChromium, -1, L"chrome",
-     IDM_CLOSE_CHROMIUM, HOTKEY_CHROMIUM, 'C', IDC_CHROMIUM, IDC_COUNT_CHROMIUM},
+     IDM_CLOSE_CHROMIUM, HOTKEY_CHROMIUM, 'C', IDC_CHROMIUM, IDC_COUNT_CHROMIUM, true},
     {&TargetSelection::targetFirefox, &SweepState::firefoxCount, matchFirefox, -1, L"firefox",
-     IDM_CLOSE_FIREFOX, HOTKEY_FIREFOX, 'F', IDC_FIREFOX, IDC_COUNT_FIREFOX},
-    {nullptr, nullptr, nullptr, 0, L"target1", 0, 0, 0, IDC_OTHER0, IDC_OTHER_COUNT0},
-    {nullptr, nullptr, nullptr, 1, L"target2", 0, 0, 0, IDC_OTHER1, IDC_OTHER_COUNT1},
-    {nullptr, nullptr, nullptr, 2, L"target3", 0, 0, 0, IDC_OTHER2, IDC_OTHER_COUNT2},
-    {nullptr, nullptr, nullptr, 3, L"target4", 0, 0, 0, IDC_OTHER3, IDC_OTHER_COUNT3},
-    {nullptr, nullptr, nullptr, 4, L"target5", 0, 0, 0, IDC_OTHER4, IDC_OTHER_COUNT4},
+     IDM_CLOSE_FIREFOX, HOTKEY_FIREFOX, 'F', IDC_FIREFOX, IDC_COUNT_FIREFOX, true},
+    {nullptr, nullptr, nullptr, 0, L"target1", 0, 0, 0, IDC_OTHER0, IDC_OTHER_COUNT0, false},
+    {nullptr, nullptr, nullptr, 1, L"target2", 0, 0, 0, IDC_OTHER1, IDC_OTHER_COUNT1, false},
+    {nullptr, nullptr, nullptr, 2, L"target3", 0, 0, 0, IDC_OTHER2, IDC_OTHER_COUNT2, false},
+    {nullptr, nullptr, nullptr, 3, L"target4", 0, 0, 0, IDC_OTHER3, IDC_OTHER_COUNT3, false},
+    {nullptr, nullptr, nullptr, 4, L"target5", 0, 0, 0, IDC_OTHER4, IDC_OTHER_COUNT4, false},
 };
 
 // The kind's switch in a selection: whether a sweep over it acts on the kind.

@@ -157,6 +157,14 @@ TEST(EnglishFace, CommandLineTakesAJapaneseNameAndSpeaksEnglish) {
     // Never a look-alike in the code page's place.
     EXPECT_EQ(0u, varnel.runCommand(L"/count \u03A9x").err.find(L"Varnel: no target is named \"?x\""));
     EXPECT_EQ(0u, varnel.runCommand(L"/count \u0100bc").err.find(L"Varnel: no target is named \"?bc\""));
+
+    test::TargetWindowSpec stays{"CabinetWClass", "stays"};
+    stays.keepOpen = true;
+    test::TargetWindows stubborn;
+    ASSERT_TRUE(stubborn.start({stays}));
+    e2e::CommandRun open = varnel.runCommand(L"/close explorer /timeout 1");
+    EXPECT_EQ(1, open.code);
+    EXPECT_EQ(L"explorer: 0 closed, 1 still open\r\n", open.out);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <sddl.h>
 
+#include <atomic>
 #include <cstdio>
 #include <thread>
 #include <vector>
@@ -129,6 +130,31 @@ TEST(Resident, HotkeyClosesExactlyItsKind) {
 
     test::pressKeys({VK_CONTROL, VK_MENU, VK_SHIFT}, 'F');
     EXPECT_TRUE(targets.waitClosed(2));
+}
+
+// A folder that asks before it closes: the note that follows the sweep, clicked, brings its
+// question to the front.
+TEST(Resident, TheNoteAfterASweepBringsTheWaitingQuestionForward) {
+    test::TargetWindowSpec asks{"CabinetWClass", "unsaved"};
+    asks.onClose = test::TargetWindowSpec::ASKS;
+    TargetWindows targets, other;
+    ASSERT_TRUE(targets.start({asks}));
+    ASSERT_TRUE(other.start({{"Other", "elsewhere"}}));
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    ASSERT_TRUE(varnel.start());
+    varnel.command(IDM_CLOSE_EXPLORER);
+    HWND question = nullptr;
+    ASSERT_TRUE(
+        test::waitUntil([&] { return (question = test::findDialog(targets.processId(), L"targetwin")) != nullptr; }));
+    SetForegroundWindow(other.window(0));
+    ASSERT_TRUE(test::waitUntil([&] { return GetForegroundWindow() == other.window(0); }));
+    const UINT balloonClick = WM_USER + 5;
+    EXPECT_TRUE(test::waitUntil([&] {
+        varnel.tray(balloonClick);
+        return test::waitUntil([&] { return GetForegroundWindow() == question; }, 200);
+    }));
+    EXPECT_TRUE(targets.isOpen(0));
 }
 
 // A pre-created folder window, hidden, stands in front: the spare still goes to the front one
@@ -407,6 +433,9 @@ TEST(CommandLine, BadInputIsAUsageErrorThatChangesNothing) {
                                 L"/close explorer /wait -1",
                                 L"/close explorer /wait 201",
                                 L"/close explorer /wait 99999999999",
+                                L"/close explorer /timeout 0",
+                                L"/close explorer /timeout 601",
+                                L"/close explorer /timeout soon",
                                 L"/close explorer " + std::wstring(32000, L'x'),
                                 L"/close explorer /count explorer",
                                 L"explorer"};
@@ -463,6 +492,34 @@ TEST(CommandLine, HandedToTheResidentInstance) {
     EXPECT_TRUE(targets.waitClosed(3));
     EXPECT_EQ(nullptr, varnel.findDialog(L"Varnel"));
     EXPECT_TRUE(IsWindow(varnel.resident()));
+}
+
+// A command waits for the windows it closed, without holding the resident: the main window opens
+// meanwhile. It says what is left and why, and exits 1.
+TEST(CommandLine, WaitsForTheOutcomeWhileTheResidentGoesOn) {
+    test::TargetWindowSpec asks{"DraftClass", "draft 1"}, stays{"DraftClass", "draft 2"};
+    asks.onClose = test::TargetWindowSpec::ASKS;
+    stays.keepOpen = true;
+    TargetWindows drafts;
+    ASSERT_TRUE(drafts.start({asks, stays, {"DraftClass", "draft 3"}}));
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    varnel.writeTargets("[TARGET00]\r\nNAME=Drafts\r\nCLASS=DraftClass\r\n");
+    ASSERT_TRUE(varnel.start());
+    std::atomic<bool> done(false);
+    e2e::CommandRun run;
+    std::thread caller([&] {
+        run = varnel.runCommand(L"/close drafts /no-keep-front /timeout 4");
+        done = true;
+    });
+    ASSERT_TRUE(test::waitUntil([&] { return drafts.events(1, "close") == 1; }));
+    HWND dialog = varnel.openMainDialog();
+    EXPECT_NE(nullptr, dialog);
+    EXPECT_FALSE(done) << "the main window opened while the command waited";
+    caller.join();
+    EXPECT_EQ(1, run.code);
+    EXPECT_EQ(L"drafts: 1 件閉じました、1 件確認待ち、1 件開いたまま\r\n", run.out);
+    EXPECT_TRUE(drafts.waitClosed(2));
 }
 
 // The resident takes only a record that the command line writes, from a sender with a section

@@ -2,9 +2,11 @@
 //
 //   targetwin.exe /log FILE [/hang] { /w CLASSHEX TITLEHEX STYLEHEX WIDTH HEIGHT FLAGS }...
 //
-// Class and title are hex-encoded ANSI bytes ("-" for an empty title). FLAGS is two or three
-// digits: visible (1/0), keep-open (1: SC_CLOSE is logged but the window stays) and owned (1:
-// the window made before owns it). The log gets a
+// Class and title are hex-encoded ANSI bytes ("-" for an empty title). FLAGS is two to four
+// digits: visible (1/0), keep-open (1: SC_CLOSE is logged but the window stays), owned (1:
+// the window made before owns it) and what a close does (0: closes; 1: asks "Save changes?" in
+// a message box it owns and closes on Yes; 2: the thread stops handling messages; 3: the
+// window hides itself; 4: it asks at once, before any close, then as 1). The log gets a
 // "window HWND" line per window, then "ready", then "event HWND what" lines (close, minimize,
 // hide, show, destroy). With /hang the thread stops pumping messages once the windows exist.
 // The process ends when its last window is gone.
@@ -22,6 +24,9 @@ namespace {
 std::string logPath;
 bool logging = false;
 int openWindows = 0;
+
+enum OnClose { CLOSES = '0', ASKS = '1', HANGS = '2', HIDES = '3', ASKS_AT_ONCE = '4' };
+const UINT WM_ASK_NOW = WM_APP + 1;
 
 void logLine(const char* text) {
     FILE* f = fopen(logPath.c_str(), "ab");
@@ -48,14 +53,31 @@ std::string unhex(const char* text) {
     return out;
 }
 
+// The question of a program with unsaved work; the window closes on Yes.
+void askToSave(HWND window) {
+    logEvent(window, "ask");
+    if (MessageBoxA(window, "Save changes?", "targetwin", MB_YESNO | MB_ICONQUESTION) == IDYES) DestroyWindow(window);
+}
+
 LRESULT CALLBACK targetProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    char onClose = static_cast<char>(reinterpret_cast<uintptr_t>(GetPropA(window, "onClose")));
     switch (msg) {
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE) {
             logEvent(window, "close");
             if (GetPropA(window, "keepOpen")) return 0;
+            if (onClose == ASKS || onClose == ASKS_AT_ONCE) {
+                askToSave(window);
+                return 0;
+            }
+            if (onClose == HANGS) Sleep(60000);
+            if (onClose == HIDES) {
+                ShowWindow(window, SW_HIDE);
+                return 0;
+            }
         }
         break;
+    case WM_ASK_NOW: askToSave(window); return 0;
     case WM_SIZE:
         if (wParam == SIZE_MINIMIZED) logEvent(window, "minimize");
         break;
@@ -63,6 +85,7 @@ LRESULT CALLBACK targetProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
         logEvent(window, "destroy");
         RemovePropA(window, "keepOpen");
+        RemovePropA(window, "onClose");
         if (--openWindows == 0) PostQuitMessage(0);
         break;
     }
@@ -108,6 +131,9 @@ int main(int argc, char** argv) {
             if (!window) return 2;
             ++openWindows;
             if (flags[0] && flags[1] == '1') SetPropA(window, "keepOpen", reinterpret_cast<HANDLE>(1));
+            char onClose = flags[0] && flags[1] && flags[2] ? flags[3] : 0;
+            if (onClose) SetPropA(window, "onClose", reinterpret_cast<HANDLE>(static_cast<uintptr_t>(onClose)));
+            if (onClose == ASKS_AT_ONCE) PostMessageA(window, WM_ASK_NOW, 0, 0);
             if (flags[0] == '1') ShowWindow(window, SW_SHOWNOACTIVATE);
             char line[64];
             snprintf(line, sizeof line, "window %lx", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));

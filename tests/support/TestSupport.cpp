@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -206,7 +207,7 @@ bool TargetWindows::start(const std::vector<TargetWindowSpec>& windows, const st
     for (const TargetWindowSpec& w : windows) {
         args << " /w " << hexBytes(w.className) << " " << (w.title.empty() ? "-" : hexBytes(w.title)) << " " << std::hex
              << w.style << std::dec << " " << w.width << " " << w.height << " " << (w.visible ? 1 : 0)
-             << (w.keepOpen ? 1 : 0) << (w.ownedByPrevious ? 1 : 0);
+             << (w.keepOpen ? 1 : 0) << (w.ownedByPrevious ? 1 : 0) << static_cast<char>(w.onClose);
     }
     std::string path = exe.find(':') == std::string::npos ? binFolder() + exe : exe;
     if (!process.start(fromCodePage(path, CP_UTF8), fromCodePage(args.str(), CP_UTF8))) return false;
@@ -239,6 +240,22 @@ std::string TargetWindows::eventLine(size_t index) const {
         }
     }
     return out;
+}
+
+std::vector<size_t> TargetWindows::closeOrder() const {
+    std::istringstream log(readFile(logPath));
+    std::string line;
+    std::vector<size_t> order;
+    while (std::getline(log, line)) {
+        unsigned long long value = 0;
+        char what[32] = {};
+        if (sscanf(line.c_str(), "event %llx %31s", &value, what) != 2 || strcmp(what, "close") != 0) continue;
+        for (size_t i = 0; i < handles.size(); ++i)
+            if (handles[i] == reinterpret_cast<HWND>(static_cast<uintptr_t>(value)) &&
+                std::find(order.begin(), order.end(), i) == order.end())
+                order.push_back(i);
+    }
+    return order;
 }
 
 int TargetWindows::events(size_t index, const char* what) const {

@@ -84,6 +84,9 @@ struct TargetWindowSpec {
     int height = 120;
     bool keepOpen = false;         // count SC_CLOSE but do not close
     bool ownedByPrevious = false;  // owned by the window listed before it
+    // What a close does: closes; asks "Save changes?" in a box it owns (then closes on Yes);
+    // stops the thread handling messages; hides the window; or asks at once, before any close.
+    enum OnClose { CLOSES = '0', ASKS = '1', HANGS = '2', HIDES = '3', ASKS_AT_ONCE = '4' } onClose = CLOSES;
 };
 
 // A targetwin.exe process (or a copy of it under another name, such as chrome.exe) with its
@@ -100,6 +103,8 @@ public:
     int events(size_t index, const char* what) const;
     // The events of window index in order, space separated.
     std::string eventLine(size_t index) const;
+    // The windows, by index, in the order their first close arrived.
+    std::vector<size_t> closeOrder() const;
     bool isOpen(size_t index) const;
     bool waitClosed(size_t index, DWORD timeoutMs = 5000) const;
     DWORD processId() const { return process.id(); }

@@ -63,7 +63,7 @@ TEST(CommandLine, SplitsAsShell32Does) {
 }
 
 TEST(CommandLine, ReadsCommandsCaseInsensitivelyInEitherSpelling) {
-    Parsed close = parse(L"/CLOSE Explorer chrome -Keep-Front /wait 0 explorer");
+    Parsed close = parse(L"/CLOSE Explorer chrome -Keep-Front /wait 0 explorer /Timeout 600");
     ASSERT_EQ(PARSE_COMMAND, close.outcome);
     EXPECT_EQ(VERB_CLOSE, close.record.verb);
     ASSERT_EQ(2u, close.record.kindCount);
@@ -71,6 +71,7 @@ TEST(CommandLine, ReadsCommandsCaseInsensitivelyInEitherSpelling) {
     EXPECT_EQ(SWEEP_KIND_CHROMIUM, close.record.kinds[1]);
     EXPECT_EQ(1, close.record.keepFront);
     EXPECT_EQ(0, close.record.waitTime);
+    EXPECT_EQ(600, close.record.timeout);
 
     Parsed minimise = parse(L"-minimize \"My Tools\" TARGET5 selected \"my tools\" 日本語 /no-keep-front /wait 200");
     ASSERT_EQ(PARSE_COMMAND, minimise.outcome);
@@ -84,6 +85,7 @@ TEST(CommandLine, ReadsCommandsCaseInsensitivelyInEitherSpelling) {
     EXPECT_EQ(std::wstring(L"日本語"), minimise.record.names[1]);
     EXPECT_EQ(0, minimise.record.keepFront);
     EXPECT_EQ(200, minimise.record.waitTime);
+    EXPECT_EQ(FROM_SETTINGS, minimise.record.timeout);
 
     // Any target by its NAME, also one spelled like a kind word or an option.
     Parsed named = parse(L"/count name:target2 NAME:-x Name:Firefox firefox name:Target2");
@@ -125,6 +127,12 @@ TEST(CommandLine, RefusesBadInputSayingWhy) {
         {L"/close explorer /wait 5x", IDS_CMD_WAIT_RANGE, L"5x"},
         {L"/close explorer /wait", IDS_CMD_WAIT_RANGE, L""},
         {L"/close explorer /wait 5 /wait 6", IDS_CMD_OPTION_TWICE, L"/wait"},
+        {L"/close explorer /timeout 0", IDS_CMD_TIMEOUT_RANGE, L"0"},
+        {L"/minimize explorer /timeout 601", IDS_CMD_TIMEOUT_RANGE, L"601"},
+        {L"/close explorer /timeout ten", IDS_CMD_TIMEOUT_RANGE, L"ten"},
+        {L"/close explorer /timeout", IDS_CMD_TIMEOUT_RANGE, L""},
+        {L"/close explorer /timeout 5 /wait 5 /timeout 6", IDS_CMD_OPTION_TWICE, L"/timeout"},
+        {L"/count explorer /timeout 5", IDS_CMD_NOT_FOR_VERB, L"/timeout"},
         {L"/close explorer /keep-front /no-keep-front", IDS_CMD_OPTION_TWICE, L"/no-keep-front"},
         {L"/count explorer /keep-front", IDS_CMD_NOT_FOR_VERB, L"/keep-front"},
         {L"/count explorer /wait 5", IDS_CMD_NOT_FOR_VERB, L"/wait"},
@@ -160,6 +168,8 @@ TEST(CommandRecord, EveryFieldOutsideWhatTheSenderWritesIsRefused) {
         [](CommandRecord& r) { r.keepFront = 2; },
         [](CommandRecord& r) { r.waitTime = 201; },
         [](CommandRecord& r) { r.waitTime = -2; },
+        [](CommandRecord& r) { r.timeout = 0; },
+        [](CommandRecord& r) { r.timeout = COMMAND_TIMEOUT_MAX + 1; },
         [](CommandRecord& r) { r.kindCount = 0; },
         [](CommandRecord& r) { r.kindCount = COMMAND_MAX_KINDS + 1; },
         [](CommandRecord& r) { r.kinds[0] = KIND_SELECTED + 1; },
@@ -178,6 +188,9 @@ TEST(CommandRecord, EveryFieldOutsideWhatTheSenderWritesIsRefused) {
     initCommandReply(reply, good.record);
     reply.lineCount = 1;
     reply.lines[0].kind = KIND_NAMED;
+    reply.windowCount = 2;
+    reply.windows[0] = {0x10010, 0, OUTCOME_PENDING};
+    reply.windows[1] = {0xfffe0010, 0, OUTCOME_WAITING};
     EXPECT_TRUE(commandReplyValid(reply, good.record));
     CommandReply other = reply;
     other.requestId ^= 1;
@@ -188,9 +201,23 @@ TEST(CommandRecord, EveryFieldOutsideWhatTheSenderWritesIsRefused) {
     other = reply;
     other.lines[0].kind = KIND_NAMED + 1;
     EXPECT_FALSE(commandReplyValid(other, good.record));
+    const std::function<void(CommandReply&)> spoilWindows[] = {
+        [](CommandReply& r) { r.windowCount = COMMAND_MAX_WINDOWS + 1; },
+        [](CommandReply& r) { r.windows[1].line = 1; },
+        [](CommandReply& r) { r.windows[1].outcome = OUTCOME_STILL_OPEN; },
+        [](CommandReply& r) { r.windows[0].window = 0; },
+    };
+    for (const auto& spoilWindow : spoilWindows) {
+        other = reply;
+        spoilWindow(other);
+        EXPECT_FALSE(commandReplyValid(other, good.record));
+    }
+    // A handle from a 64-bit program reaches a 32-bit one and back as Windows shares it.
+    EXPECT_EQ(reinterpret_cast<HWND>(static_cast<LONG_PTR>(-131056)), windowFromReply(0xfffe0010));
+    EXPECT_EQ(0xfffe0010u, windowToReply(windowFromReply(0xfffe0010)));
     other = reply;
     other.status = STATUS_UNKNOWN_NAME;
-    other.lineCount = 0;
+    other.lineCount = other.windowCount = 0;
     other.detail = 1;
     EXPECT_FALSE(commandReplyValid(other, good.record));
 }

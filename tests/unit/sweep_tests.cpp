@@ -8,7 +8,8 @@
 #include "settings/IniEncoding.h"
 #include "settings/Settings.h"
 #include "settings/TargetFile.h"
-#include "shell/RefusalNote.h"
+#include "shell/SweepNote.h"
+#include "sweep/OutcomeWatch.h"
 #include "sweep/SweepState.h"
 #include "sweep/UserWindow.h"
 #include "sweep/WindowMatch.h"
@@ -211,13 +212,13 @@ TEST_F(Sweep, MinimiseRecordKeepsTheFrontMostAcrossSweeps) {
         frontToBack.push_back(CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1,
                                               nullptr, nullptr, nullptr, nullptr));
     sweep.runSweep(0, 0, 1, selection);
-    for (int i = 1; i <= MINIMISED_RECORD_SIZE; ++i) sweep.handleMatch(frontToBack[i]);
+    for (int i = 1; i <= MINIMISED_RECORD_SIZE; ++i) sweep.handleMatch(frontToBack[i], SWEEP_KIND_EXPLORER);
     close();
     countOnly();
     sweep.runSweep(0, 0, 1, selection);
     ASSERT_EQ(MINIMISED_RECORD_SIZE, sweep.restore.minimisedCount) << "close, count and empty sweeps leave it alone";
     // A later sweep's window goes in front; the back-most of the full record drops out.
-    sweep.handleMatch(frontToBack[0]);
+    sweep.handleMatch(frontToBack[0], SWEEP_KIND_EXPLORER);
     ASSERT_EQ(MINIMISED_RECORD_SIZE, sweep.restore.minimisedCount);
     for (int i = 0; i < MINIMISED_RECORD_SIZE; ++i)
         EXPECT_EQ(frontToBack[i], sweep.restore.minimisedWindows[i].window) << i;
@@ -597,8 +598,81 @@ TEST(ChromiumRule, SweepClosesOnlyBrowserProcessesWindows) {
     EXPECT_EQ(0, other.events(0, "close"));
 }
 
+// Real programs, each as a user meets it: one asks whether to save, one hides its window, one
+// has stopped handling messages, one was asking before the sweep came.
+TEST(Outcome, EachWindowActedOnIsAccountedForAndAnAskingOneIsNotAskedTwice) {
+    using Spec = test::TargetWindowSpec;
+    test::TargetWindows editor, hung, asking;
+    Spec asks{"CabinetWClass", "Drafts"}, hides{"CabinetWClass", "hides"};
+    asks.onClose = Spec::ASKS;
+    hides.onClose = Spec::HIDES;
+    ASSERT_TRUE(editor.start({asks, {"CabinetWClass", "closes"}, hides}));
+    ASSERT_TRUE(hung.start({{"CabinetWClass", "hung"}}, "targetwin.exe", true));
+    Spec early{"CabinetWClass", "asking"};
+    early.onClose = Spec::ASKS_AT_ONCE;
+    ASSERT_TRUE(asking.start({early}));
+    ASSERT_TRUE(test::waitUntil([&] { return questionOf(asking.window(0)) != nullptr; }));
+
+    Settings live;
+    setInitialSettings(live);
+    Ceditwindow none;
+    SweepState sweep(live, none, GetCurrentProcessId());
+    SweepRequest request = {0, 0, 0, 50, 1, {}};
+    request.selection.targetExplorer = 1;
+    sweep.runSweep(request);
+    ASSERT_EQ(5, sweep.actedWindowCount);
+    OutcomeWatch watch;
+    watch.begin(0);
+    for (int i = 0; i < sweep.actedWindowCount; ++i) watch.add(sweep.actedWindows[i]);
+    // The hung program is found by asking it, before Windows would call it hung.
+    watch.watch(1000);
+    watch.conclude(true);
+    EXPECT_EQ(2u, watch.count(SWEEP_KIND_EXPLORER, OUTCOME_DONE));
+    EXPECT_EQ(2u, watch.count(SWEEP_KIND_EXPLORER, OUTCOME_WAITING));
+    EXPECT_EQ(1u, watch.count(SWEEP_KIND_EXPLORER, OUTCOME_NOT_RESPONDING));
+    EXPECT_EQ(0u, watch.count(SWEEP_KIND_EXPLORER, OUTCOME_STILL_OPEN));
+    EXPECT_EQ(editor.window(0), GetWindow(questionOf(editor.window(0)), GW_OWNER));
+    EXPECT_TRUE(IsWindow(editor.window(2)) && !IsWindowVisible(editor.window(2))) << "hidden counts as closed";
+    EXPECT_TRUE(editor.waitClosed(1));
+    EXPECT_EQ(0, asking.events(0, "close")) << "no second question";
+    EXPECT_EQ(1, asking.events(0, "ask"));
+    HWND first = watch.firstWaiting();
+    EXPECT_TRUE(first == editor.window(0) || first == asking.window(0));
+}
+
+// A browser brings back the window closed last: the front-most of its windows goes last, and
+// a spared one stays; the other kinds go front to back as before.
+TEST(Outcome, BrowserWindowsCloseBackToFront) {
+    test::TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"MozillaWindowClass", "1 - Mozilla Firefox"},
+                               {"CabinetWClass", "folder"},
+                               {"MozillaWindowClass", "2 - Mozilla Firefox"},
+                               {"MozillaWindowClass", "3 - Mozilla Firefox"},
+                               {"MozillaWindowClass", "4 - Mozilla Firefox"}}));
+    for (size_t i = 0; i < targets.count(); ++i)
+        SetWindowPos(targets.window(i), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    std::vector<size_t> foxesFrontToBack;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+        for (size_t i : {0u, 2u, 3u, 4u})
+            if (targets.window(i) == w) foxesFrontToBack.push_back(i);
+    ASSERT_EQ(4u, foxesFrontToBack.size());
+
+    Settings live;
+    setInitialSettings(live);
+    Ceditwindow none;
+    SweepState sweep(live, none, GetCurrentProcessId());
+    SweepRequest request = {0, 1, 0, 0, 1, {}};
+    request.selection.targetFirefox = request.selection.targetExplorer = 1;
+    sweep.runSweep(request);
+    ASSERT_TRUE(test::waitUntil([&] { return targets.closeOrder().size() == 4; }));
+    std::vector<size_t> expected = {1, foxesFrontToBack[3], foxesFrontToBack[2], foxesFrontToBack[1]};
+    EXPECT_EQ(expected, targets.closeOrder()) << "the folder first, then the foxes back to front";
+    EXPECT_EQ(1u, sweep.sparedCounts[SWEEP_KIND_FIREFOX]);
+    EXPECT_TRUE(targets.isOpen(foxesFrontToBack[0]));
+}
+
 // Wine never refuses a post, so the decision is tried on the results Windows gives.
-TEST(RefusalNote, OnlyAccessDeniedIsARefusalAndTheNoteSaysHowManyAndWhy) {
+TEST(SweepNote, OnlyAccessDeniedIsARefusalAndTheNoteSaysHowManyAndWhy) {
     EXPECT_TRUE(refusedByWindows(FALSE, ERROR_ACCESS_DENIED));
     EXPECT_FALSE(refusedByWindows(FALSE, ERROR_INVALID_WINDOW_HANDLE)) << "gone meanwhile";
     EXPECT_FALSE(refusedByWindows(TRUE, ERROR_ACCESS_DENIED)) << "a stale error after success";
@@ -608,7 +682,31 @@ TEST(RefusalNote, OnlyAccessDeniedIsARefusalAndTheNoteSaysHowManyAndWhy) {
     char one[REFUSAL_NOTE_SIZE], three[REFUSAL_NOTE_SIZE];
     ASSERT_GT(refusalNote(varnel, 1, one, sizeof one), 0);
     ASSERT_GT(refusalNote(varnel, 3, three, sizeof three), 0);
+    // The one note after a sweep: nothing when every window went, the refusal note alone, or
+    // how many did not go and why.
+    char note[REFUSAL_NOTE_SIZE] = "x";
+    EXPECT_EQ(0, sweepNote(varnel, 0, SweepLeftovers{}, note, sizeof note));
+    EXPECT_STREQ("", note);
+    sweepNote(varnel, 0, SweepLeftovers{0, 0, 0, 3}, note, sizeof note);
+    EXPECT_STREQ(three, note);
+    char closing[REFUSAL_NOTE_SIZE], minimising[REFUSAL_NOTE_SIZE];
+    sweepNote(varnel, 0, SweepLeftovers{1, 1, 0, 0}, closing, sizeof closing);
+    sweepNote(varnel, 1, SweepLeftovers{0, 0, 2, 1}, minimising, sizeof minimising);
     FreeLibrary(varnel);
+    if (GetACP() == 932) {
+        EXPECT_EQ(
+            test::encodedText(L"2 個のウインドウが閉じませんでした: 1 個は確認を待っています、1 個は応答していません",
+                              INI_ANSI),
+            closing);
+        EXPECT_EQ(
+            test::encodedText(L"3 個のウインドウが最小化されませんでした: 2 個は開いたままです、1 個は管理者として実行"
+                              L"されています",
+                              INI_ANSI),
+            minimising);
+    } else {
+        EXPECT_STREQ("2 windows did not close: 1 is waiting for you, 1 is not responding", closing);
+        EXPECT_STREQ("3 windows were not minimized: 2 are still open, 1 runs as administrator", minimising);
+    }
     if (GetACP() == 932) {
         EXPECT_EQ(test::encodedText(L"1 個のウインドウは管理者として実行されているため、閉じることも最小化することもで"
                                     L"きませんでした。それも閉じるには、Varnel を管理者として起動してください。",

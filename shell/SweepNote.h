@@ -10,3 +10,16 @@ const int REFUSAL_NOTE_SIZE = 256;
 // how many, why, and what the user can do, in the language of the program's face. Returns its
 // length; 0, with text empty, when the resources lack it.
 int refusalNote(HINSTANCE instance, unsigned refused, char* text, int size);
+
+// The windows a sweep left open, by why.
+struct SweepLeftovers {
+    unsigned waiting;
+    unsigned notResponding;
+    unsigned stillOpen;
+    unsigned refused;
+};
+
+// The one note after a sweep: how many windows did not close (or minimise) and why, or, when
+// Windows refused them all, the refusal note. Returns its length; 0, with text empty, when
+// every window went.
+int sweepNote(HINSTANCE instance, int minimise, const SweepLeftovers& left, char* text, int size);
