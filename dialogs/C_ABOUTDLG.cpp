@@ -91,10 +91,10 @@ void C_ABOUTDLG::applyChoices() {
     s.nonResident = getCheck(IDC_NON_RESIDENT) == BST_CHECKED;
     int mode = getCheck(IDC_MODE_STANDARD) == BST_CHECKED ? 0 : 1;
     if (mode == s.hotkeyMode) return;
-    // The keys of the old mode go first: unregistering decides by the current mode. Without a
-    // resident window (non-resident mode) there is nothing to register.
+    // The keys of the old mode go first. Without a resident window (non-resident mode) there is
+    // nothing to register.
     application->unregisterHotkeys();
-    s.hotkeyMode = mode;
+    changeHotkeyMode(s, mode);
     if (application->residentWindow.getHwnd()) application->registerHotkeys();
 }
 

@@ -23,7 +23,10 @@ INT_PTR C_SETTINGDLG::dialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
     if (msg == WM_INITDIALOG) {
         setCheck(IDC_SETTINGS_NON_RESIDENT, application->settings.nonResident);
         setDlgItemInt(IDC_WAIT_TIME, static_cast<UINT>(application->settings.waitTime), FALSE);
+        keys.show(*this, application->settings);
     } else if (msg == WM_COMMAND) {
+        if (KeysPart::isKeyControl(LOWORD(wParam)) && HIWORD(wParam) == EN_CHANGE)
+            keys.onKeyChanged();
         if (LOWORD(wParam) == IDOK) onOk();
         if (LOWORD(wParam) == IDCANCEL) EndDialog(hwnd, 0);
     }
@@ -40,6 +43,14 @@ void C_SETTINGDLG::onOk() {
         setDlgItemInt(IDC_WAIT_TIME, WAIT_TIME_MAX, FALSE);
         return;
     }
+    // The control does not tell of every change (a key cleared with Backspace, for one).
+    keys.onKeyChanged();
+    int refused = keys.firstRefusedRow();
+    if (refused >= 0) {
+        SetFocus(getDlgItem(IDC_KEY0 + refused));
+        return;
+    }
     s.waitTime = static_cast<int>(wait);
+    if (keys.changed()) application->chooseHotkeys(keys.chosen());
     EndDialog(hwnd, 0);
 }

@@ -53,6 +53,17 @@
 #define IDS_CMD_NOT_FOR_VERB 80
 #define IDS_CMD_UNKNOWN_NAME 81
 #define IDS_CMD_REFUSED_WINDOWS 82  // %u windows that Windows kept from the command
+// The keys: the note at start when other programs hold some (%s the keys), and the Options
+// dialog's words beside a key and about the mode
+#define IDS_KEYS_NOT_TAKEN_TITLE 90
+#define IDS_KEYS_NOT_TAKEN 91
+#define IDS_KEY_RESERVED 92
+#define IDS_KEY_TWICE 93
+#define IDS_KEY_IN_USE 94
+#define IDS_KEY_TARGET 95            // %s the target's name
+#define IDS_KEY_TARGET_UNDEFINED 96  // %d the target's number, from 1
+#define IDS_KEYS_MAIN_ONLY 97
+#define IDS_KEYS_NONE 98
 
 // Icons
 #define IDI_VARNEL 101
@@ -134,6 +145,11 @@
 // Settings dialog (IDD_SETTINGS); its buttons are IDOK and IDCANCEL
 #define IDC_SETTINGS_NON_RESIDENT 1025
 #define IDC_WAIT_TIME 1026
+// Row i of the keys, in the order of the hotkey ids: label, hotkey control, the word beside it
+#define IDC_KEY_LABEL0 1100
+#define IDC_KEY0 1120
+#define IDC_KEY_NOTE0 1140
+#define IDC_KEYS_MODE_NOTE 1160
 
 // Tray menu commands
 #define IDM_EXIT 40001

@@ -16,6 +16,26 @@ namespace {
 
 const char SETTINGS_RELATIVE_PATH[] = "Lumo\\Varnel\\default.ini";
 const char FALLBACK_FILE_NAME[] = "vrnl.ini";
+
+// The keys of the actions in the order of their hotkey ids; the targets' as AP00 to AP04, as
+// their switches are named.
+const char* const ACTION_KEY_NAMES[] = {"MAIN", "EX", "IE", "NN", "ALL", "MINIMISE", "RESTORE"};
+const int NAMED_ACTIONS = sizeof ACTION_KEY_NAMES / sizeof ACTION_KEY_NAMES[0];
+
+// Read after the mode, whose main-window key is the default of MAIN. A file without the keys
+// reads as the keys that Varnel had before they could be chosen.
+template <class Visitor>
+void visitHotkeyKeys(Settings& s, Visitor& visit) {
+    for (int i = 0; i < HOTKEY_ACTION_COUNT; ++i) {
+        char key[INI_NAME_CAP + 1];
+        if (i < NAMED_ACTIONS)
+            lstrcpynA(key, ACTION_KEY_NAMES[i], sizeof key);
+        else
+            formatText(key, sizeof key, "AP%02d", i - NAMED_ACTIONS);
+        visit.hotkey("KEYS", key, defaultHotkey(i, s.hotkeyMode), s.keys[i]);
+    }
+    visit.number("KEYS", "NOTTAKEN", "0", s.keysNotTakenMark);
+}
 // One pass over every key of the file, in the file's order, shared by load and save so that
 // the two can never disagree about sections, keys or defaults.
 template <class Visitor>
@@ -38,6 +58,7 @@ void visitKeys(Settings& s, int& showWelcome, Visitor&& visit) {
     visit.flag("SETTINGS", "NOBACK", "false", s.nonResident);
     visit.number("SETTINGS", "WAITTIME", "50", s.waitTime);
     visit.flag("SETTINGS", "RUNNEXT", "true", showWelcome);
+    visitHotkeyKeys(s, visit);
 }
 
 // Varnel's keys in the file's order, each with the value a save writes.
@@ -59,6 +80,11 @@ struct Table {
         formatText(value, sizeof value, "%d", field);
         add(section, key, value);
     }
+    void hotkey(const char* section, const char* key, const HotkeyKey&, HotkeyKey& field) {
+        char value[HOTKEY_TEXT_SIZE];
+        formatHotkey(field, value, sizeof value);
+        add(section, key, value);
+    }
 };
 
 // Takes each field from the entry that reading found, else from its default.
@@ -74,6 +100,12 @@ struct Reader {
     }
     void number(const char*, const char*, const char* fallback, int& field) {
         field = parseInteger(text(fallback));
+    }
+    // An empty value is no key; a text that names no key gives the default, as a missing one does.
+    void hotkey(const char*, const char*, const HotkeyKey& fallback, HotkeyKey& field) {
+        const IniEntry& e = entries[next++];
+        field = fallback;
+        if (e.found) parseHotkey(e.value, field);
     }
 };
 

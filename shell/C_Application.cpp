@@ -1,9 +1,11 @@
 #include "shell/C_Application.h"
 
+#include <commctrl.h>
 #include <objbase.h>
 
 #include "dialogs/C_ABOUTDLG.h"
 #include "dialogs/C_SETTINGDLG.h"
+#include "framework/CommonControls.h"
 #include "framework/Dpi.h"
 #include "framework/UiLanguage.h"
 #include "resources/resource.h"
@@ -27,7 +29,7 @@ const DWORD FIND_INSTANCE_STEP = 50;
 
 C_Application::C_Application()
     : instanceHandle(nullptr), mainDialogOpen(0), hotkeysRegistered(0), heldHotkeys(0),
-      trayIconDpi(0), sweep(settings, mainDialog) {
+      hotkeysNotTaken(0), trayIconDpi(0), sweep(settings, mainDialog) {
     setInitialSettings(settings);
 }
 
@@ -96,6 +98,7 @@ int C_Application::becomeResident() {
     if (!residentWindow.getHwnd()) return 0;
     registerHotkeys();
     addTrayIcon();
+    tellKeysNotTaken();
     return 1;
 }
 
@@ -161,9 +164,16 @@ int C_Application::showWelcomeDialog(HWND owner) {
 }
 
 int C_Application::showSettingsDialog(HWND owner) {
+    loadCommonControls(ICC_HOTKEY_CLASS);
+    // The targets' rows show their names.
+    reloadTargets();
+    // The user may type Varnel's own keys into the dialog: it holds none while it is open, then
+    // the keys chosen, which are the old ones after Cancel.
+    int held = unregisterHotkeys();
     C_SETTINGDLG dialog;
     dialog.setApplication(*this);
     dialog.runModal(instanceHandle, IDD_SETTINGS, owner, 0);
+    if (held) registerHotkeys();
     saveSettings();
     return 1;
 }

@@ -31,6 +31,8 @@ public:
     int onHotkey(int id);
     int registerHotkeys();
     int unregisterHotkeys();
+    // New keys for the actions, chosen in the Options dialog, which registers them as it ends.
+    void chooseHotkeys(const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT]);
 
     // The tray icon and its menu (C_ApplicationTray.cpp).
     int onTrayNotify(UINT mouseMessage);
@@ -57,6 +59,8 @@ public:
     int hotkeysRegistered;
     // Bit n set: hotkey id n was really registered (the menu shows only those).
     unsigned heldHotkeys;
+    // Bit n set: another program holds the key of hotkey id n, which the mode registers.
+    unsigned hotkeysNotTaken;
     // The DPI that the shown tray icon was loaded for; 0 while none is shown.
     UINT trayIconDpi;
     // Members are built in this order: sweep keeps references to settings and mainDialog, so
@@ -77,6 +81,9 @@ private:
     // sweep kind of each line; false (the reply saying which) when a name is no target's.
     bool resolveKinds(const CommandRecord& command, CommandReply& reply,
                       DWORD (&lineKinds)[SWEEP_KIND_COUNT]) const;
+    void closeTarget(int index);
+    // Tells the user, once for each set of them, of the keys that other programs hold.
+    void tellKeysNotTaken();
     void showTrayMenu();
     int showTrayIcon(DWORD command);
     // Tells the user how many windows Windows refused to let the last sweep act on, and why.

@@ -6,38 +6,55 @@
 
 namespace {
 
-const UINT ALL_THREE = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
 const int MENU_TEXT_SIZE = 128;
 
-const HotkeyBinding STANDARD_HOTKEYS[] = {
-    {HOTKEY_EXPLORER, ALL_THREE, 'E', IDM_CLOSE_EXPLORER, "Ctrl+Alt+Shift+E"},
-    {HOTKEY_CHROMIUM, ALL_THREE, 'C', IDM_CLOSE_CHROMIUM, "Ctrl+Alt+Shift+C"},
-    {HOTKEY_FIREFOX, ALL_THREE, 'F', IDM_CLOSE_FIREFOX, "Ctrl+Alt+Shift+F"},
-    {HOTKEY_MAIN, ALL_THREE, 'W', IDM_OPEN_MAIN, "Ctrl+Alt+Shift+W"},
+// The menu item that does what a hotkey does.
+struct MenuOfHotkey {
+    int id;
+    UINT menuCommand;
+};
+const MenuOfHotkey MENU_ITEMS[] = {
+    {HOTKEY_MAIN, IDM_OPEN_MAIN},
+    {HOTKEY_EXPLORER, IDM_CLOSE_EXPLORER},
+    {HOTKEY_CHROMIUM, IDM_CLOSE_CHROMIUM},
+    {HOTKEY_FIREFOX, IDM_CLOSE_FIREFOX},
+    {HOTKEY_CLOSE_ALL, IDM_CLOSE_ALL},
+    {HOTKEY_MINIMISE_ALL, IDM_MINIMISE_ALL},
+    {HOTKEY_RESTORE_MINIMISED, IDM_RESTORE_MINIMISED},
 };
 
-const HotkeyBinding MAIN_ONLY_HOTKEYS[] = {
-    {HOTKEY_MAIN, MOD_ALT | MOD_SHIFT, 'W', IDM_OPEN_MAIN, "Alt+Shift+W"},
-};
+bool has(unsigned ids, int id) { return (ids & (1u << id)) != 0; }
 
 }  // namespace
 
-const HotkeyBinding* hotkeysOfMode(int hotkeyMode, int* count) {
-    switch (hotkeyMode) {
-    case 0:
-        *count = sizeof STANDARD_HOTKEYS / sizeof STANDARD_HOTKEYS[0];
-        return STANDARD_HOTKEYS;
-    case 1:
-        *count = sizeof MAIN_ONLY_HOTKEYS / sizeof MAIN_ONLY_HOTKEYS[0];
-        return MAIN_ONLY_HOTKEYS;
-    default:
-        *count = 0;
-        return nullptr;
+// FNV-1a over the ids and their keys.
+int keysNotTakenMark(const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT], unsigned notTaken) {
+    if (!notTaken) return 0;
+    unsigned mark = 2166136261u;
+    for (int id = HOTKEY_MAIN; id <= HOTKEY_LAST; ++id) {
+        if (!has(notTaken, id)) continue;
+        const HotkeyKey& key = keyOfId(keys, id);
+        const unsigned parts[] = {static_cast<unsigned>(id), key.modifiers, key.key};
+        for (unsigned part : parts) mark = (mark ^ part) * 16777619u;
+    }
+    return mark ? static_cast<int>(mark) : 1;
+}
+
+void listKeys(const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT], unsigned notTaken, char* text,
+              int size) {
+    int length = 0;
+    text[0] = 0;
+    for (int id = HOTKEY_MAIN; id <= HOTKEY_LAST && length < size - 1; ++id) {
+        if (!has(notTaken, id)) continue;
+        char name[HOTKEY_TEXT_SIZE];
+        formatHotkey(keyOfId(keys, id), name, sizeof name);
+        length += formatText(text + length, static_cast<size_t>(size - length), "%s%s",
+                             length ? ", " : "", name);
     }
 }
 
-void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned heldHotkeys,
-                     int canRestore) {
+void prepareTrayMenu(HMENU popup, int keepTopmost, const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT],
+                     unsigned heldHotkeys, int canRestore) {
     if (keepTopmost) {
         MENUITEMINFOA item = {};
         item.cbSize = sizeof item;
@@ -47,18 +64,18 @@ void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned held
     }
     if (!canRestore) EnableMenuItem(popup, IDM_RESTORE_MINIMISED, MF_BYCOMMAND | MF_GRAYED);
 
-    int count = 0;
-    const HotkeyBinding* keys = hotkeysOfMode(hotkeyMode, &count);
-    for (int i = 0; i < count; ++i) {
-        if (!(heldHotkeys & (1u << keys[i].id))) continue;
+    for (const MenuOfHotkey& entry : MENU_ITEMS) {
+        if (!has(heldHotkeys, entry.id)) continue;
         char text[MENU_TEXT_SIZE] = {};
-        GetMenuStringA(popup, keys[i].menuCommand, text, sizeof text, MF_BYCOMMAND);
-        char withHint[MENU_TEXT_SIZE + 32];
-        formatText(withHint, sizeof withHint, "%s\t%s", text, keys[i].hint);
+        GetMenuStringA(popup, entry.menuCommand, text, sizeof text, MF_BYCOMMAND);
+        char hint[HOTKEY_TEXT_SIZE];
+        formatHotkey(keyOfId(keys, entry.id), hint, sizeof hint);
+        char withHint[MENU_TEXT_SIZE + HOTKEY_TEXT_SIZE];
+        formatText(withHint, sizeof withHint, "%s\t%s", text, hint);
         MENUITEMINFOA item = {};
         item.cbSize = sizeof item;
         item.fMask = MIIM_STRING;
         item.dwTypeData = withHint;
-        SetMenuItemInfoA(popup, keys[i].menuCommand, FALSE, &item);
+        SetMenuItemInfoA(popup, entry.menuCommand, FALSE, &item);
     }
 }

@@ -1,5 +1,6 @@
 #include "tests/e2e/VarnelHarness.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -69,6 +70,7 @@ void VarnelRun::writeSettings(const std::string& iniText) {
 void VarnelRun::writeTargets(const std::string& iniText) { test::writeFile(dir.file("target.ini"), iniText); }
 
 bool VarnelRun::start(bool waitResident) {
+    residentWindow = nullptr;
     if (!test::fileExistsPlain(dir.file("vrnl.ini"))) writeSettings("");
     // Once in a few thousand starts Wine fails to create the process before any of Varnel runs;
     // the error is kept in the log, and the start tried once more.
@@ -241,6 +243,28 @@ bool isChecked(HWND dialog, int id) {
     DWORD_PTR state = 0;
     SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
     return state == BST_CHECKED;
+}
+
+WORD hotkeyShown(HWND dialog, int id) {
+    DWORD_PTR value = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), HKM_GETHOTKEY, 0, 0, SMTO_ABORTIFHUNG, 2000, &value);
+    return static_cast<WORD>(value);
+}
+
+bool typeHotkey(HWND dialog, int id, const std::vector<WORD>& modifiers, WORD key, WORD shown) {
+    HWND control = GetDlgItem(dialog, id);
+    SetForegroundWindow(dialog);
+    // The focus moved there as the Tab key moves it.
+    PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    if (!test::waitUntil([&] {
+            return GetGUIThreadInfo(thread, &info) && info.hwndFocus == control && GetForegroundWindow() == dialog;
+        }))
+        return false;
+    test::pressKeys(modifiers, key);
+    return test::waitUntil([&] { return hotkeyShown(dialog, id) == shown; });
 }
 
 SIZE clientSize(HWND window) {

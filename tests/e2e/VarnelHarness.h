@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/TestSupport.h"
 
@@ -104,6 +105,10 @@ bool inside(const RECT& inner, const RECT& outer);
 bool trayIconShown(HWND resident);
 // Whether another program can register the hotkey now (it is released again at once).
 bool hotkeyFree(UINT modifiers, UINT key);
+// A hotkey control's key as HKM_GETHOTKEY gives it: the key, and HOTKEYF_* in the high byte.
+WORD hotkeyShown(HWND dialog, int id);
+// As a user does it: the focus on the hotkey control, then the keys; true once it shows shown.
+bool typeHotkey(HWND dialog, int id, const std::vector<WORD>& modifiers, WORD key, WORD shown);
 // The pointer moved to a point of the screen, and a click of the left or right button there,
 // with SendInput as the mouse makes them.
 void mouseTo(POINT screen);

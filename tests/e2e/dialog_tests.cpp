@@ -3,6 +3,10 @@
 #include <cstring>
 
 #include <regex>
+#include <vector>
+
+#include <windows.h>
+#include <commctrl.h>
 
 #include "tests/e2e/VarnelHarness.h"
 
@@ -22,6 +26,12 @@ const int STANDARD = 1029;
 const int MAIN_ONLY = 1030;
 // Settings dialog
 const int WAIT_TIME = 1026;
+// The settings dialog's keys: row i in the order of the hotkey ids
+const int KEY_LABEL0 = 1100;
+const int KEY0 = 1120;
+const int KEY_NOTE0 = 1140;
+const int MAIN_KEY = KEY0, EXPLORER_KEY = KEY0 + 1, FIREFOX_KEY = KEY0 + 3, TARGET1_KEY = KEY0 + 7;
+const BYTE CTRL_ALT_SHIFT = HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_SHIFT;
 // Main dialog
 const int HELP_LINK = 1027;
 
@@ -297,6 +307,108 @@ TEST(SettingsDialog, CancelAfterRefusedOkKeepsTheCheckBoxReadAtOk) {
     ASSERT_TRUE(gone(dialog));
     EXPECT_TRUE(savedBecomes(varnel, "SETTINGS", "NOBACK", "true"));
     EXPECT_EQ("80", varnel.saved("SETTINGS", "WAITTIME"));
+}
+
+// Clicks a button and returns once its dialog has handled the click.
+void clickAndWait(HWND dialog, int id) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+// The hotkey controls of a dialog, in the order in which they stand in it.
+std::vector<int> hotkeyControls(HWND dialog) {
+    std::vector<int> ids;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[32] = {};
+        GetClassNameA(child, name, sizeof name);
+        if (lstrcmpiA(name, HOTKEY_CLASSA) == 0) ids.push_back(GetDlgCtrlID(child));
+    }
+    return ids;
+}
+
+TEST(SettingsDialog, AChosenKeyWorksAtOnceInPlaceOfTheOldAndIsKeptAcrossARestart) {
+    test::TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"}}));
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
+    ASSERT_TRUE(varnel.start());
+    HWND dialog = openSettings(varnel);
+    ASSERT_NE(nullptr, dialog);
+    std::vector<int> rows;
+    for (int i = 0; i < 12; ++i) rows.push_back(KEY0 + i);
+    EXPECT_EQ(rows, hotkeyControls(dialog));
+    EXPECT_EQ(MAKEWORD('W', CTRL_ALT_SHIFT), e2e::hotkeyShown(dialog, MAIN_KEY));
+    EXPECT_EQ(MAKEWORD('E', CTRL_ALT_SHIFT), e2e::hotkeyShown(dialog, EXPLORER_KEY));
+    EXPECT_EQ(0, e2e::hotkeyShown(dialog, KEY0 + 4)) << "close all has no key";
+    EXPECT_EQ(L"My Tools を閉じる", e2e::itemText(dialog, KEY_LABEL0 + 7));
+    EXPECT_EQ(L"対象 2 を閉じる (未定義)", e2e::itemText(dialog, KEY_LABEL0 + 8));
+
+    // Explorer's key moves to Ctrl+Shift+X; Firefox's is cleared; Cancel first changes nothing.
+    ASSERT_TRUE(e2e::typeHotkey(dialog, EXPLORER_KEY, {VK_CONTROL, VK_SHIFT}, 'X',
+                                MAKEWORD('X', HOTKEYF_CONTROL | HOTKEYF_SHIFT)));
+    e2e::click(dialog, IDCANCEL);
+    ASSERT_TRUE(gone(dialog));
+    EXPECT_TRUE(test::waitUntil(standardKeysHeld));
+    EXPECT_TRUE(e2e::hotkeyFree(MOD_CONTROL | MOD_SHIFT, 'X'));
+
+    dialog = openSettings(varnel);
+    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(e2e::typeHotkey(dialog, EXPLORER_KEY, {VK_CONTROL, VK_SHIFT}, 'X',
+                                MAKEWORD('X', HOTKEYF_CONTROL | HOTKEYF_SHIFT)));
+    ASSERT_TRUE(e2e::typeHotkey(dialog, FIREFOX_KEY, {}, VK_BACK, 0));
+    e2e::click(dialog, IDOK);
+    ASSERT_TRUE(gone(dialog));
+    EXPECT_TRUE(test::waitUntil([] { return !e2e::hotkeyFree(MOD_CONTROL | MOD_SHIFT, 'X'); }));
+    EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'E'));
+    EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'F'));
+    EXPECT_FALSE(e2e::hotkeyFree(ALL_THREE, 'W'));
+    EXPECT_TRUE(savedBecomes(varnel, "KEYS", "EX", "Ctrl+Shift+X"));
+    EXPECT_EQ("", varnel.saved("KEYS", "NN"));
+    test::pressKeys({VK_CONTROL, VK_SHIFT}, 'X');
+    EXPECT_TRUE(targets.waitClosed(0));
+
+    EXPECT_EQ(0, varnel.exitThroughMenu());
+    ASSERT_TRUE(varnel.start());
+    EXPECT_TRUE(test::waitUntil([] { return !e2e::hotkeyFree(MOD_CONTROL | MOD_SHIFT, 'X'); }));
+    EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'E'));
+    EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'F'));
+    EXPECT_FALSE(e2e::hotkeyFree(ALL_THREE, 'C'));
+}
+
+// Refused before OK, with a word beside the key: one that Windows keeps (with the Windows key,
+// from the file; F12) and one that another action has. OK then keeps the dialog open.
+TEST(SettingsDialog, RefusedKeysAreNamedAndKeepTheDialogOpen) {
+    VarnelRun varnel;
+    varnel.writeSettings("[KEYS]\r\nAP00=Win+E\r\n[SETTINGS]\r\nRUNNEXT=false\r\n");
+    ASSERT_TRUE(varnel.start());
+    HWND dialog = openSettings(varnel);
+    ASSERT_NE(nullptr, dialog);
+    const std::wstring windowsKeeps = L"Windows が使うキー", twice = L"他の操作と同じキー";
+    EXPECT_EQ(windowsKeeps, e2e::itemText(dialog, KEY_NOTE0 + 7));
+    EXPECT_EQ(L"", e2e::itemText(dialog, KEY_NOTE0));
+    clickAndWait(dialog, IDOK);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    ASSERT_TRUE(e2e::typeHotkey(dialog, TARGET1_KEY, {VK_CONTROL}, VK_F12, MAKEWORD(VK_F12, HOTKEYF_CONTROL)));
+    EXPECT_EQ(windowsKeeps, e2e::itemText(dialog, KEY_NOTE0 + 7));
+
+    // The main window's own key, typed for Firefox: Varnel holds none while the dialog is open.
+    ASSERT_TRUE(
+        e2e::typeHotkey(dialog, FIREFOX_KEY, {VK_CONTROL, VK_MENU, VK_SHIFT}, 'W', MAKEWORD('W', CTRL_ALT_SHIFT)));
+    EXPECT_TRUE(test::waitUntil([&] { return e2e::itemText(dialog, KEY_NOTE0) == twice; }));
+    EXPECT_EQ(twice, e2e::itemText(dialog, KEY_NOTE0 + 3));
+    ASSERT_TRUE(e2e::typeHotkey(dialog, TARGET1_KEY, {VK_MENU}, 'T', MAKEWORD('T', HOTKEYF_ALT)));
+    EXPECT_EQ(L"", e2e::itemText(dialog, KEY_NOTE0 + 7));
+    clickAndWait(dialog, IDOK);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    ASSERT_TRUE(
+        e2e::typeHotkey(dialog, FIREFOX_KEY, {VK_CONTROL, VK_MENU, VK_SHIFT}, 'G', MAKEWORD('G', CTRL_ALT_SHIFT)));
+    EXPECT_TRUE(test::waitUntil([&] { return e2e::itemText(dialog, KEY_NOTE0).empty(); }));
+    e2e::click(dialog, IDOK);
+    ASSERT_TRUE(gone(dialog));
+    EXPECT_TRUE(test::waitUntil([] { return !e2e::hotkeyFree(MOD_ALT, 'T'); }));
+    EXPECT_FALSE(e2e::hotkeyFree(ALL_THREE, 'G'));
+    EXPECT_FALSE(e2e::hotkeyFree(ALL_THREE, 'W'));
 }
 
 }  // namespace

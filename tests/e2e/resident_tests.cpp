@@ -176,6 +176,58 @@ TEST(Resident, HotkeyModes) {
     }
 }
 
+// Held by another program before Varnel starts: Varnel names it (at start, and beside it in the
+// Options dialog) and takes the others; the file keeps which keys it told of, so that the same
+// set is not told of again, and a set that changes is.
+TEST(Resident, AKeyAnotherProgramHoldsIsNamedAndTheOthersWork) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"}}));
+    const int OURS = 0x6000;
+    ASSERT_TRUE(RegisterHotKey(nullptr, OURS, ALL_THREE, 'C'));
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    ASSERT_TRUE(varnel.start());
+    test::pressKeys({VK_CONTROL, VK_MENU, VK_SHIFT}, 'E');
+    EXPECT_TRUE(targets.waitClosed(0));
+    varnel.command(40011);
+    HWND options = varnel.waitDialog(L"Varnel - 設定");
+    ASSERT_NE(nullptr, options);
+    EXPECT_EQ(L"他のプログラムが使用中", e2e::itemText(options, 1142));
+    EXPECT_EQ(L"", e2e::itemText(options, 1141));
+    PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(test::waitUntil([&] { return !IsWindow(options); }));
+    EXPECT_EQ(0, varnel.exitThroughMenu());
+    std::string told = varnel.saved("KEYS", "NOTTAKEN");
+    EXPECT_NE("0", told);
+
+    ASSERT_TRUE(varnel.start());
+    EXPECT_EQ(0, varnel.exitThroughMenu());
+    EXPECT_EQ(told, varnel.saved("KEYS", "NOTTAKEN"));
+    UnregisterHotKey(nullptr, OURS);
+    ASSERT_TRUE(varnel.start());
+    EXPECT_TRUE(test::waitUntil([] { return !e2e::hotkeyFree(ALL_THREE, 'C'); }));
+    EXPECT_EQ(0, varnel.exitThroughMenu());
+    EXPECT_EQ("0", varnel.saved("KEYS", "NOTTAKEN"));
+}
+
+// As the command line does when it names a target: whether or not it is ticked, and though the
+// main window was last left collapsed, where a sweep of the ticked kinds leaves targets alone.
+TEST(Resident, ATargetsKeyClosesItsWindowsWhateverTheLayout) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"ToolClass", "tool"}, {"CabinetWClass", "folder"}, {"OtherTool", "other"}}));
+    VarnelRun varnel;
+    varnel.writeSettings(
+        "[TARGET]\r\nAP01=true\r\n[OPTIONS]\r\nFULLSIZE=false\r\n[KEYS]\r\nAP00=Ctrl+Alt+Shift+1\r\n"
+        "[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    varnel.writeTargets(
+        "[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n[TARGET01]\r\nNAME=Other\r\nCLASS=OtherTool\r\n");
+    ASSERT_TRUE(varnel.start());
+    test::pressKeys({VK_CONTROL, VK_MENU, VK_SHIFT}, '1');
+    EXPECT_TRUE(targets.waitClosed(0));
+    EXPECT_TRUE(targets.isOpen(1));
+    EXPECT_EQ(0, targets.events(2, "close")) << "the ticked target is not this key's";
+}
+
 TEST(Resident, MenuSweeps) {
     TargetWindows targets;
     ASSERT_TRUE(targets.start(
