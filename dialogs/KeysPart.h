@@ -12,7 +12,7 @@
 class KeysPart {
 public:
     // settings gives the keys in use, the hotkey mode and the targets' names.
-    void show(Ceditwindow& dialog, const Settings& settings);
+    void show(Ceditwindow& owner, const Settings& settings);
     // A hotkey control told of a change: the words follow.
     void onKeyChanged();
     // The first row whose key cannot be had (kept by Windows, or another action's), or -1.

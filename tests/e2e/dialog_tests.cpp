@@ -237,6 +237,12 @@ HWND openSettings(VarnelRun& varnel) {
     return varnel.waitDialog(SETTINGS);
 }
 
+// A resident start with these settings, and its settings dialog.
+HWND startWithSettingsOpen(VarnelRun& varnel, const std::string& settings) {
+    varnel.writeSettings(settings);
+    return varnel.start() ? openSettings(varnel) : nullptr;
+}
+
 // Types a wait time, presses OK and tells whether the dialog closed.
 bool okWith(HWND dialog, const char* text) {
     setText(dialog, WAIT_TIME, text);
@@ -251,9 +257,7 @@ bool okWith(HWND dialog, const char* text) {
 
 TEST(SettingsDialog, AcceptsUpToTwoHundred) {
     VarnelRun varnel;
-    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=37\r\nRUNNEXT=false\r\n");
-    ASSERT_TRUE(varnel.start());
-    HWND dialog = openSettings(varnel);
+    HWND dialog = startWithSettingsOpen(varnel, "[SETTINGS]\r\nWAITTIME=37\r\nRUNNEXT=false\r\n");
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(L"37", e2e::itemText(dialog, WAIT_TIME));
     EXPECT_TRUE(okWith(dialog, "200"));
@@ -330,10 +334,8 @@ TEST(SettingsDialog, AChosenKeyWorksAtOnceInPlaceOfTheOldAndIsKeptAcrossARestart
     test::TargetWindows targets;
     ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"}}));
     VarnelRun varnel;
-    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
-    ASSERT_TRUE(varnel.start());
-    HWND dialog = openSettings(varnel);
+    HWND dialog = startWithSettingsOpen(varnel, "[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     ASSERT_NE(nullptr, dialog);
     std::vector<int> rows;
     for (int i = 0; i < 12; ++i) rows.push_back(KEY0 + i);
@@ -380,9 +382,7 @@ TEST(SettingsDialog, AChosenKeyWorksAtOnceInPlaceOfTheOldAndIsKeptAcrossARestart
 // from the file; F12) and one that another action has. OK then keeps the dialog open.
 TEST(SettingsDialog, RefusedKeysAreNamedAndKeepTheDialogOpen) {
     VarnelRun varnel;
-    varnel.writeSettings("[KEYS]\r\nAP00=Win+E\r\n[SETTINGS]\r\nRUNNEXT=false\r\n");
-    ASSERT_TRUE(varnel.start());
-    HWND dialog = openSettings(varnel);
+    HWND dialog = startWithSettingsOpen(varnel, "[KEYS]\r\nAP00=Win+E\r\n");
     ASSERT_NE(nullptr, dialog);
     const std::wstring windowsKeeps = L"Windows が使うキー", twice = L"他の操作と同じキー";
     EXPECT_EQ(windowsKeeps, e2e::itemText(dialog, KEY_NOTE0 + 7));

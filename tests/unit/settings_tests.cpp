@@ -213,13 +213,11 @@ TEST_F(SettingsFiles, KeysOfAnOlderFileAndChosenKeys) {
     EXPECT_EQ(-12345, s.keysNotTakenMark);
     saveSettings(s);
     std::string file = test::appDataSettingsFile();
-    EXPECT_EQ("Ctrl+Alt+F9", profile(file, "KEYS", "MAIN"));
-    EXPECT_EQ("", profile(file, "KEYS", "EX"));
-    EXPECT_EQ("Ctrl+Alt+Shift+F", profile(file, "KEYS", "NN"));
-    EXPECT_EQ("", profile(file, "KEYS", "MINIMISE"));
-    EXPECT_EQ("Alt+VKBA", profile(file, "KEYS", "RESTORE"));
-    EXPECT_EQ("Shift+Num5", profile(file, "KEYS", "AP02"));
-    EXPECT_EQ("Win+E", profile(file, "KEYS", "AP04"));
+    const char* const written[][2] = {{"MAIN", "Ctrl+Alt+F9"},    {"EX", ""},
+                                      {"NN", "Ctrl+Alt+Shift+F"}, {"MINIMISE", ""},
+                                      {"RESTORE", "Alt+VKBA"},    {"AP02", "Shift+Num5"},
+                                      {"AP04", "Win+E"}};
+    for (const auto& key : written) EXPECT_EQ(key[1], profile(file, "KEYS", key[0])) << key[0];
     Settings back = loaded();
     EXPECT_EQ(0, memcmp(&s, &back, sizeof s));
 }
