@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
-#include "dialogs/C_CTRL_HYPERLINK.h"
 #include "dialogs/C_NewTargetDialog.h"
 #include "dialogs/MainLayout.h"
 #include "dialogs/PickedWindow.h"
+#include "framework/C_CTRL_HYPERLINK.h"
 #include "framework/CommonControls.h"
 #include "framework/Dpi.h"
 #include "framework/UiLanguage.h"
@@ -14,6 +14,7 @@
 #include "settings/FormatText.h"
 #include "settings/TargetFile.h"
 #include "shell/C_Application.h"
+#include "sweep/TargetKinds.h"
 
 namespace {
 
@@ -43,12 +44,9 @@ const int LABEL_SIZE = 32;
 const int TIP_SIZE = 256;
 // The greyed button's tooltip wraps at this width, in 96-DPI pixels.
 const int TIP_WIDTH = 300;
-const int TITLE_SIZE = 200;
+const int RUNNING_TITLE_SIZE = 200;
 
 bool ctrlDown() { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
-
-int otherCheck(int i) { return IDC_OTHER0 + 2 * i; }
-int otherCount(int i) { return IDC_OTHER_COUNT0 + 2 * i; }
 
 }  // namespace
 
@@ -145,12 +143,8 @@ void C_MainDialog::initMainDialog(HWND dialog) {
     setExpanded(dialog, s.fullSize);
     placeAtSavedPosition(dialog);
 
-    const TargetSelection& t = s.selection;
-    if (t.targetExplorer) setCheck(IDC_EXPLORER, 1);
-    if (t.targetChromium) setCheck(IDC_CHROMIUM, 1);
-    if (t.targetFirefox) setCheck(IDC_FIREFOX, 1);
-    for (int i = 0; i < OTHER_TARGET_COUNT; ++i)
-        if (t.otherTargets[i].enabled) setCheck(otherCheck(i), 1);
+    for (const TargetKind& kind : TARGET_KINDS)
+        if (selectedIn(s.selection, kind)) setCheck(kind.checkBox, 1);
     if (s.keepTopmost) setCheck(IDC_KEEP_TOPMOST, 1);
 
     application->reloadTargets();
@@ -183,7 +177,7 @@ void C_MainDialog::addTargetFrom(HWND dialog, HWND picked) {
     const int slot = newTarget.writtenSlot();
     application->reloadTargets();
     showTargetNames();
-    setCheck(otherCheck(slot), 1);
+    setCheck(otherKind(slot).checkBox, 1);
     application->settings.selection.otherTargets[slot].enabled = 1;
     refreshCounts();
     showAddButtonState(dialog);
@@ -282,9 +276,10 @@ void C_MainDialog::placeAtSavedPosition(HWND dialog) {
 
 void C_MainDialog::showTargetControls(int show) {
     int command = show ? SW_SHOW : SW_HIDE;
-    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
-        ShowWindow(getDlgItem(otherCheck(i)), command);
-        ShowWindow(getDlgItem(otherCount(i)), command);
+    for (const TargetKind& kind : TARGET_KINDS) {
+        if (isBuiltIn(kind)) continue;
+        ShowWindow(getDlgItem(kind.checkBox), command);
+        ShowWindow(getDlgItem(kind.countField), command);
     }
     ShowWindow(getDlgItem(IDC_EDIT_TARGETS), command);
     ShowWindow(getDlgItem(IDC_ADD_FROM_WINDOW), command);
@@ -364,7 +359,7 @@ void C_MainDialog::showCount(int id, unsigned count) {
 void C_MainDialog::showTargetLabel(int index) {
     const OtherTarget& target = application->sweep.sweepSelection.otherTargets[index];
     if (!target.ruleTooLong) {
-        setDlgItemText(otherCheck(index), target.wideName);
+        setDlgItemText(otherKind(index).checkBox, target.wideName);
         return;
     }
     char marker[LABEL_SIZE] = {};
@@ -374,18 +369,16 @@ void C_MainDialog::showTargetLabel(int index) {
     if (length < 0) length = 0;
     label[length] = L' ';
     lstrcpynW(label + length + 1, target.wideName, OTHER_NAME_SIZE);
-    setDlgItemText(otherCheck(index), label);
+    setDlgItemText(otherKind(index).checkBox, label);
 }
 
 void C_MainDialog::refreshCounts() {
     SweepState& sweep = application->sweep;
     TargetSelection everything = sweep.sweepSelection;
-    everything.targetExplorer = everything.targetChromium = everything.targetFirefox = 1;
+    for (const TargetKind& kind : TARGET_KINDS)
+        if (isBuiltIn(kind)) selectedIn(everything, kind) = 1;
     application->runSweep(1, 0, 0, everything);
-    showCount(IDC_COUNT_EXPLORER, sweep.explorerCount);
-    showCount(IDC_COUNT_CHROMIUM, sweep.chromiumCount);
-    showCount(IDC_COUNT_FIREFOX, sweep.firefoxCount);
-    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) showCount(otherCount(i), sweep.otherCounts[i]);
+    for (const TargetKind& kind : TARGET_KINDS) showCount(kind.countField, counterOf(sweep, kind));
 }
 
 void C_MainDialog::finishMainDialog(HWND dialog, int run) {
@@ -396,14 +389,11 @@ void C_MainDialog::finishMainDialog(HWND dialog, int run) {
     bool ctrl = ctrlDown();
     if (run || ctrl) {
         TargetSelection& t = s.selection;
-        t.targetExplorer = getCheck(IDC_EXPLORER) == BST_CHECKED;
-        t.targetChromium = getCheck(IDC_CHROMIUM) == BST_CHECKED;
-        t.targetFirefox = getCheck(IDC_FIREFOX) == BST_CHECKED;
-        for (int i = 0; i < OTHER_TARGET_COUNT; ++i)
-            t.otherTargets[i].enabled = getCheck(otherCheck(i)) == BST_CHECKED;
+        for (const TargetKind& kind : TARGET_KINDS)
+            selectedIn(t, kind) = getCheck(kind.checkBox) == BST_CHECKED;
         s.keepTopmost = getCheck(IDC_KEEP_TOPMOST) == BST_CHECKED;
         if (run) {
-            char title[TITLE_SIZE] = {};
+            char title[RUNNING_TITLE_SIZE] = {};
             loadUiString(application->instanceHandle, IDS_RUNNING, title, sizeof title);
             setText(title);
             application->runSweep(0, s.keepTopmost, ctrl, t);

@@ -165,4 +165,21 @@
 #define IDM_OPTIONS 40011
 #define IDM_RESTORE_MINIMISED 40012
 
+// Hotkey ids (wParam of WM_HOTKEY to the resident window), one per action that can have a key,
+// in the order of the Options dialog's rows: the hotkey mode says which are registered with the
+// system. The tray menu posts them too, for its commands that do what a key does.
+#define HOTKEY_MAIN 1
+#define HOTKEY_EXPLORER 2
+#define HOTKEY_CHROMIUM 3
+#define HOTKEY_FIREFOX 4
+#define HOTKEY_CLOSE_ALL 5
+#define HOTKEY_MINIMISE_ALL 6
+#define HOTKEY_RESTORE_MINIMISED 7
+#define HOTKEY_TARGET1 8
+#define HOTKEY_TARGET2 9
+#define HOTKEY_TARGET3 10
+#define HOTKEY_TARGET4 11
+#define HOTKEY_TARGET5 12
+#define HOTKEY_LAST 12
+
 #endif

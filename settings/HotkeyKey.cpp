@@ -7,7 +7,6 @@
 namespace {
 
 const UINT ALL_THREE = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
-const char DEFAULT_LETTERS[] = "WECF";
 const int FUNCTION_KEYS = 24;
 
 struct Modifier {
@@ -119,11 +118,8 @@ void trimmedPart(const char* start, const char* end, char* part, int size) {
 
 }  // namespace
 
-HotkeyKey defaultHotkey(int action, int hotkeyMode) {
-    if (action == HOTKEY_MAIN_ACTION && hotkeyMode == 1) return {MOD_ALT | MOD_SHIFT, 'W'};
-    if (action >= 0 && action < static_cast<int>(sizeof DEFAULT_LETTERS) - 1)
-        return {ALL_THREE, static_cast<UINT>(DEFAULT_LETTERS[action])};
-    return {0, 0};
+HotkeyKey mainHotkeyOfMode(int hotkeyMode) {
+    return hotkeyMode == 1 ? HotkeyKey{MOD_ALT | MOD_SHIFT, 'W'} : HotkeyKey{ALL_THREE, 'W'};
 }
 
 int formatHotkey(const HotkeyKey& key, char* text, int size) {

@@ -19,10 +19,9 @@ inline bool sameHotkey(const HotkeyKey& a, const HotkeyKey& b) {
     return a.key == b.key && (a.key == 0 || a.modifiers == b.modifiers);
 }
 
-// The key an action has until the user chooses another: Ctrl+Alt+Shift with W, E, C and F for
-// the main window and the three kinds, Alt+Shift+W for the main window in the main-only mode
-// (1), none for the others.
-HotkeyKey defaultHotkey(int action, int hotkeyMode);
+// The main window's key until the user chooses another: Ctrl+Alt+Shift+W, and Alt+Shift+W in
+// the main-only mode (1). The other actions' are the application's to say.
+HotkeyKey mainHotkeyOfMode(int hotkeyMode);
 
 // Whether the hotkey mode registers the action's key: the standard mode (0) every action's, the
 // main-only mode (1) the main window's alone, any other none.

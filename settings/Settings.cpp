@@ -9,12 +9,12 @@ void setInitialSettings(Settings& settings) {
     settings.waitTime = 50;
     settings.dialogLeft = -1;
     settings.dialogTop = -1;
-    for (int i = 0; i < HOTKEY_ACTION_COUNT; ++i) settings.keys[i] = defaultHotkey(i, 0);
+    settings.keys[HOTKEY_MAIN_ACTION] = mainHotkeyOfMode(0);
 }
 
 void changeHotkeyMode(Settings& settings, int hotkeyMode) {
     HotkeyKey& main = settings.keys[HOTKEY_MAIN_ACTION];
-    if (sameHotkey(main, defaultHotkey(HOTKEY_MAIN_ACTION, settings.hotkeyMode)))
-        main = defaultHotkey(HOTKEY_MAIN_ACTION, hotkeyMode);
+    if (sameHotkey(main, mainHotkeyOfMode(settings.hotkeyMode)))
+        main = mainHotkeyOfMode(hotkeyMode);
     settings.hotkeyMode = hotkeyMode;
 }

@@ -65,7 +65,9 @@ inline int clampWaitTime(int milliseconds) {
                                           : milliseconds;
 }
 
-// The initial values, equal to the defaults of the settings file; every text empty.
+// The initial values, equal to the defaults of the settings file; every text empty. Of the
+// keys, only the main window's: the others' defaults are the application's, which sets them
+// before it loads.
 void setInitialSettings(Settings& settings);
 
 // A new hotkey mode. The main window's key follows it while it is the old mode's default.

@@ -22,8 +22,9 @@ const char FALLBACK_FILE_NAME[] = "vrnl.ini";
 const char* const ACTION_KEY_NAMES[] = {"MAIN", "EX", "IE", "NN", "ALL", "MINIMISE", "RESTORE"};
 const int NAMED_ACTIONS = sizeof ACTION_KEY_NAMES / sizeof ACTION_KEY_NAMES[0];
 
-// Read after the mode, whose main-window key is the default of MAIN. A file without the keys
-// reads as the keys that Varnel had before they could be chosen.
+// Read after the mode, whose main-window key is the default of MAIN; a missing key keeps the
+// value that the caller gave. A file without the keys reads as the keys of before they could be
+// chosen.
 template <class Visitor>
 void visitHotkeyKeys(Settings& s, Visitor& visit) {
     for (int i = 0; i < HOTKEY_ACTION_COUNT; ++i) {
@@ -32,7 +33,8 @@ void visitHotkeyKeys(Settings& s, Visitor& visit) {
             lstrcpynA(key, ACTION_KEY_NAMES[i], sizeof key);
         else
             formatText(key, sizeof key, "AP%02d", i - NAMED_ACTIONS);
-        visit.hotkey("KEYS", key, defaultHotkey(i, s.hotkeyMode), s.keys[i]);
+        HotkeyKey fallback = i == HOTKEY_MAIN_ACTION ? mainHotkeyOfMode(s.hotkeyMode) : s.keys[i];
+        visit.hotkey("KEYS", key, fallback, s.keys[i]);
     }
     visit.number("KEYS", "NOTTAKEN", "0", s.keysNotTakenMark);
 }

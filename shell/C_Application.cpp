@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "settings/SettingsFile.h"
 #include "settings/TargetFile.h"
+#include "shell/HotkeyTable.h"
 #include "shell/Messages.h"
 #include "shell/RefusalNote.h"
 
@@ -31,6 +32,7 @@ C_Application::C_Application()
     : instanceHandle(nullptr), mainDialogOpen(0), hotkeysRegistered(0), heldHotkeys(0),
       hotkeysNotTaken(0), trayIconDpi(0), sweep(settings, mainDialog) {
     setInitialSettings(settings);
+    setDefaultHotkeys(settings.keys);
 }
 
 int C_Application::run(HINSTANCE instance) {

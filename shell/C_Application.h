@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "dialogs/C_CTRL_HYPERLINK.h"
 #include "dialogs/C_MainDialog.h"
+#include "framework/C_CTRL_HYPERLINK.h"
 #include "settings/Settings.h"
 #include "shell/C_DammyWindow.h"
 #include "shell/CommandRecord.h"

@@ -3,6 +3,7 @@
 #include "shell/CommandExchange.h"
 #include "shell/CommandLine.h"
 #include "shell/CommandOutput.h"
+#include "sweep/TargetKinds.h"
 
 namespace {
 
@@ -77,12 +78,11 @@ bool C_Application::resolveKinds(const CommandRecord& command, CommandReply& rep
         } else if (code == KIND_SELECTED) {
             // As the tray menu's close-all: user-defined targets only while the main window shows
             // them.
-            int on[SWEEP_KIND_COUNT] = {ticked.targetExplorer, ticked.targetChromium,
-                                        ticked.targetFirefox};
-            for (int t = 0; t < OTHER_TARGET_COUNT; ++t)
-                on[SWEEP_KIND_OTHER + t] = sweep.dialogExpanded && ticked.otherTargets[t].enabled;
-            for (DWORD kind = 0; kind < SWEEP_KIND_COUNT; ++kind)
-                if (on[kind]) addLine(reply, kind, kind, lineKinds);
+            for (const TargetKind& kind : TARGET_KINDS) {
+                DWORD index = static_cast<DWORD>(kindIndex(kind));
+                bool shown = isBuiltIn(kind) || sweep.dialogExpanded;
+                if (shown && selectedIn(ticked, kind)) addLine(reply, index, index, lineKinds);
+            }
         } else {
             const wchar_t* name = command.names[code - KIND_NAMED];
             int t = 0;
@@ -104,20 +104,16 @@ bool C_Application::resolveKinds(const CommandRecord& command, CommandReply& rep
 void C_Application::carryOutCommand(const CommandRecord& command, CommandReply& reply) {
     initCommandReply(reply, command);
     if (command.verb == VERB_RESTORE) {
-        reply.detail = static_cast<DWORD>(sweep.restoreMinimised());
+        reply.detail = static_cast<DWORD>(sweep.restore.restoreMinimised());
         return;
     }
     reloadTargets();
     DWORD lineKinds[SWEEP_KIND_COUNT] = {};
     if (!resolveKinds(command, reply, lineKinds)) return;
     TargetSelection selection = settings.selection;
-    selection.targetExplorer = selection.targetChromium = selection.targetFirefox = 0;
-    for (OtherTarget& target : selection.otherTargets) target.enabled = 0;
-    int* chosen[SWEEP_KIND_COUNT] = {&selection.targetExplorer, &selection.targetChromium,
-                                     &selection.targetFirefox};
-    for (int t = 0; t < OTHER_TARGET_COUNT; ++t)
-        chosen[SWEEP_KIND_OTHER + t] = &selection.otherTargets[t].enabled;
-    for (DWORD i = 0; i < reply.lineCount; ++i) *chosen[lineKinds[i]] = 1;
+    for (const TargetKind& kind : TARGET_KINDS) selectedIn(selection, kind) = 0;
+    for (DWORD i = 0; i < reply.lineCount; ++i)
+        selectedIn(selection, TARGET_KINDS[lineKinds[i]]) = 1;
 
     int keepFront = command.keepFront == FROM_SETTINGS ? settings.keepTopmost : command.keepFront;
     // The sweep reads both from the live state: set for this command only.

@@ -6,8 +6,8 @@
 #include "resources/resource.h"
 #include "settings/Settings.h"
 #include "shell/HotkeyTable.h"
-#include "shell/Messages.h"
 #include "shell/RefusalNote.h"
+#include "sweep/TargetKinds.h"
 
 // Keys that Windows keeps are never asked for; a key another program holds is noted, so that
 // the menu leaves out its hint and the user is told.
@@ -65,15 +65,6 @@ int C_Application::onHotkey(int id) {
     case HOTKEY_MAIN:
         openMainDialog();
         return 1;
-    case HOTKEY_EXPLORER:
-        selection.targetExplorer = 1;
-        break;
-    case HOTKEY_CHROMIUM:
-        selection.targetChromium = 1;
-        break;
-    case HOTKEY_FIREFOX:
-        selection.targetFirefox = 1;
-        break;
     case HOTKEY_MINIMISE_ALL:
         minimise = 1;
         selection = settings.selection;
@@ -82,12 +73,18 @@ int C_Application::onHotkey(int id) {
         selection = settings.selection;
         break;
     case HOTKEY_RESTORE_MINIMISED:
-        sweep.restoreMinimised();
+        sweep.restore.restoreMinimised();
         return 1;
     default:
-        if (id < HOTKEY_TARGET0 || id > HOTKEY_LAST) return 0;
-        closeTarget(id - HOTKEY_TARGET0);
-        return 1;
+        // A kind's own key: that kind alone, whatever the settings have switched on.
+        const TargetKind* kind = kindOfHotkey(id);
+        if (!kind) return 0;
+        if (!isBuiltIn(*kind)) {
+            closeTarget(kind->otherIndex);
+            return 1;
+        }
+        selectedIn(selection, *kind) = 1;
+        break;
     }
     runSweep(0, settings.keepTopmost, minimise, selection);
     return 1;

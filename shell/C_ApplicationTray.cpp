@@ -82,7 +82,7 @@ void C_Application::showTrayMenu() {
     if (!menu) return;
     HMENU popup = GetSubMenu(menu, 0);
     prepareTrayMenu(popup, settings.keepTopmost, settings.keys, heldHotkeys,
-                    sweep.canRestoreMinimised());
+                    sweep.restore.canRestoreMinimised());
     SetForegroundWindow(window);
     TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, window, nullptr);
     // Lets the menu close properly when the user clicks elsewhere.

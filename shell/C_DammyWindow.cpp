@@ -3,6 +3,7 @@
 #include "resources/resource.h"
 #include "shell/C_Application.h"
 #include "shell/Messages.h"
+#include "sweep/TargetKinds.h"
 
 namespace {
 
@@ -74,15 +75,6 @@ LRESULT C_DammyWindow::onCommand(WORD command, UINT msg, WPARAM wParam, LPARAM l
     case IDM_RESTORE_MINIMISED:
         hotkey = HOTKEY_RESTORE_MINIMISED;
         break;
-    case IDM_CLOSE_EXPLORER:
-        hotkey = HOTKEY_EXPLORER;
-        break;
-    case IDM_CLOSE_CHROMIUM:
-        hotkey = HOTKEY_CHROMIUM;
-        break;
-    case IDM_CLOSE_FIREFOX:
-        hotkey = HOTKEY_FIREFOX;
-        break;
     case IDM_ABOUT:
         application->showWelcomeDialog(nullptr);
         break;
@@ -91,6 +83,9 @@ LRESULT C_DammyWindow::onCommand(WORD command, UINT msg, WPARAM wParam, LPARAM l
         break;
     case IDM_OPTIONS:
         application->showSettingsDialog(nullptr);
+        break;
+    default:
+        if (const TargetKind* kind = kindOfMenuCommand(command)) hotkey = kind->hotkey;
         break;
     }
     // Menu sweeps and the restore run after the menu has closed, on the same road as a pressed

@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "resources/resource.h"
+#include "sweep/TargetKinds.h"
 
 namespace {
 
@@ -25,13 +26,8 @@ const Word OPTIONS[] = {
     {L"wait", OPTION_WAIT, 0},
 };
 
-const Word KINDS[] = {
-    {L"explorer", SWEEP_KIND_EXPLORER, 0}, {L"chrome", SWEEP_KIND_CHROMIUM, 0},
-    {L"firefox", SWEEP_KIND_FIREFOX, 0},   {L"target1", SWEEP_KIND_OTHER, 0},
-    {L"target2", SWEEP_KIND_OTHER + 1, 0}, {L"target3", SWEEP_KIND_OTHER + 2, 0},
-    {L"target4", SWEEP_KIND_OTHER + 3, 0}, {L"target5", SWEEP_KIND_OTHER + 4, 0},
-    {L"selected", KIND_SELECTED, 0},
-};
+// The kinds ticked in the main window; each kind's own word is in TARGET_KINDS.
+const wchar_t SELECTED_WORD[] = L"selected";
 
 bool blank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
@@ -139,7 +135,10 @@ void CommandParser::takeOption(const wchar_t* argument) {
 
 void CommandParser::takeKind(const wchar_t* argument, int position) {
     if (!argument[0]) return fail(IDS_CMD_EMPTY_NAME, argument);
-    if (const Word* kind = lookUp(KINDS, argument)) return addKind(static_cast<DWORD>(kind->kind));
+    for (const TargetKind& kind : TARGET_KINDS)
+        if (sameWord(argument, kind.commandWord))
+            return addKind(static_cast<DWORD>(kindIndex(kind)));
+    if (sameWord(argument, SELECTED_WORD)) return addKind(KIND_SELECTED);
     if (wcslen(argument) >= OTHER_NAME_SIZE) return failAt(IDS_CMD_TOO_LONG, position);
     for (DWORD n = 0; n < record.nameCount; ++n)
         if (sameTargetName(argument, record.names[n])) return addKind(KIND_NAMED + n);
@@ -186,9 +185,7 @@ ParseOutcome CommandParser::finish(int argumentCount) {
 }  // namespace
 
 const wchar_t* kindWord(DWORD kind) {
-    for (const Word& word : KINDS)
-        if (static_cast<DWORD>(word.kind) == kind) return word.text;
-    return L"";
+    return kind < SWEEP_KIND_COUNT ? TARGET_KINDS[kind].commandWord : L"";
 }
 
 bool sameTargetName(const wchar_t* name, const wchar_t* targetName) {

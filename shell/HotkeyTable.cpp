@@ -2,22 +2,20 @@
 
 #include "resources/resource.h"
 #include "settings/FormatText.h"
-#include "shell/Messages.h"
+#include "sweep/TargetKinds.h"
 
 namespace {
 
 const int MENU_TEXT_SIZE = 128;
+const UINT ALL_THREE = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
 
-// The menu item that does what a hotkey does.
+// The menu items that do what a key does, besides the kinds' (in the table of kinds).
 struct MenuOfHotkey {
     int id;
     UINT menuCommand;
 };
-const MenuOfHotkey MENU_ITEMS[] = {
+const MenuOfHotkey ACTION_MENU_ITEMS[] = {
     {HOTKEY_MAIN, IDM_OPEN_MAIN},
-    {HOTKEY_EXPLORER, IDM_CLOSE_EXPLORER},
-    {HOTKEY_CHROMIUM, IDM_CLOSE_CHROMIUM},
-    {HOTKEY_FIREFOX, IDM_CLOSE_FIREFOX},
     {HOTKEY_CLOSE_ALL, IDM_CLOSE_ALL},
     {HOTKEY_MINIMISE_ALL, IDM_MINIMISE_ALL},
     {HOTKEY_RESTORE_MINIMISED, IDM_RESTORE_MINIMISED},
@@ -25,7 +23,28 @@ const MenuOfHotkey MENU_ITEMS[] = {
 
 bool has(unsigned ids, int id) { return (ids & (1u << id)) != 0; }
 
+void showHint(HMENU popup, UINT menuCommand, const HotkeyKey& key) {
+    char text[MENU_TEXT_SIZE] = {};
+    GetMenuStringA(popup, menuCommand, text, sizeof text, MF_BYCOMMAND);
+    char hint[HOTKEY_TEXT_SIZE];
+    formatHotkey(key, hint, sizeof hint);
+    char withHint[MENU_TEXT_SIZE + HOTKEY_TEXT_SIZE];
+    formatText(withHint, sizeof withHint, "%s\t%s", text, hint);
+    MENUITEMINFOA item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = withHint;
+    SetMenuItemInfoA(popup, menuCommand, FALSE, &item);
+}
+
 }  // namespace
+
+void setDefaultHotkeys(HotkeyKey (&keys)[HOTKEY_ACTION_COUNT]) {
+    for (HotkeyKey& key : keys) key = {0, 0};
+    keys[HOTKEY_MAIN_ACTION] = mainHotkeyOfMode(0);
+    for (const TargetKind& kind : TARGET_KINDS)
+        if (kind.defaultKey) keys[kind.hotkey - 1] = {ALL_THREE, kind.defaultKey};
+}
 
 // FNV-1a over the ids and their keys.
 int keysNotTakenMark(const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT], unsigned notTaken) {
@@ -64,18 +83,9 @@ void prepareTrayMenu(HMENU popup, int keepTopmost, const HotkeyKey (&keys)[HOTKE
     }
     if (!canRestore) EnableMenuItem(popup, IDM_RESTORE_MINIMISED, MF_BYCOMMAND | MF_GRAYED);
 
-    for (const MenuOfHotkey& entry : MENU_ITEMS) {
-        if (!has(heldHotkeys, entry.id)) continue;
-        char text[MENU_TEXT_SIZE] = {};
-        GetMenuStringA(popup, entry.menuCommand, text, sizeof text, MF_BYCOMMAND);
-        char hint[HOTKEY_TEXT_SIZE];
-        formatHotkey(keyOfId(keys, entry.id), hint, sizeof hint);
-        char withHint[MENU_TEXT_SIZE + HOTKEY_TEXT_SIZE];
-        formatText(withHint, sizeof withHint, "%s\t%s", text, hint);
-        MENUITEMINFOA item = {};
-        item.cbSize = sizeof item;
-        item.fMask = MIIM_STRING;
-        item.dwTypeData = withHint;
-        SetMenuItemInfoA(popup, entry.menuCommand, FALSE, &item);
-    }
+    for (const MenuOfHotkey& entry : ACTION_MENU_ITEMS)
+        if (has(heldHotkeys, entry.id)) showHint(popup, entry.menuCommand, keyOfId(keys, entry.id));
+    for (const TargetKind& kind : TARGET_KINDS)
+        if (kind.menuCommand && has(heldHotkeys, kind.hotkey))
+            showHint(popup, kind.menuCommand, keyOfId(keys, kind.hotkey));
 }

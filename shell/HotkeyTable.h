@@ -4,6 +4,10 @@
 
 #include "settings/HotkeyKey.h"
 
+// The keys until the user chooses others: each kind's own key (with Ctrl+Alt+Shift) and the
+// main window's of the standard mode; no key for the other actions.
+void setDefaultHotkeys(HotkeyKey (&keys)[HOTKEY_ACTION_COUNT]);
+
 // The chosen key of a hotkey id (ids 1 to HOTKEY_LAST, in the order of the actions).
 inline const HotkeyKey& keyOfId(const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT], int id) {
     return keys[id - 1];

@@ -76,7 +76,3 @@ bool StackingPass::knownHung(DWORD thread) const {
         if (hungThreads[i] == thread) return true;
     return false;
 }
-
-void handKeyboardBack(HWND typing) {
-    if (IsWindowVisible(typing)) SetForegroundWindow(typing);
-}

@@ -25,6 +25,3 @@ private:
     DWORD hungThreads[HUNG_THREADS_MAX];
     int hungCount;
 };
-
-// Gives the foreground back to typing, the window the user was typing in.
-void handKeyboardBack(HWND typing);

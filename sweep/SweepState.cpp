@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "framework/Ceditwindow.h"
-#include "sweep/Restacking.h"
+#include "sweep/TargetKinds.h"
 #include "sweep/UserWindow.h"
 #include "sweep/WindowMatch.h"
 
@@ -11,25 +11,6 @@ namespace {
 
 BOOL CALLBACK visitWindowThunk(HWND window, LPARAM context) {
     return reinterpret_cast<SweepState*>(context)->visitWindow(window);
-}
-
-// Still the window that the sweep minimised, and still minimised by the sweep: not closed, not
-// restored since (and then perhaps minimised again by the user), its handle not passed on to a
-// window of another program.
-bool stillMinimised(const MinimisedWindow& record) {
-    DWORD process = 0;
-    return !record.leftMinimised && IsIconic(record.window) &&
-           GetWindowThreadProcessId(record.window, &process) == record.thread &&
-           process == record.process;
-}
-
-// The one sweep state whose record the restore watch keeps.
-SweepState* watchedState = nullptr;
-
-void CALLBACK onMinimizeEnd(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
-                            DWORD) {
-    if (watchedState && object == OBJID_WINDOW && child == CHILDID_SELF)
-        watchedState->noteRestored(window);
 }
 
 typedef BOOL(WINAPI* ShowFunction)(HWND, int);
@@ -41,29 +22,22 @@ ShowFunction showWithoutWaiting(HWND window) {
                                                                              : ShowWindowAsync;
 }
 
-bool listed(const MinimisedWindow* windows, int count, HWND window) {
-    for (int i = 0; i < count; ++i)
-        if (windows[i].window == window) return true;
-    return false;
+// ownDialog: the main dialog, which no user-defined target matches.
+bool matchesKind(VisitedWindow& window, const TargetKind& kind, const TargetSelection& selection,
+                 HWND ownDialog) {
+    if (isBuiltIn(kind)) return kind.builtInMatch(window) != 0;
+    return matchOtherTarget(window, selection.otherTargets[kind.otherIndex], ownDialog) != 0;
 }
 
 }  // namespace
 
 SweepState::SweepState(const Settings& live, const Ceditwindow& ownDialog)
     : sweepSpareNext(0), sweepCountOnly(0), sweepMinimise(0), explorerCount(0), chromiumCount(0),
-      firefoxCount(0), dialogExpanded(0), refusedCount(0), minimisedCount(0),
-      newlyMinimisedCount(0), sparedWindow(nullptr), settings(live), mainDialog(ownDialog),
-      restoreWatch(nullptr) {
+      firefoxCount(0), dialogExpanded(0), refusedCount(0), settings(live), mainDialog(ownDialog) {
     memset(&sweepSelection, 0, sizeof sweepSelection);
     memset(otherCounts, 0, sizeof otherCounts);
     memset(actedCounts, 0, sizeof actedCounts);
     memset(sparedCounts, 0, sizeof sparedCounts);
-    memset(minimisedWindows, 0, sizeof minimisedWindows);
-}
-
-SweepState::~SweepState() {
-    minimisedCount = 0;
-    watchRestoresWhileRecorded();
 }
 
 int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
@@ -77,40 +51,25 @@ int SweepState::runSweep(int countOnly, int spareFirst, int minimise,
     memset(actedCounts, 0, sizeof actedCounts);
     memset(sparedCounts, 0, sizeof sparedCounts);
     programs.clear();
-    if (minimise && !countOnly) {
-        forgetNoLongerMinimised();
-        newlyMinimisedCount = 0;
-    }
+    if (minimise && !countOnly) restore.beginMinimiseSweep();
     // User-defined targets are acted on only while the main dialog shows them.
     if (!dialogExpanded) {
         for (OtherTarget& target : sweepSelection.otherTargets) target.enabled = 0;
     }
     EnumWindows(visitWindowThunk, reinterpret_cast<LPARAM>(this));
-    watchRestoresWhileRecorded();
+    restore.watchRestoresWhileRecorded();
     return 1;
 }
 
+// Every rule is asked of every window, whatever the switches say; a window of several kinds
+// is counted, and handled, once for each.
 int SweepState::visitWindow(HWND window) {
     VisitedWindow visited(window, programs);
-    if (matchExplorer(visited)) {
-        ++explorerCount;
-        if (sweepSelection.targetExplorer) handleMatchOfKind(SWEEP_KIND_EXPLORER, window);
-    }
-    if (matchChromium(visited)) {
-        ++chromiumCount;
-        if (sweepSelection.targetChromium) handleMatchOfKind(SWEEP_KIND_CHROMIUM, window);
-    }
-    if (matchFirefox(visited)) {
-        ++firefoxCount;
-        if (sweepSelection.targetFirefox) handleMatchOfKind(SWEEP_KIND_FIREFOX, window);
-    }
     HWND ownDialog = mainDialog.getHwnd();
-    for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
-        const OtherTarget& target = sweepSelection.otherTargets[i];
-        if (matchOtherTarget(visited, target, ownDialog)) {
-            ++otherCounts[i];
-            if (target.enabled) handleMatchOfKind(SWEEP_KIND_OTHER + i, window);
-        }
+    for (const TargetKind& kind : TARGET_KINDS) {
+        if (!matchesKind(visited, kind, sweepSelection, ownDialog)) continue;
+        ++counterOf(*this, kind);
+        if (selectedIn(sweepSelection, kind)) handleMatchOfKind(kindIndex(kind), window);
     }
     return TRUE;
 }
@@ -127,7 +86,7 @@ int SweepState::handleMatch(HWND window) {
     if (sweepMinimise) {
         // Minimising would show a hidden window; it stays as it is.
         if (!IsWindowVisible(window)) return 0;
-        rememberMinimised(window);
+        restore.rememberMinimised(window);
         done = minimiseWindow(window);
     } else {
         done = closeWindow(window);
@@ -150,111 +109,17 @@ void SweepState::handleMatchOfKind(int kind, HWND window) {
 }
 
 unsigned SweepState::foundCount(int kind) const {
-    switch (kind) {
-    case SWEEP_KIND_EXPLORER:
-        return explorerCount;
-    case SWEEP_KIND_CHROMIUM:
-        return chromiumCount;
-    case SWEEP_KIND_FIREFOX:
-        return firefoxCount;
-    default:
-        return kind >= SWEEP_KIND_OTHER && kind < SWEEP_KIND_COUNT
-                   ? otherCounts[kind - SWEEP_KIND_OTHER]
-                   : 0;
-    }
+    return kind >= 0 && kind < SWEEP_KIND_COUNT ? counterOf(*this, TARGET_KINDS[kind]) : 0;
 }
 
 void SweepState::spare(HWND window) {
     sweepSpareNext = 0;
-    if (sweepMinimise) sparedWindow = window;
-}
-
-// Closed or restored since: nothing to bring back.
-void SweepState::forgetNoLongerMinimised() {
-    int kept = 0;
-    for (int i = 0; i < minimisedCount; ++i)
-        if (stillMinimised(minimisedWindows[i])) minimisedWindows[kept++] = minimisedWindows[i];
-    minimisedCount = kept;
-}
-
-bool SweepState::recorded(HWND window) const {
-    return listed(minimisedWindows, minimisedCount, window);
-}
-
-// A window minimised before the sweep is not the sweep's to bring back. A window of two kinds
-// comes here twice, and another thread's window turns iconic only later, so look for it too.
-// The new window goes behind this sweep's others and in front of the earlier sweeps', and a
-// full record drops its back-most.
-void SweepState::rememberMinimised(HWND window) {
-    if (newlyMinimisedCount >= MINIMISED_RECORD_SIZE || IsIconic(window) || recorded(window))
-        return;
-    int kept = minimisedCount < MINIMISED_RECORD_SIZE ? minimisedCount : MINIMISED_RECORD_SIZE - 1;
-    MinimisedWindow* slot = minimisedWindows + newlyMinimisedCount;
-    memmove(slot + 1, slot, (kept - newlyMinimisedCount) * sizeof *slot);
-    *slot = minimisedRecordOf(window);
-    ++newlyMinimisedCount;
-    minimisedCount = kept + 1;
-}
-
-int SweepState::canRestoreMinimised() const {
-    for (int i = 0; i < minimisedCount; ++i)
-        if (stillMinimised(minimisedWindows[i])) return 1;
-    return 0;
-}
-
-void SweepState::noteRestored(HWND window) {
-    for (int i = 0; i < minimisedCount; ++i)
-        if (minimisedWindows[i].window == window) minimisedWindows[i].leftMinimised = 1;
-}
-
-// Nothing that a window keeps changes when it is restored and back when it is minimised again;
-// Windows reports every restore, whoever makes it (taskbar, Alt+Tab, the program itself), to
-// this thread as it waits for messages. Watched only while the record holds a window.
-void SweepState::watchRestoresWhileRecorded() {
-    if (minimisedCount && !restoreWatch) {
-        restoreWatch = SetWinEventHook(EVENT_SYSTEM_MINIMIZEEND, EVENT_SYSTEM_MINIMIZEEND, nullptr,
-                                       onMinimizeEnd, 0, 0, WINEVENT_OUTOFCONTEXT);
-        if (restoreWatch) watchedState = this;
-    } else if (!minimisedCount && restoreWatch) {
-        UnhookWinEvent(restoreWatch);
-        restoreWatch = nullptr;
-        if (watchedState == this) watchedState = nullptr;
-    }
-}
-
-// All are sent on their way first, so that their programs work on them side by side; then one
-// pass stacks them front to back. A window coming back maximised, and under some systems any
-// window of this thread, takes the foreground as it is shown; the user's window gets it back.
-int SweepState::restoreMinimised() {
-    HWND typing = GetForegroundWindow();
-    int restored = 0;
-    for (int i = 0; i < minimisedCount; ++i)
-        if (stillMinimised(minimisedWindows[i])) minimisedWindows[restored++] = minimisedWindows[i];
-    // The restores that follow are the sweep's own.
-    minimisedCount = 0;
-    watchRestoresWhileRecorded();
-    for (int i = 0; i < restored; ++i)
-        restoreWindow(minimisedWindows[i].window, minimisedWindows[i].maximised);
-    StackingPass stack(isOnScreen(sparedWindow) ? sparedWindow : HWND_TOP);
-    for (int i = 0; i < restored; ++i) stack.placeNext(minimisedWindows[i].window);
-    HWND now = GetForegroundWindow();
-    if (now != typing && listed(minimisedWindows, restored, now) &&
-        !listed(minimisedWindows, restored, typing))
-        handKeyboardBack(typing);
-    newlyMinimisedCount = 0;
-    sparedWindow = nullptr;
-    return restored;
+    if (sweepMinimise) restore.noteSpared(window);
 }
 
 void SweepState::pauseAfterAction() const {
     int wait = clampWaitTime(settings.waitTime);
     if (wait > 0) Sleep(static_cast<DWORD>(wait));
-}
-
-MinimisedWindow minimisedRecordOf(HWND window) {
-    MinimisedWindow record = {window, 0, 0, IsZoomed(window), 0};
-    record.thread = GetWindowThreadProcessId(window, &record.process);
-    return record;
 }
 
 int refusedByWindows(BOOL succeeded, DWORD error) {

@@ -372,6 +372,11 @@ TEST(CommandLine, CarriedOutByItselfWithoutAResidentInstance) {
     varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
     // The ticked kinds, without the user-defined one: the main window was left collapsed.
     EXPECT_EQ(L"firefox: 1\r\n", varnel.runCommand(L"/count selected").out);
+    // Left expanded, the ticked user-defined one comes along, under its kind word.
+    varnel.writeSettings(
+        "[TARGET]\r\nEX=false\r\nNN=true\r\nAP00=true\r\n[OPTIONS]\r\nFULLSIZE=true\r\n"
+        "[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=true\r\n");
+    EXPECT_EQ(L"firefox: 1\r\ntarget1: 1\r\n", varnel.runCommand(L"/count selected").out);
 
     e2e::CommandRun count = varnel.runCommand(L"/COUNT Explorer firefox -count");
     EXPECT_EQ(2, count.code);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "dialogs/C_CTRL_HYPERLINK.h"
+#include "framework/C_CTRL_HYPERLINK.h"
 #include "tests/framework/test_dialogs.h"
 #include "tests/support/TestSupport.h"
 

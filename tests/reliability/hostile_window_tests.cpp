@@ -118,11 +118,11 @@ TEST_F(Hostile, AProgramThatStopsAnsweringNeverBlocksASweep) {
     ASSERT_TRUE(alive.start({{"AliveClass", "alive front", false, WS_OVERLAPPEDWINDOW | WS_MINIMIZE},
                              {"AliveClass", "alive back", false, WS_OVERLAPPEDWINDOW | WS_MINIMIZE}}));
     ASSERT_TRUE(IsIconic(hung.window(4)) && IsIconic(alive.window(0)) && IsIconic(alive.window(1)));
-    sweep.minimisedWindows[0] = minimisedRecordOf(alive.window(0));
-    sweep.minimisedWindows[1] = minimisedRecordOf(hung.window(4));
-    sweep.minimisedWindows[2] = minimisedRecordOf(alive.window(1));
-    sweep.minimisedCount = 3;
-    runWithin([&] { sweep.restoreMinimised(); }, hung, "restoring");
+    sweep.restore.minimisedWindows[0] = minimisedRecordOf(alive.window(0));
+    sweep.restore.minimisedWindows[1] = minimisedRecordOf(hung.window(4));
+    sweep.restore.minimisedWindows[2] = minimisedRecordOf(alive.window(1));
+    sweep.restore.minimisedCount = 3;
+    runWithin([&] { sweep.restore.restoreMinimised(); }, hung, "restoring");
     EXPECT_FALSE(IsIconic(alive.window(0)) || IsIconic(alive.window(1)));
     EXPECT_EQ(alive.window(1), GetWindow(alive.window(0), GW_HWNDNEXT));
 }

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "resources/resource.h"
 #include "settings/IniEncoding.h"
 #include "shell/HotkeyTable.h"
-#include "shell/Messages.h"
 #include "shell/RefusalNote.h"
 #include "tests/support/TestSupport.h"
 
@@ -38,10 +38,12 @@ protected:
 const unsigned ALL_HELD =
     (1u << HOTKEY_MAIN) | (1u << HOTKEY_EXPLORER) | (1u << HOTKEY_CHROMIUM) | (1u << HOTKEY_FIREFOX);
 
+// The keys until the user chooses others, with the main window's of a mode.
 struct Keys {
     HotkeyKey keys[HOTKEY_ACTION_COUNT];
     explicit Keys(int hotkeyMode) {
-        for (int i = 0; i < HOTKEY_ACTION_COUNT; ++i) keys[i] = defaultHotkey(i, hotkeyMode);
+        setDefaultHotkeys(keys);
+        keys[HOTKEY_MAIN - 1] = mainHotkeyOfMode(hotkeyMode);
     }
 };
 
@@ -84,9 +86,9 @@ TEST_F(TrayMenuResource, MainOnlyModeChosenKeysAndTheKeepTopmostMark) {
 // set changes.
 TEST_F(TrayMenuResource, KeysNotTakenAreNamedOnceForEachSet) {
     Keys keys(0);
-    const unsigned chromeAndTarget = (1u << HOTKEY_CHROMIUM) | (1u << (HOTKEY_TARGET0 + 1));
-    keys.keys[HOTKEY_TARGET0 - 1] = {MOD_ALT, VK_F9};  // held
-    keys.keys[HOTKEY_TARGET0 + 1 - 1] = {MOD_CONTROL | MOD_SHIFT, 'T'};
+    const unsigned chromeAndTarget = (1u << HOTKEY_CHROMIUM) | (1u << HOTKEY_TARGET2);
+    keys.keys[HOTKEY_TARGET1 - 1] = {MOD_ALT, VK_F9};  // held
+    keys.keys[HOTKEY_TARGET2 - 1] = {MOD_CONTROL | MOD_SHIFT, 'T'};
     char list[128];
     listKeys(keys.keys, chromeAndTarget, list, sizeof list);
     EXPECT_STREQ("Ctrl+Alt+Shift+C, Ctrl+Shift+T", list);

@@ -184,16 +184,20 @@ bool sameKey(const HotkeyKey& key, UINT modifiers, UINT vk) { return key.modifie
 
 const UINT ALL_THREE = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
 
-// A file from before keys could be chosen reads as the keys of its mode; chosen ones, cleared
-// ones among them, come back from a save as they were.
+// A file from before keys could be chosen keeps the keys that the application gave, with the
+// main window's of its mode; chosen ones, cleared ones among them, come back from a save as they
+// were.
 TEST_F(SettingsFiles, KeysOfAnOlderFileAndChosenKeys) {
     test::writeFile(besideProgram("vrnl.ini"), "[HOTKEY]\r\nMODE=1\r\n");
-    Settings s = loaded();
+    Settings s;
+    setInitialSettings(s);
+    for (int kind = 1; kind <= 3; ++kind) s.keys[kind] = {ALL_THREE, static_cast<UINT>("WECF"[kind])};
+    loadSettings(s);
     EXPECT_TRUE(sameKey(s.keys[0], MOD_ALT | MOD_SHIFT, 'W'));
     EXPECT_TRUE(sameKey(s.keys[1], ALL_THREE, 'E'));
     EXPECT_TRUE(sameKey(s.keys[3], ALL_THREE, 'F'));
     for (int i = 4; i < HOTKEY_ACTION_COUNT; ++i) EXPECT_EQ(0u, s.keys[i].key) << i;
-    // The main window's key follows the mode while it is a mode's default, and only then.
+    // The main window's key follows the mode while it is a mode's own, and only then.
     changeHotkeyMode(s, 0);
     EXPECT_TRUE(sameKey(s.keys[0], ALL_THREE, 'W'));
     s.keys[0] = {MOD_CONTROL, VK_F9};
@@ -203,10 +207,10 @@ TEST_F(SettingsFiles, KeysOfAnOlderFileAndChosenKeys) {
     test::writeFile(besideProgram("vrnl.ini"),
                     "[KEYS]\r\nMAIN= ctrl + ALT+f9 \r\nEX=\r\nIE=Hyper+Q\r\nAP02=Shift+Num5\r\n"
                     "RESTORE=Alt+VKBA\r\nAP04=Win+E\r\nNOTTAKEN=-12345\r\n");
-    s = loaded();
+    loadSettings(s);
     EXPECT_TRUE(sameKey(s.keys[0], MOD_CONTROL | MOD_ALT, VK_F9));
     EXPECT_EQ(0u, s.keys[1].key) << "cleared";
-    EXPECT_TRUE(sameKey(s.keys[2], ALL_THREE, 'C')) << "unreadable: the default";
+    EXPECT_TRUE(sameKey(s.keys[2], ALL_THREE, 'C')) << "unreadable: as it was";
     EXPECT_TRUE(sameKey(s.keys[6], MOD_ALT, 0xBA));
     EXPECT_TRUE(sameKey(s.keys[9], MOD_SHIFT, VK_NUMPAD5));
     EXPECT_TRUE(sameKey(s.keys[11], MOD_WIN, 'E'));

@@ -97,7 +97,7 @@ TEST_F(Sweep, SpareGoesToTheFrontMostWindowOnScreen) {
     EXPECT_FALSE(IsWindowVisible(hidden));
     countOnly();
     EXPECT_EQ(2u, sweep.explorerCount) << "a minimised window is still counted";
-    sweep.restoreMinimised();
+    sweep.restore.restoreMinimised();
     EXPECT_FALSE(IsIconic(back));
 
     // A user's rule may take a hidden window: it is acted on, never spared.
@@ -197,7 +197,7 @@ TEST_F(Sweep, MinimiseHidesMinimisesAndShowsAgainButNeverShowsAHiddenWindow) {
     EXPECT_TRUE(IsIconic(folder));
     EXPECT_TRUE(IsWindowVisible(folder));
     EXPECT_EQ(1u, sweep.explorerCount);
-    sweep.restoreMinimised();
+    sweep.restore.restoreMinimised();
     EXPECT_FALSE(IsWindowVisible(hidden));
     EXPECT_FALSE(IsIconic(hidden));
     EXPECT_EQ(0, windows.count(hidden, "show"));
@@ -214,11 +214,12 @@ TEST_F(Sweep, MinimiseRecordKeepsTheFrontMostAcrossSweeps) {
     close();
     countOnly();
     sweep.runSweep(0, 0, 1, selection);
-    ASSERT_EQ(MINIMISED_RECORD_SIZE, sweep.minimisedCount) << "close, count and empty sweeps leave it alone";
+    ASSERT_EQ(MINIMISED_RECORD_SIZE, sweep.restore.minimisedCount) << "close, count and empty sweeps leave it alone";
     // A later sweep's window goes in front; the back-most of the full record drops out.
     sweep.handleMatch(frontToBack[0]);
-    ASSERT_EQ(MINIMISED_RECORD_SIZE, sweep.minimisedCount);
-    for (int i = 0; i < MINIMISED_RECORD_SIZE; ++i) EXPECT_EQ(frontToBack[i], sweep.minimisedWindows[i].window) << i;
+    ASSERT_EQ(MINIMISED_RECORD_SIZE, sweep.restore.minimisedCount);
+    for (int i = 0; i < MINIMISED_RECORD_SIZE; ++i)
+        EXPECT_EQ(frontToBack[i], sweep.restore.minimisedWindows[i].window) << i;
     for (HWND window : frontToBack) DestroyWindow(window);
 }
 
@@ -236,16 +237,16 @@ TEST_F(Sweep, RestoreStacksTheFormerOrderBehindTheSparedWindowAndKeepsTheKeyboar
     ShowWindow(c, SW_RESTORE);
     windows.stack({a, b, typing, c, d});
     sweep.runSweep(0, 1, 1, selection);  // c again, in front of what is still recorded
-    ASSERT_TRUE(sweep.canRestoreMinimised());
+    ASSERT_TRUE(sweep.restore.canRestoreMinimised());
     SetForegroundWindow(typing);
-    sweep.restoreMinimised();
+    sweep.restore.restoreMinimised();
     EXPECT_TRUE(!IsIconic(b) && !IsIconic(c) && !IsIconic(d));
     EXPECT_TRUE(IsZoomed(c));
     EXPECT_EQ(c, GetWindow(a, GW_HWNDNEXT));
     EXPECT_EQ(b, GetWindow(c, GW_HWNDNEXT));
     EXPECT_EQ(d, GetWindow(b, GW_HWNDNEXT));
     EXPECT_EQ(typing, GetForegroundWindow());
-    EXPECT_FALSE(sweep.canRestoreMinimised());
+    EXPECT_FALSE(sweep.restore.canRestoreMinimised());
 }
 
 bool topmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
@@ -260,7 +261,7 @@ TEST_F(Sweep, RestoreKeepsEachWindowTopmostOrNot) {
     selection.targetExplorer = 1;
     sweep.runSweep(0, 1, 1, selection);
     ASSERT_TRUE(IsIconic(pinned) && IsIconic(a) && IsIconic(b) && !IsIconic(spared));
-    sweep.restoreMinimised();
+    sweep.restore.restoreMinimised();
     EXPECT_TRUE(topmost(spared) && topmost(pinned));
     EXPECT_FALSE(topmost(a) || topmost(b));
     EXPECT_EQ(pinned, GetWindow(spared, GW_HWNDNEXT));
@@ -285,17 +286,17 @@ TEST_F(Sweep, RestoreBringsBackOnlyWhatTheSweepStillHoldsMinimised) {
     restoreAsTheUser(user);
     ShowWindow(user, SW_MINIMIZE);
     test::pumpMessages();
-    sweep.restoreMinimised();
+    sweep.restore.restoreMinimised();
     EXPECT_TRUE(IsIconic(user));
     EXPECT_FALSE(IsIconic(kept));
 
     sweep.runSweep(0, 0, 1, selection);
     test::TargetWindows other;
     ASSERT_TRUE(other.start({{"OtherClass", "newcomer", false, WS_OVERLAPPEDWINDOW | WS_MINIMIZE}}));
-    ASSERT_EQ(kept, sweep.minimisedWindows[0].window);
-    sweep.minimisedWindows[0].window = other.window(0);
-    EXPECT_FALSE(sweep.canRestoreMinimised());
-    sweep.restoreMinimised();
+    ASSERT_EQ(kept, sweep.restore.minimisedWindows[0].window);
+    sweep.restore.minimisedWindows[0].window = other.window(0);
+    EXPECT_FALSE(sweep.restore.canRestoreMinimised());
+    sweep.restore.restoreMinimised();
     EXPECT_TRUE(IsIconic(other.window(0)));
 }
 

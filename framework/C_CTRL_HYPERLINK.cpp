@@ -1,4 +1,4 @@
-#include "dialogs/C_CTRL_HYPERLINK.h"
+#include "framework/C_CTRL_HYPERLINK.h"
 
 #include <shellapi.h>
 
