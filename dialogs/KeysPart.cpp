@@ -27,9 +27,15 @@ HotkeyKey keyOfControl(HWND control) {
     return key;
 }
 
+// The keys beside the numeric pad, which the control would name as the pad's without the flag.
+bool isExtendedKey(UINT key) {
+    return (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_INSERT || key == VK_DELETE ||
+           key == VK_DIVIDE;
+}
+
 // The control has no Windows key: a key with it shows without, and the word beside it says why.
 void showKeyIn(HWND control, const HotkeyKey& key) {
-    BYTE flags = 0;
+    BYTE flags = isExtendedKey(key.key) ? HOTKEYF_EXT : 0;
     if (key.modifiers & MOD_CONTROL) flags |= HOTKEYF_CONTROL;
     if (key.modifiers & MOD_ALT) flags |= HOTKEYF_ALT;
     if (key.modifiers & MOD_SHIFT) flags |= HOTKEYF_SHIFT;

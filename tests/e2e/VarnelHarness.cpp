@@ -91,6 +91,11 @@ bool VarnelRun::start(bool waitResident) {
         START_TIMEOUT);
 }
 
+bool VarnelRun::waitIdle() {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(residentWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, START_TIMEOUT, &ignored) != 0;
+}
+
 int VarnelRun::startAgain() {
     test::Process again;
     DWORD code = 0;
@@ -243,6 +248,25 @@ bool isChecked(HWND dialog, int id) {
     DWORD_PTR state = 0;
     SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
     return state == BST_CHECKED;
+}
+
+// The shell shows a balloon as a tooltip window of its own, whose text is the notification's.
+std::wstring balloonText() {
+    std::wstring shown;
+    EnumWindows(
+        [](HWND window, LPARAM found) -> BOOL {
+            char name[32] = {};
+            GetClassNameA(window, name, sizeof name);
+            if (lstrcmpiA(name, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(window)) return TRUE;
+            wchar_t text[512] = {};
+            DWORD_PTR length = 0;
+            SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                                &length);
+            if (length) *reinterpret_cast<std::wstring*>(found) = text;
+            return length == 0;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    return shown;
 }
 
 WORD hotkeyShown(HWND dialog, int id) {

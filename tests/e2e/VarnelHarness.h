@@ -44,6 +44,8 @@ public:
     DWORD processId() const { return process.id(); }
     test::Process& proc() { return process; }
 
+    // Returns once the resident window handles messages: start-up is done.
+    bool waitIdle();
     void tray(UINT mouseMessage);
     void command(WORD id);
     // Exits through the menu's Exit and waits for the process; returns its exit code.
@@ -103,6 +105,8 @@ bool inside(const RECT& inner, const RECT& outer);
 // Whether the shell holds Varnel's tray icon (id 1 of the resident window): a modification
 // that changes nothing succeeds only for an icon that exists.
 bool trayIconShown(HWND resident);
+// The text of the notification balloon that the shell shows now; empty when it shows none.
+std::wstring balloonText();
 // Whether another program can register the hotkey now (it is released again at once).
 bool hotkeyFree(UINT modifiers, UINT key);
 // A hotkey control's key as HKM_GETHOTKEY gives it: the key, and HOTKEYF_* in the high byte.

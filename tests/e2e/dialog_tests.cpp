@@ -382,8 +382,10 @@ TEST(SettingsDialog, AChosenKeyWorksAtOnceInPlaceOfTheOldAndIsKeptAcrossARestart
 // from the file; F12) and one that another action has. OK then keeps the dialog open.
 TEST(SettingsDialog, RefusedKeysAreNamedAndKeepTheDialogOpen) {
     VarnelRun varnel;
-    HWND dialog = startWithSettingsOpen(varnel, "[KEYS]\r\nAP00=Win+E\r\n");
+    HWND dialog = startWithSettingsOpen(varnel, "[KEYS]\r\nAP00=Win+E\r\nRESTORE=Ctrl+Home\r\n");
     ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(MAKEWORD(VK_HOME, HOTKEYF_CONTROL | HOTKEYF_EXT), e2e::hotkeyShown(dialog, KEY0 + 6))
+        << "Home, not the numeric pad's 7";
     const std::wstring windowsKeeps = L"Windows が使うキー", twice = L"他の操作と同じキー";
     EXPECT_EQ(windowsKeeps, e2e::itemText(dialog, KEY_NOTE0 + 7));
     EXPECT_EQ(L"", e2e::itemText(dialog, KEY_NOTE0));
@@ -409,6 +411,7 @@ TEST(SettingsDialog, RefusedKeysAreNamedAndKeepTheDialogOpen) {
     EXPECT_TRUE(test::waitUntil([] { return !e2e::hotkeyFree(MOD_ALT, 'T'); }));
     EXPECT_FALSE(e2e::hotkeyFree(ALL_THREE, 'G'));
     EXPECT_FALSE(e2e::hotkeyFree(ALL_THREE, 'W'));
+    EXPECT_FALSE(e2e::hotkeyFree(MOD_CONTROL, VK_HOME));
 }
 
 }  // namespace

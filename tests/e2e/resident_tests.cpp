@@ -176,10 +176,11 @@ TEST(Resident, HotkeyModes) {
     }
 }
 
-// Held by another program before Varnel starts: Varnel names it (at start, and beside it in the
-// Options dialog) and takes the others; the file keeps which keys it told of, so that the same
-// set is not told of again, and a set that changes is.
-TEST(Resident, AKeyAnotherProgramHoldsIsNamedAndTheOthersWork) {
+// Held by another program before Varnel starts: Varnel names it, in a balloon at start and
+// beside it in the Options dialog, and takes the others. The balloon comes once for a set of such
+// keys: the file keeps the set told of, which the next start with the same set finds, and a
+// changed set is told again.
+TEST(Resident, AKeyAnotherProgramHoldsIsNamedOnceForItsSetAndTheOthersWork) {
     TargetWindows targets;
     ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"}}));
     const int OURS = 0x6000;
@@ -187,6 +188,9 @@ TEST(Resident, AKeyAnotherProgramHoldsIsNamedAndTheOthersWork) {
     VarnelRun varnel;
     varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
     ASSERT_TRUE(varnel.start());
+    const std::wstring note =
+        L"他のプログラムが使用中のキー: Ctrl+Alt+Shift+C。別のキーは、トレイメニューの「オプション...」で選べます。";
+    EXPECT_TRUE(test::waitUntil([&] { return e2e::balloonText() == note; })) << e2e::balloonText().size();
     test::pressKeys({VK_CONTROL, VK_MENU, VK_SHIFT}, 'E');
     EXPECT_TRUE(targets.waitClosed(0));
     varnel.command(40011);
@@ -199,15 +203,19 @@ TEST(Resident, AKeyAnotherProgramHoldsIsNamedAndTheOthersWork) {
     EXPECT_EQ(0, varnel.exitThroughMenu());
     std::string told = varnel.saved("KEYS", "NOTTAKEN");
     EXPECT_NE("0", told);
+    ASSERT_TRUE(test::waitUntil([] { return e2e::balloonText().empty(); }));
 
     ASSERT_TRUE(varnel.start());
+    ASSERT_TRUE(varnel.waitIdle());
     EXPECT_EQ(0, varnel.exitThroughMenu());
     EXPECT_EQ(told, varnel.saved("KEYS", "NOTTAKEN"));
-    UnregisterHotKey(nullptr, OURS);
+
+    ASSERT_TRUE(RegisterHotKey(nullptr, OURS + 1, ALL_THREE, 'F'));
     ASSERT_TRUE(varnel.start());
-    EXPECT_TRUE(test::waitUntil([] { return !e2e::hotkeyFree(ALL_THREE, 'C'); }));
-    EXPECT_EQ(0, varnel.exitThroughMenu());
-    EXPECT_EQ("0", varnel.saved("KEYS", "NOTTAKEN"));
+    EXPECT_TRUE(test::waitUntil(
+        [] { return e2e::balloonText().find(L": Ctrl+Alt+Shift+C, Ctrl+Alt+Shift+F。") != std::wstring::npos; }));
+    UnregisterHotKey(nullptr, OURS);
+    UnregisterHotKey(nullptr, OURS + 1);
 }
 
 // As the command line does when it names a target: whether or not it is ticked, and though the
