@@ -7,7 +7,6 @@
 #include "resources/resource.h"
 #include "settings/FormatText.h"
 #include "settings/PathUtil.h"
-#include "shell/C_Application.h"
 
 namespace {
 
@@ -59,8 +58,8 @@ INT_PTR C_ABOUTDLG::dialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
         formatText(line, sizeof line, "Varnel  Version %d.%d%s   %s   %s", VERSION_MAJOR,
                    VERSION_MINOR, VERSION_SUFFIX, MAKER_NOTICE, date);
         setDlgItemText(IDC_VERSION, line);
-        setCheck(IDC_NON_RESIDENT, application->settings.nonResident);
-        setCheck(application->settings.hotkeyMode == 0 ? IDC_MODE_STANDARD : IDC_MODE_MAIN_ONLY, 1);
+        setCheck(IDC_NON_RESIDENT, shown.nonResident);
+        setCheck(shown.hotkeyMode == 0 ? IDC_MODE_STANDARD : IDC_MODE_MAIN_ONLY, 1);
         showPicturesForDpi();
     } else if (msg == WM_DPICHANGED) {
         PostMessageA(hwnd, WM_PICTURES_FOR_DPI, 0, 0);
@@ -87,15 +86,8 @@ INT_PTR C_ABOUTDLG::dialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
 }
 
 void C_ABOUTDLG::applyChoices() {
-    Settings& s = application->settings;
-    s.nonResident = getCheck(IDC_NON_RESIDENT) == BST_CHECKED;
-    int mode = getCheck(IDC_MODE_STANDARD) == BST_CHECKED ? 0 : 1;
-    if (mode == s.hotkeyMode) return;
-    // The keys of the old mode go first. Without a resident window (non-resident mode) there is
-    // nothing to register.
-    application->unregisterHotkeys();
-    changeHotkeyMode(s, mode);
-    if (application->residentWindow.getHwnd()) application->registerHotkeys();
+    taker.takeNonResident(getCheck(IDC_NON_RESIDENT) == BST_CHECKED);
+    taker.takeHotkeyMode(getCheck(IDC_MODE_STANDARD) == BST_CHECKED ? 0 : 1);
 }
 
 void C_ABOUTDLG::showPicturesForDpi() {

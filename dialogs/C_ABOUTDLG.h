@@ -1,14 +1,14 @@
 #pragma once
 
+#include "dialogs/StartChoices.h"
 #include "framework/CMDialog.h"
-
-class C_Application;
 
 // The welcome dialog: how to use the program, the hotkey set and the non-resident mode, and
 // the button that starts the autorun registrar. Ends with 1 when the registrar was started.
+// Closed with the Close button, Esc or the close box, it hands its choices to taker.
 class C_ABOUTDLG : public CMDialog {
 public:
-    void setApplication(C_Application& app) { application = &app; }
+    C_ABOUTDLG(const StartChoices& shown, ChoiceTaker& taker) : shown(shown), taker(taker) {}
     INT_PTR dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -19,7 +19,8 @@ private:
     void showPicture(int id, int bitmapId);
     void keepInsideClientArea(HWND control);
 
-    C_Application* application = nullptr;
+    const StartChoices shown;
+    ChoiceTaker& taker;
 };
 
 // "YYYY/MM/DD" from a compiler date such as "Dec  8 2026"; size includes the zero.

@@ -13,7 +13,6 @@
 #include "resources/resource.h"
 #include "settings/FormatText.h"
 #include "settings/TargetFile.h"
-#include "shell/C_Application.h"
 #include "sweep/TargetKinds.h"
 
 namespace {
@@ -82,7 +81,7 @@ INT_PTR C_MainDialog::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
         break;
     case HLM_NOTIFY:
         if (lParam == IDC_HELP_LINK && application->showWelcomeDialog(dialog)) {
-            finishMainDialog(dialog, 0);
+            finishMainDialog(dialog, LEAVE_ONLY);
             EndDialog(dialog, 0);
         }
         break;
@@ -93,12 +92,12 @@ INT_PTR C_MainDialog::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
 void C_MainDialog::onCommand(HWND dialog, int id) {
     switch (id) {
     case IDC_RUN:
-        finishMainDialog(dialog, 1);
+        finishMainDialog(dialog, LEAVE_AND_RUN);
         EndDialog(dialog, 1);
         break;
     case IDCANCEL:
     case IDC_CANCEL_BUTTON:
-        finishMainDialog(dialog, 0);
+        finishMainDialog(dialog, LEAVE_ONLY);
         EndDialog(dialog, 0);
         break;
     case IDC_PIN_BUTTON:
@@ -106,11 +105,11 @@ void C_MainDialog::onCommand(HWND dialog, int id) {
         break;
     case IDC_EDIT_TARGETS:
         editTargetFile();
-        finishMainDialog(dialog, 0);
+        finishMainDialog(dialog, LEAVE_ONLY);
         EndDialog(dialog, 0);
         break;
     case IDC_ADD_FROM_WINDOW:
-        picker.start(application->instanceHandle, dialog);
+        picker.start(getInstance(), dialog);
         break;
     case IDC_EXPAND:
         setExpanded(dialog, 1);
@@ -124,13 +123,13 @@ void C_MainDialog::onCommand(HWND dialog, int id) {
 void C_MainDialog::onKeyTimer(HWND dialog) {
     if (firstTickPending) {
         firstTickPending = 0;
-        if (application->settings.showOnTop) SetForegroundWindow(dialog);
+        if (application->liveSettings().showOnTop) SetForegroundWindow(dialog);
     }
     updateButtonLabels();
 }
 
 void C_MainDialog::initMainDialog(HWND dialog) {
-    Settings& s = application->settings;
+    Settings& s = application->liveSettings();
     places.record(dialog, mainDialogUnitsAt96());
     places.placeAt(dpiOfWindow(dialog));
     showIcons(dialog);
@@ -173,12 +172,12 @@ void C_MainDialog::addTargetFrom(HWND dialog, HWND picked) {
     PickedWindow described;
     describePickedWindow(picked, described);
     C_NewTargetDialog newTarget(described);
-    if (newTarget.runModalUnicode(application->instanceHandle, IDD_NEW_TARGET, dialog) != 1) return;
+    if (newTarget.runModalUnicode(getInstance(), IDD_NEW_TARGET, dialog) != 1) return;
     const int slot = newTarget.writtenSlot();
     application->reloadTargets();
     showTargetNames();
     setCheck(otherKind(slot).checkBox, 1);
-    application->settings.selection.otherTargets[slot].enabled = 1;
+    application->liveSettings().selection.otherTargets[slot].enabled = 1;
     refreshCounts();
     showAddButtonState(dialog);
 }
@@ -187,9 +186,9 @@ void C_MainDialog::createAddButtonTip(HWND dialog) {
     loadCommonControls(ICC_WIN95_CLASSES);
     addButtonTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                    WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, dialog,
-                                   nullptr, application->instanceHandle, nullptr);
+                                   nullptr, getInstance(), nullptr);
     char text[TIP_SIZE] = {};
-    loadUiString(application->instanceHandle, IDS_TARGETS_FULL, text, sizeof text);
+    loadUiString(getInstance(), IDS_TARGETS_FULL, text, sizeof text);
     // On the dialog rather than the button: a greyed button gets no mouse messages.
     TOOLINFOA tool = {};
     tool.cbSize = sizeof tool;
@@ -219,7 +218,7 @@ void C_MainDialog::showAddButtonState(HWND dialog) {
 void C_MainDialog::adoptDialogFont() {
     HFONT dialogFont =
         reinterpret_cast<HFONT>(sendDlgItemMessage(IDC_FONT_SOURCE, WM_GETFONT, 0, 0));
-    application->hyperlinkClass.createFont(dialogFont);
+    application->linkClass().createFont(dialogFont);
     InvalidateRect(getDlgItem(IDC_HELP_LINK), nullptr, TRUE);
 }
 
@@ -231,8 +230,7 @@ void C_MainDialog::showIcons(HWND dialog) {
     if (dpi != iconDpi) {
         for (int i = 0; i < ICON_COUNT; ++i) {
             former[i] = icons[i];
-            icons[i] = loadIconForDpi(application->instanceHandle, ICON_USES[i].id,
-                                      ICON_USES[i].sizeMetric, dpi);
+            icons[i] = loadIconForDpi(getInstance(), ICON_USES[i].id, ICON_USES[i].sizeMetric, dpi);
         }
         iconDpi = dpi;
     }
@@ -252,14 +250,14 @@ void C_MainDialog::layOutForDpi(HWND dialog) {
     adoptDialogFont();
     showIcons(dialog);
     showPinIcon(getCheck(IDC_PIN_BUTTON) == BST_CHECKED);
-    setExpanded(dialog, application->sweep.dialogExpanded);
+    setExpanded(dialog, application->sweepState().dialogExpanded);
     showAddButtonState(dialog);
 }
 
 // Where it was left, on whichever monitor; centred on the primary one when there is no saved
 // place or when it lies on no monitor's work area any more.
 void C_MainDialog::placeAtSavedPosition(HWND dialog) {
-    const Settings& s = application->settings;
+    const Settings& s = application->liveSettings();
     const POINT saved = {s.dialogLeft, s.dialogTop};
     bool none = saved.x == NO_SAVED_POSITION && saved.y == NO_SAVED_POSITION;
     if (none || !onSomeWorkArea(saved)) {
@@ -289,11 +287,11 @@ void C_MainDialog::showTargetControls(int show) {
 // Only over the greyed button, and only where it is shown.
 void C_MainDialog::activateAddButtonTip() {
     const bool greyed = !IsWindowEnabled(getDlgItem(IDC_ADD_FROM_WINDOW));
-    SendMessageA(addButtonTip, TTM_ACTIVATE, greyed && application->sweep.dialogExpanded, 0);
+    SendMessageA(addButtonTip, TTM_ACTIVATE, greyed && application->sweepState().dialogExpanded, 0);
 }
 
 void C_MainDialog::setExpanded(HWND dialog, int on) {
-    application->sweep.dialogExpanded = on ? 1 : 0;
+    application->sweepState().dialogExpanded = on ? 1 : 0;
     HWND group = getDlgItem(IDC_TARGET_GROUP);
     RECT r;
     GetWindowRect(group, &r);
@@ -325,7 +323,7 @@ void C_MainDialog::setExpanded(HWND dialog, int on) {
 
 void C_MainDialog::setButtonLabel(int id, int stringId) {
     char label[LABEL_SIZE] = {};
-    loadUiString(application->instanceHandle, stringId, label, sizeof label);
+    loadUiString(getInstance(), stringId, label, sizeof label);
     setDlgItemText(id, label);
 }
 
@@ -339,7 +337,7 @@ void C_MainDialog::updateButtonLabels() {
 
 void C_MainDialog::applyOnTop() {
     int on = getCheck(IDC_PIN_BUTTON) == BST_CHECKED;
-    application->settings.showOnTop = on;
+    application->liveSettings().showOnTop = on;
     setTopmost(on);
     showPinIcon(on);
 }
@@ -357,13 +355,13 @@ void C_MainDialog::showCount(int id, unsigned count) {
 
 // A target that matches nothing because a condition is too long says so before its label.
 void C_MainDialog::showTargetLabel(int index) {
-    const OtherTarget& target = application->sweep.sweepSelection.otherTargets[index];
+    const OtherTarget& target = application->sweepState().sweepSelection.otherTargets[index];
     if (!target.ruleTooLong) {
         setDlgItemText(otherKind(index).checkBox, target.wideName);
         return;
     }
     char marker[LABEL_SIZE] = {};
-    loadUiString(application->instanceHandle, IDS_RULE_TOO_LONG, marker, sizeof marker);
+    loadUiString(getInstance(), IDS_RULE_TOO_LONG, marker, sizeof marker);
     wchar_t label[LABEL_SIZE + OTHER_NAME_SIZE + 1] = {};
     int length = MultiByteToWideChar(CP_ACP, 0, marker, -1, label, LABEL_SIZE) - 1;
     if (length < 0) length = 0;
@@ -373,36 +371,54 @@ void C_MainDialog::showTargetLabel(int index) {
 }
 
 void C_MainDialog::refreshCounts() {
-    SweepState& sweep = application->sweep;
+    SweepState& sweep = application->sweepState();
     TargetSelection everything = sweep.sweepSelection;
     for (const TargetKind& kind : TARGET_KINDS)
         if (isBuiltIn(kind)) selectedIn(everything, kind) = 1;
-    application->runSweep(1, 0, 0, everything);
+    application->runSweep(SWEEP_COUNT_ONLY, SPARE_NONE, SWEEP_CLOSE, everything);
     for (const TargetKind& kind : TARGET_KINDS) showCount(kind.countField, counterOf(sweep, kind));
 }
 
+// With run, or with Ctrl held, the ticks are kept (and with run the sweep goes, minimising while
+// Ctrl is held); the dialog's place is kept whatever the way out.
 void C_MainDialog::finishMainDialog(HWND dialog, int run) {
+    stopLiveWork();
+    bool ctrl = ctrlDown();
+    if (run || ctrl) {
+        keepTicks();
+        if (run) runTickedSweep(ctrl ? SWEEP_MINIMISE : SWEEP_CLOSE);
+        application->liveSettings().fullSize = application->sweepState().dialogExpanded;
+    }
+    keepPosition(dialog);
+    application->saveSettings();
+}
+
+void C_MainDialog::stopLiveWork() {
     picker.stop();
     killTimer(COUNT_TIMER);
     killTimer(KEY_TIMER);
-    Settings& s = application->settings;
-    bool ctrl = ctrlDown();
-    if (run || ctrl) {
-        TargetSelection& t = s.selection;
-        for (const TargetKind& kind : TARGET_KINDS)
-            selectedIn(t, kind) = getCheck(kind.checkBox) == BST_CHECKED;
-        s.keepTopmost = getCheck(IDC_KEEP_TOPMOST) == BST_CHECKED;
-        if (run) {
-            char title[RUNNING_TITLE_SIZE] = {};
-            loadUiString(application->instanceHandle, IDS_RUNNING, title, sizeof title);
-            setText(title);
-            application->runSweep(0, s.keepTopmost, ctrl, t);
-        }
-        s.fullSize = application->sweep.dialogExpanded;
-    }
+}
+
+void C_MainDialog::keepTicks() {
+    Settings& s = application->liveSettings();
+    for (const TargetKind& kind : TARGET_KINDS)
+        selectedIn(s.selection, kind) = getCheck(kind.checkBox) == BST_CHECKED;
+    s.keepTopmost = getCheck(IDC_KEEP_TOPMOST) == BST_CHECKED;
+}
+
+// The dialog stays on screen, titled so, until the sweep has ended.
+void C_MainDialog::runTickedSweep(int action) {
+    char title[RUNNING_TITLE_SIZE] = {};
+    loadUiString(getInstance(), IDS_RUNNING, title, sizeof title);
+    setText(title);
+    const Settings& s = application->liveSettings();
+    application->runSweep(SWEEP_ACTS, s.keepTopmost, action, s.selection);
+}
+
+void C_MainDialog::keepPosition(HWND dialog) {
     RECT r;
     GetWindowRect(dialog, &r);
+    Settings& s = application->liveSettings();
     s.dialogLeft = r.left;
     s.dialogTop = r.top;
-    application->saveSettings();
 }

@@ -1,20 +1,21 @@
 #pragma once
 
+#include "dialogs/MainDialogHost.h"
 #include "dialogs/WindowPicker.h"
 #include "framework/CMDialog.h"
 #include "framework/ControlPlaces.h"
-
-class C_Application;
 
 // The main dialog: the kinds to sweep, the live counts, the run button (minimise while Ctrl
 // is held), the pin, the expanded layout with the user-defined targets, and the help link.
 class C_MainDialog : public CMDialog {
 public:
     ~C_MainDialog();
-    void setApplication(C_Application& app) { application = &app; }
+    void setApplication(MainDialogHost& app) { application = &app; }
     INT_PTR dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     void initMainDialog(HWND dialog);
+    // run: LEAVE_AND_RUN for the run button, else LEAVE_ONLY.
+    enum { LEAVE_ONLY = 0, LEAVE_AND_RUN = 1 };
     void finishMainDialog(HWND dialog, int run);
     void setExpanded(HWND dialog, int on);
     void updateButtonLabels();
@@ -22,6 +23,12 @@ public:
     void refreshCounts();
 
 private:
+    // The parts of finishMainDialog.
+    void stopLiveWork();
+    void keepTicks();
+    void runTickedSweep(int action);
+    void keepPosition(HWND dialog);
+
     void onCommand(HWND dialog, int id);
     void onKeyTimer(HWND dialog);
     void showCount(int id, unsigned count);
@@ -39,7 +46,7 @@ private:
     void showAddButtonState(HWND dialog);
     void activateAddButtonTip();
 
-    C_Application* application = nullptr;
+    MainDialogHost* application = nullptr;
     int ctrlLabelsShown = 0;
     ControlPlaces places;
     WindowPicker picker;

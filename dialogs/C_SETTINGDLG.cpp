@@ -1,7 +1,7 @@
 #include "dialogs/C_SETTINGDLG.h"
 
 #include "resources/resource.h"
-#include "shell/C_Application.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -21,9 +21,9 @@ unsigned parseWaitTimeField(const char* text, unsigned limit) {
 
 INT_PTR C_SETTINGDLG::dialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
     if (msg == WM_INITDIALOG) {
-        setCheck(IDC_SETTINGS_NON_RESIDENT, application->settings.nonResident);
-        setDlgItemInt(IDC_WAIT_TIME, static_cast<UINT>(application->settings.waitTime), FALSE);
-        keys.show(*this, application->settings);
+        setCheck(IDC_SETTINGS_NON_RESIDENT, shown.nonResident);
+        setDlgItemInt(IDC_WAIT_TIME, static_cast<UINT>(shown.waitTime), FALSE);
+        keys.show(*this, shown.keys, shown.hotkeyMode, shown.targetNames);
     } else if (msg == WM_COMMAND) {
         if (KeysPart::isKeyControl(LOWORD(wParam)) && HIWORD(wParam) == EN_CHANGE)
             keys.onKeyChanged();
@@ -34,8 +34,7 @@ INT_PTR C_SETTINGDLG::dialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
 }
 
 void C_SETTINGDLG::onOk() {
-    Settings& s = application->settings;
-    s.nonResident = getCheck(IDC_SETTINGS_NON_RESIDENT) == BST_CHECKED;
+    taker.takeNonResident(getCheck(IDC_SETTINGS_NON_RESIDENT) == BST_CHECKED);
     char text[FIELD_SIZE] = {};
     getDlgItemText(IDC_WAIT_TIME, text, sizeof text);
     unsigned wait = parseWaitTimeField(text, WAIT_TIME_MAX);
@@ -50,7 +49,7 @@ void C_SETTINGDLG::onOk() {
         SetFocus(getDlgItem(IDC_KEY0 + refused));
         return;
     }
-    s.waitTime = static_cast<int>(wait);
-    if (keys.changed()) application->chooseHotkeys(keys.chosen());
+    taker.takeWaitTime(static_cast<int>(wait));
+    if (keys.changed()) taker.takeHotkeys(keys.chosen());
     EndDialog(hwnd, 0);
 }

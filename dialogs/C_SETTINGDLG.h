@@ -1,21 +1,22 @@
 #pragma once
 
 #include "dialogs/KeysPart.h"
+#include "dialogs/StartChoices.h"
 #include "framework/CMDialog.h"
 
-class C_Application;
-
 // The settings dialog: the non-resident mode, the wait time after each window (0..200 ms) and
-// the keys of the actions.
+// the keys of the actions. Each OK hands taker the non-resident switch, then the wait time and
+// the keys when they can be had.
 class C_SETTINGDLG : public CMDialog {
 public:
-    void setApplication(C_Application& app) { application = &app; }
+    C_SETTINGDLG(const StartChoices& shown, ChoiceTaker& taker) : shown(shown), taker(taker) {}
     INT_PTR dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void onOk();
 
-    C_Application* application = nullptr;
+    const StartChoices shown;
+    ChoiceTaker& taker;
     KeysPart keys;
 };
 

@@ -48,32 +48,33 @@ bool KeysPart::isKeyControl(int id) {
     return id >= IDC_KEY0 && id < IDC_KEY0 + HOTKEY_ACTION_COUNT;
 }
 
-void KeysPart::show(Ceditwindow& owner, const Settings& settings) {
+void KeysPart::show(Ceditwindow& owner, const HotkeyKey (&inUse)[HOTKEY_ACTION_COUNT],
+                    int hotkeyMode,
+                    const wchar_t (&targetNames)[OTHER_TARGET_COUNT][OTHER_NAME_SIZE]) {
     dialog = &owner;
-    memcpy(keys, settings.keys, sizeof keys);
-    memcpy(inUse, settings.keys, sizeof inUse);
+    memcpy(keys, inUse, sizeof keys);
+    memcpy(shownFirst, inUse, sizeof shownFirst);
     for (int row = 0; row < HOTKEY_ACTION_COUNT; ++row) {
         showKeyIn(dialog->getDlgItem(IDC_KEY0 + row), keys[row]);
-        BOOL used = modeRegistersAction(settings.hotkeyMode, row);
+        BOOL used = modeRegistersAction(hotkeyMode, row);
         dialog->enableDlgItem(IDC_KEY_LABEL0 + row, used);
         dialog->enableDlgItem(IDC_KEY0 + row, used);
     }
-    for (int t = 0; t < OTHER_TARGET_COUNT; ++t)
-        showTargetLabel(t, settings.selection.otherTargets[t]);
-    showModeNote(settings.hotkeyMode);
+    for (int t = 0; t < OTHER_TARGET_COUNT; ++t) showTargetLabel(t, targetNames[t]);
+    showModeNote(hotkeyMode);
     showWords();
 }
 
 // The target's NAME, in any script; a target that target.ini does not define by its number.
-void KeysPart::showTargetLabel(int index, const OtherTarget& target) {
+void KeysPart::showTargetLabel(int index, const wchar_t* name) {
     HINSTANCE instance = dialog->getInstance();
     wchar_t format[FORMAT_SIZE] = {};
     wchar_t label[LABEL_SIZE] = {};
-    bool defined = target.wideName[0] && lstrcmpW(target.wideName, L"-") != 0;
+    bool defined = name[0] && lstrcmpW(name, L"-") != 0;
     loadUiStringW(instance, defined ? IDS_KEY_TARGET : IDS_KEY_TARGET_UNDEFINED, format,
                   FORMAT_SIZE);
     if (defined)
-        wsprintfW(label, format, target.wideName);
+        wsprintfW(label, format, name);
     else
         wsprintfW(label, format, index + 1);
     dialog->setDlgItemText(IDC_KEY_LABEL0 + TARGET_ROW0 + index, label);
@@ -138,6 +139,6 @@ int KeysPart::firstRefusedRow() const {
 
 bool KeysPart::changed() const {
     for (int row = 0; row < HOTKEY_ACTION_COUNT; ++row)
-        if (!sameHotkey(keys[row], inUse[row])) return true;
+        if (!sameHotkey(keys[row], shownFirst[row])) return true;
     return false;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/Ceditwindow.h"
+#include "settings/HotkeyKey.h"
 #include "settings/Settings.h"
 
 // The keys part of the Options dialog: a row per action (its label, a hotkey control and a
@@ -11,8 +12,9 @@
 // holds none of its keys meanwhile, so that the user can type them.
 class KeysPart {
 public:
-    // settings gives the keys in use, the hotkey mode and the targets' names.
-    void show(Ceditwindow& owner, const Settings& settings);
+    // The keys in use, the hotkey mode, which says the rows that count, and the targets' NAMEs.
+    void show(Ceditwindow& owner, const HotkeyKey (&inUse)[HOTKEY_ACTION_COUNT], int hotkeyMode,
+              const wchar_t (&targetNames)[OTHER_TARGET_COUNT][OTHER_NAME_SIZE]);
     // A hotkey control told of a change: the words follow.
     void onKeyChanged();
     // The first row whose key cannot be had (kept by Windows, or another action's), or -1.
@@ -24,7 +26,7 @@ public:
 
 private:
     enum Refusal { KEY_FREE, KEY_RESERVED, KEY_TWICE, KEY_IN_USE };
-    void showTargetLabel(int index, const OtherTarget& target);
+    void showTargetLabel(int index, const wchar_t* name);
     void showModeNote(int hotkeyMode);
     Refusal refusalOf(int row) const;
     bool heldByAnotherProgram(const HotkeyKey& key) const;
@@ -32,6 +34,6 @@ private:
 
     Ceditwindow* dialog = nullptr;
     HotkeyKey keys[HOTKEY_ACTION_COUNT] = {};
-    HotkeyKey inUse[HOTKEY_ACTION_COUNT] = {};
+    HotkeyKey shownFirst[HOTKEY_ACTION_COUNT] = {};
     Refusal refusals[HOTKEY_ACTION_COUNT] = {};
 };

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <cstring>
+
 #include "dialogs/C_ABOUTDLG.h"
 #include "dialogs/C_SETTINGDLG.h"
 #include "framework/CommonControls.h"
@@ -131,10 +133,16 @@ int C_Application::loadSettings() { return ::loadSettings(settings); }
 
 int C_Application::saveSettings() { return ::saveSettings(settings); }
 
+// The file is read once, so the two can never tell different stories of it; each keeps its
+// own switches.
 int C_Application::reloadTargets() {
     for (int i = 0; i < OTHER_TARGET_COUNT; ++i) {
-        loadOtherTarget(i, sweep.sweepSelection.otherTargets[i]);
-        loadOtherTarget(i, settings.selection.otherTargets[i]);
+        OtherTarget& target = settings.selection.otherTargets[i];
+        loadOtherTarget(i, target);
+        OtherTarget& sweepCopy = sweep.sweepSelection.otherTargets[i];
+        int sweepSwitch = sweepCopy.enabled;
+        sweepCopy = target;
+        sweepCopy.enabled = sweepSwitch;
     }
     return 1;
 }
@@ -159,9 +167,17 @@ void C_Application::tellRefused(unsigned refused) {
         MessageBoxA(mainDialog.getHwnd(), text, title, MB_OK | MB_ICONWARNING);
 }
 
+StartChoices C_Application::startChoices() const {
+    StartChoices choices = {settings.nonResident, settings.hotkeyMode, settings.waitTime, {}, {}};
+    memcpy(choices.keys, settings.keys, sizeof choices.keys);
+    for (int t = 0; t < OTHER_TARGET_COUNT; ++t)
+        lstrcpynW(choices.targetNames[t], settings.selection.otherTargets[t].wideName,
+                  OTHER_NAME_SIZE);
+    return choices;
+}
+
 int C_Application::showWelcomeDialog(HWND owner) {
-    C_ABOUTDLG dialog;
-    dialog.setApplication(*this);
+    C_ABOUTDLG dialog(startChoices(), *this);
     return dialog.runModal(instanceHandle, IDD_WELCOME, owner, 0) == 1 ? 1 : 0;
 }
 
@@ -172,8 +188,7 @@ int C_Application::showSettingsDialog(HWND owner) {
     // The user may type Varnel's own keys into the dialog: it holds none while it is open, then
     // the keys chosen, which are the old ones after Cancel.
     int held = unregisterHotkeys();
-    C_SETTINGDLG dialog;
-    dialog.setApplication(*this);
+    C_SETTINGDLG dialog(startChoices(), *this);
     dialog.runModal(instanceHandle, IDD_SETTINGS, owner, 0);
     if (held) registerHotkeys();
     saveSettings();

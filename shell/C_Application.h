@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "dialogs/C_MainDialog.h"
+#include "dialogs/StartChoices.h"
 #include "framework/C_CTRL_HYPERLINK.h"
 #include "settings/Settings.h"
 #include "shell/C_DammyWindow.h"
@@ -13,7 +14,9 @@
 // resident window and the link class, and runs start-up, the resident loop and the exit.
 // Its operations live in C_Application.cpp (start-up, exit, settings, sweep, dialogs),
 // C_ApplicationHotkeys.cpp, C_ApplicationTray.cpp and C_ApplicationCommand.cpp.
-class C_Application {
+// It is the host of the main dialog and takes the choices of the welcome and settings dialogs,
+// which know it only through those interfaces.
+class C_Application : public MainDialogHost, public ChoiceTaker {
 public:
     C_Application();
 
@@ -22,17 +25,16 @@ public:
     int quit();
 
     int loadSettings();
-    int saveSettings();
-    // Reads target.ini into both the sweep's copy and the settings' copy of the targets.
-    int reloadTargets();
-    int runSweep(int countOnly, int spareFirst, int minimise, const TargetSelection& selection);
+    int saveSettings() override;
+    // Reads target.ini into the settings' targets, which the sweep's copy then follows.
+    int reloadTargets() override;
+    int runSweep(int countOnly, int spareFirst, int minimise,
+                 const TargetSelection& selection) override;
 
     // Hotkeys, and the road that menu commands share with them (C_ApplicationHotkeys.cpp).
     int onHotkey(int id);
     int registerHotkeys();
     int unregisterHotkeys();
-    // New keys for the actions, chosen in the Options dialog, which registers them as it ends.
-    void chooseHotkeys(const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT]);
 
     // The tray icon and its menu (C_ApplicationTray.cpp).
     int onTrayNotify(UINT mouseMessage);
@@ -51,8 +53,18 @@ public:
     // A command handed to the resident window: TRUE when carried out and answered.
     LRESULT onCommandMessage(const COPYDATASTRUCT* data);
 
-    int showWelcomeDialog(HWND owner);
+    int showWelcomeDialog(HWND owner) override;
     int showSettingsDialog(HWND owner);
+
+    // The main dialog's view of the program.
+    Settings& liveSettings() override { return settings; }
+    SweepState& sweepState() override { return sweep; }
+    C_CTRL_HYPERLINK& linkClass() override { return hyperlinkClass; }
+    // The welcome and settings dialogs' choices, as the user commits them.
+    void takeNonResident(int on) override { settings.nonResident = on; }
+    void takeHotkeyMode(int mode) override;
+    void takeWaitTime(int milliseconds) override { settings.waitTime = milliseconds; }
+    void takeHotkeys(const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT]) override;
 
     HINSTANCE instanceHandle;
     int mainDialogOpen;
@@ -89,4 +101,5 @@ private:
     // Tells the user how many windows Windows refused to let the last sweep act on, and why.
     void tellRefused(unsigned refused);
     void showTrayBalloon(const char* title, const char* text);
+    StartChoices startChoices() const;
 };

@@ -122,7 +122,8 @@ void C_Application::carryOutCommand(const CommandRecord& command, CommandReply& 
     sweep.dialogExpanded = 1;
     // The sweep itself, not runSweep: the command's own output tells of refused windows, where
     // a balloon or a message box would be a window that a command must not show.
-    sweep.runSweep(command.verb == VERB_COUNT, keepFront, command.verb == VERB_MINIMISE, selection);
+    sweep.runSweep(command.verb == VERB_COUNT ? SWEEP_COUNT_ONLY : SWEEP_ACTS, keepFront,
+                   command.verb == VERB_MINIMISE ? SWEEP_MINIMISE : SWEEP_CLOSE, selection);
     reply.detail = sweep.refusedCount;
     settings.waitTime = waitTime;
     sweep.dialogExpanded = expanded;

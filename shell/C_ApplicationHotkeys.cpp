@@ -38,7 +38,8 @@ int C_Application::unregisterHotkeys() {
     return 1;
 }
 
-void C_Application::chooseHotkeys(const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT]) {
+// The settings dialog holds none of the keys while it is open; its launcher registers these.
+void C_Application::takeHotkeys(const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT]) {
     memcpy(settings.keys, keys, sizeof settings.keys);
 }
 
@@ -57,16 +58,25 @@ void C_Application::tellKeysNotTaken() {
     if (keysNotTakenNote(instanceHandle, keyList, text, sizeof text)) showTrayBalloon(title, text);
 }
 
+// The keys of the former mode go first. Without a resident window (non-resident mode) there is
+// nothing to register.
+void C_Application::takeHotkeyMode(int mode) {
+    if (mode == settings.hotkeyMode) return;
+    unregisterHotkeys();
+    changeHotkeyMode(settings, mode);
+    if (residentWindow.getHwnd()) registerHotkeys();
+}
+
 int C_Application::onHotkey(int id) {
     TargetSelection selection;
     memset(&selection, 0, sizeof selection);
-    int minimise = 0;
+    int action = SWEEP_CLOSE;
     switch (id) {
     case HOTKEY_MAIN:
         openMainDialog();
         return 1;
     case HOTKEY_MINIMISE_ALL:
-        minimise = 1;
+        action = SWEEP_MINIMISE;
         selection = settings.selection;
         break;
     case HOTKEY_CLOSE_ALL:
@@ -86,7 +96,7 @@ int C_Application::onHotkey(int id) {
         selectedIn(selection, *kind) = 1;
         break;
     }
-    runSweep(0, settings.keepTopmost, minimise, selection);
+    runSweep(SWEEP_ACTS, settings.keepTopmost, action, selection);
     return 1;
 }
 
@@ -100,6 +110,6 @@ void C_Application::closeTarget(int index) {
     selection.otherTargets[index].enabled = 1;
     int expanded = sweep.dialogExpanded;
     sweep.dialogExpanded = 1;
-    runSweep(0, settings.keepTopmost, 0, selection);
+    runSweep(SWEEP_ACTS, settings.keepTopmost, SWEEP_CLOSE, selection);
     sweep.dialogExpanded = expanded;
 }

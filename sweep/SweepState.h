@@ -18,6 +18,11 @@ enum {
 };
 enum { SWEEP_KIND_COUNT = SWEEP_KIND_OTHER + OTHER_TARGET_COUNT };
 
+// runSweep's flags by name: countOnly, spareFirst and minimise.
+enum { SWEEP_ACTS = 0, SWEEP_COUNT_ONLY = 1 };
+enum { SPARE_NONE = 0, SPARE_FRONT_MOST = 1 };
+enum { SWEEP_CLOSE = 0, SWEEP_MINIMISE = 1 };
+
 // One pass over every top-level window, front to back, that counts the windows of the eight
 // kinds and closes or minimises those of the selected kinds. The state stays in place between
 // sweeps: the counters keep the last result for the main dialog to show.
