@@ -250,22 +250,25 @@ bool isChecked(HWND dialog, int id) {
     return state == BST_CHECKED;
 }
 
+namespace {
+
 // The shell shows a balloon as a tooltip window of its own, whose text is the notification's.
+BOOL CALLBACK findBalloon(HWND window, LPARAM found) {
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpiA(name, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(window)) return TRUE;
+    wchar_t text[512] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &length);
+    if (length) *reinterpret_cast<std::wstring*>(found) = text;
+    return length == 0;
+}
+
+}  // namespace
+
 std::wstring balloonText() {
     std::wstring shown;
-    EnumWindows(
-        [](HWND window, LPARAM found) -> BOOL {
-            char name[32] = {};
-            GetClassNameA(window, name, sizeof name);
-            if (lstrcmpiA(name, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(window)) return TRUE;
-            wchar_t text[512] = {};
-            DWORD_PTR length = 0;
-            SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                                &length);
-            if (length) *reinterpret_cast<std::wstring*>(found) = text;
-            return length == 0;
-        },
-        reinterpret_cast<LPARAM>(&shown));
+    EnumWindows(findBalloon, reinterpret_cast<LPARAM>(&shown));
     return shown;
 }
 
