@@ -6,6 +6,7 @@
 #include "dialogs/MainLayout.h"
 #include "dialogs/PickedWindow.h"
 #include "framework/C_CTRL_HYPERLINK.h"
+#include "framework/CommonControls.h"
 #include "framework/Dpi.h"
 #include "framework/FormatText.h"
 #include "framework/ShellOpen.h"
@@ -46,20 +47,6 @@ const int TIP_WIDTH = 300;
 const int RUNNING_TITLE_SIZE = 200;
 
 bool ctrlDown() { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
-
-typedef BOOL(WINAPI* InitCommonControlsExProc)(const INITCOMMONCONTROLSEX*);
-
-// The common controls are loaded when a dialog first needs them, not at start: a command from
-// a script uses none, and their loading was half of its run under some loaders. Named bare, the
-// library comes through the manifest's version 6, as an import would.
-void loadTooltipClass() {
-    HMODULE controls = GetModuleHandleW(L"comctl32.dll");
-    if (!controls) controls = LoadLibraryW(L"comctl32.dll");
-    FARPROC proc = controls ? GetProcAddress(controls, "InitCommonControlsEx") : nullptr;
-    if (!proc) return;
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES};
-    reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)()>(proc))(&classes);
-}
 
 }  // namespace
 
@@ -199,7 +186,7 @@ void C_MainDialog::addTargetFrom(HWND dialog, HWND picked) {
 }
 
 void C_MainDialog::createAddButtonTip(HWND dialog) {
-    loadTooltipClass();
+    loadCommonControls(ICC_WIN95_CLASSES);
     addButtonTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                    WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, dialog,
                                    nullptr, getInstance(), nullptr);

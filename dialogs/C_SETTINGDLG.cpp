@@ -23,7 +23,10 @@ INT_PTR C_SETTINGDLG::dialogProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
     if (msg == WM_INITDIALOG) {
         setCheck(IDC_SETTINGS_NON_RESIDENT, shown.nonResident);
         setDlgItemInt(IDC_WAIT_TIME, static_cast<UINT>(shown.waitTime), FALSE);
+        keys.show(*this, shown.keys, shown.hotkeyMode, shown.targetNames);
     } else if (msg == WM_COMMAND) {
+        if (KeysPart::isKeyControl(LOWORD(wParam)) && HIWORD(wParam) == EN_CHANGE)
+            keys.onKeyChanged();
         if (LOWORD(wParam) == IDOK) onOk();
         if (LOWORD(wParam) == IDCANCEL) EndDialog(hwnd, 0);
     }
@@ -39,6 +42,14 @@ void C_SETTINGDLG::onOk() {
         setDlgItemInt(IDC_WAIT_TIME, WAIT_TIME_MAX, FALSE);
         return;
     }
+    // The control does not tell of every change (a key cleared with Backspace, for one).
+    keys.onKeyChanged();
+    int refused = keys.firstRefusedRow();
+    if (refused >= 0) {
+        SetFocus(getDlgItem(IDC_KEY0 + refused));
+        return;
+    }
     taker.takeWaitTime(static_cast<int>(wait));
+    if (keys.changed()) taker.takeHotkeys(keys.chosen());
     EndDialog(hwnd, 0);
 }

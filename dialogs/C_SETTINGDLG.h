@@ -1,10 +1,12 @@
 #pragma once
 
+#include "dialogs/KeysPart.h"
 #include "dialogs/StartChoices.h"
 #include "framework/CMDialog.h"
 
-// The settings dialog: the non-resident mode and the wait time after each window (0..200 ms).
-// Each OK hands taker the non-resident switch, and the wait time when it is in range.
+// The settings dialog: the non-resident mode, the wait time after each window (0..200 ms) and
+// the keys of the actions. Each OK hands taker the non-resident switch, then the wait time and
+// the keys when they can be had.
 class C_SETTINGDLG : public CMDialog {
 public:
     C_SETTINGDLG(const StartChoices& shown, ChoiceTaker& taker) : shown(shown), taker(taker) {}
@@ -15,6 +17,7 @@ private:
 
     const StartChoices shown;
     ChoiceTaker& taker;
+    KeysPart keys;
 };
 
 // The wait-time field as a number: digits only, else 0; any number above limit, however

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <windows.h>
+
+#include "settings/HotkeyKey.h"
+#include "settings/Settings.h"
+
 // What the welcome and the settings dialogs let the user choose, as the settings hold it. Each
 // dialog shows a copy and hands back what the user commits, at the moment he commits it,
 // through a ChoiceTaker; neither sees the program itself.
@@ -7,6 +12,9 @@ struct StartChoices {
     int nonResident;
     int hotkeyMode;
     int waitTime;
+    HotkeyKey keys[HOTKEY_ACTION_COUNT];
+    // The user-defined targets' NAMEs, which their keys' rows show ("-": not defined).
+    wchar_t targetNames[OTHER_TARGET_COUNT][OTHER_NAME_SIZE];
 };
 
 class ChoiceTaker {
@@ -17,6 +25,8 @@ public:
     virtual void takeHotkeyMode(int mode) = 0;
     // Milliseconds, within the settings' range.
     virtual void takeWaitTime(int milliseconds) = 0;
+    // New keys for the actions, which the program registers as the settings dialog ends.
+    virtual void takeHotkeys(const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT]) = 0;
 
 protected:
     ~ChoiceTaker() = default;

@@ -44,7 +44,7 @@
 #define IDS_NO_FREE_TARGET 39
 #define IDS_TITLE_TEXT_EMPTY 40
 #define IDS_TARGET_TOO_LONG 41
-#define IDS_TARGET_NOT_LITERAL 42  // target.ini would read the value as another rule
+#define IDS_TARGET_NOT_LITERAL 55  // target.ini would read the value as another rule
 // The command line: result lines (%ls the kind as written on the command line), failures, the
 // usage text and the reasons for a usage error (%ls the argument concerned).
 #define IDS_CMD_CLOSED 60
@@ -77,6 +77,17 @@
 #define IDS_CMD_WAITING 91
 #define IDS_CMD_NOT_RESPONDING 92
 #define IDS_CMD_STILL_OPEN 93
+// The keys: the note at start when other programs hold some (%s the keys), and the Options
+// dialog's words beside a key and about the mode
+#define IDS_KEYS_NOT_TAKEN_TITLE 100
+#define IDS_KEYS_NOT_TAKEN 101
+#define IDS_KEY_RESERVED 102
+#define IDS_KEY_TWICE 103
+#define IDS_KEY_IN_USE 104
+#define IDS_KEY_TARGET 105            // %s the target's name
+#define IDS_KEY_TARGET_UNDEFINED 106  // %d the target's number, from 1
+#define IDS_KEYS_MAIN_ONLY 107
+#define IDS_KEYS_NONE 108
 
 // Icons
 #define IDI_VARNEL 101
@@ -158,6 +169,11 @@
 // Settings dialog (IDD_SETTINGS); its buttons are IDOK and IDCANCEL
 #define IDC_SETTINGS_NON_RESIDENT 1025
 #define IDC_WAIT_TIME 1026
+// Row i of the keys, in the order of the hotkey ids: label, hotkey control, the word beside it
+#define IDC_KEY_LABEL0 1100
+#define IDC_KEY0 1120
+#define IDC_KEY_NOTE0 1140
+#define IDC_KEYS_MODE_NOTE 1160
 
 // Tray menu commands
 #define IDM_EXIT 40001
@@ -173,9 +189,9 @@
 #define IDM_OPTIONS 40011
 #define IDM_RESTORE_MINIMISED 40012
 
-// Hotkey ids (wParam of WM_HOTKEY to the resident window). 1 to 4 are registered with the
-// system by hotkey mode; 5 to 7 arrive only from the tray menu, which posts them, as it posts
-// 2 to 4 for its commands that close one kind.
+// Hotkey ids (wParam of WM_HOTKEY to the resident window), one per action that can have a key,
+// in the order of the Options dialog's rows: the hotkey mode says which are registered with the
+// system. The tray menu posts them too, for its commands that do what a key does.
 #define HOTKEY_MAIN 1
 #define HOTKEY_EXPLORER 2
 #define HOTKEY_CHROMIUM 3
@@ -183,5 +199,11 @@
 #define HOTKEY_CLOSE_ALL 5
 #define HOTKEY_MINIMISE_ALL 6
 #define HOTKEY_RESTORE_MINIMISED 7
+#define HOTKEY_TARGET1 8
+#define HOTKEY_TARGET2 9
+#define HOTKEY_TARGET3 10
+#define HOTKEY_TARGET4 11
+#define HOTKEY_TARGET5 12
+#define HOTKEY_LAST 12
 
 #endif

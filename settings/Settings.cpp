@@ -31,6 +31,8 @@ const SettingKey SETTING_KEYS[] = {
     {"HOTKEY", "MODE", SETTING_INTEGER, 0, [](Settings& s) -> int& { return s.hotkeyMode; }},
     {"SETTINGS", "NOBACK", SETTING_SWITCH, 0, [](Settings& s) -> int& { return s.nonResident; }},
     {"SETTINGS", "WAITTIME", SETTING_INTEGER, 50, [](Settings& s) -> int& { return s.waitTime; }},
+    {"KEYS", "NOTTAKEN", SETTING_INTEGER, 0,
+     [](Settings& s) -> int& { return s.keysNotTakenMark; }},
 };
 
 const int SETTING_KEY_COUNT = sizeof SETTING_KEYS / sizeof SETTING_KEYS[0];
@@ -38,4 +40,12 @@ const int SETTING_KEY_COUNT = sizeof SETTING_KEYS / sizeof SETTING_KEYS[0];
 void setInitialSettings(Settings& settings) {
     memset(&settings, 0, sizeof settings);
     for (const SettingKey& key : SETTING_KEYS) key.field(settings) = key.initial;
+    settings.keys[HOTKEY_MAIN_ACTION] = mainHotkeyOfMode(0);
+}
+
+void changeHotkeyMode(Settings& settings, int hotkeyMode) {
+    HotkeyKey& main = settings.keys[HOTKEY_MAIN_ACTION];
+    if (sameHotkey(main, mainHotkeyOfMode(settings.hotkeyMode)))
+        main = mainHotkeyOfMode(hotkeyMode);
+    settings.hotkeyMode = hotkeyMode;
 }

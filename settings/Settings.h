@@ -3,6 +3,8 @@
 // The settings record and its parts. Plain records of fixed-size fields: a sweep copies a
 // TargetSelection as one unit, so its members stay together and in this order.
 
+#include "settings/HotkeyKey.h"
+
 enum { OTHER_TARGET_COUNT = 5 };
 
 enum { OTHER_NAME_SIZE = 128, OTHER_SPEC_SIZE = 32, OTHER_CLASS_SIZE = 128, OTHER_TEXT_SIZE = 256 };
@@ -47,6 +49,11 @@ struct Settings {
     int dialogTop;
     int hotkeyMode;
     int nonResident;
+    // The key of each action, by hotkey id - 1; which of them are registered, the mode says.
+    HotkeyKey keys[HOTKEY_ACTION_COUNT];
+    // Stands for the set of keys that other programs held when Varnel last told of them; 0 when
+    // it held every key.
+    int keysNotTakenMark;
 };
 
 enum { WAIT_TIME_MIN = 0, WAIT_TIME_MAX = 200 };
@@ -73,5 +80,10 @@ struct SettingKey {
 extern const SettingKey SETTING_KEYS[];
 extern const int SETTING_KEY_COUNT;
 
-// The initial values, equal to the defaults of the settings file; every text empty.
+// The initial values, equal to the defaults of the settings file; every text empty. Of the
+// keys, only the main window's: the others' defaults are the application's, which sets them
+// before it loads.
 void setInitialSettings(Settings& settings);
+
+// A new hotkey mode. The main window's key follows it while it is the old mode's default.
+void changeHotkeyMode(Settings& settings, int hotkeyMode);

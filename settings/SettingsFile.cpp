@@ -18,6 +18,8 @@ const char FALLBACK_FILE_NAME[] = "vrnl.ini";
 // The welcome flag follows the table's keys; it is no field of the record.
 const char WELCOME_SECTION[] = "SETTINGS";
 const char WELCOME_KEY[] = "RUNNEXT";
+// After the table's keys and the welcome flag, the actions' keys.
+const int FIRST_HOTKEY_ENTRY = SETTING_KEY_COUNT + 1;
 
 void setEntry(IniEntry& entry, const char* section, const char* key, SettingForm form, int value) {
     entry = IniEntry();
@@ -29,6 +31,22 @@ void setEntry(IniEntry& entry, const char* section, const char* key, SettingForm
         formatText(entry.value, sizeof entry.value, "%d", value);
 }
 
+// The keys of the actions in the order of their hotkey ids; the targets' as AP00 to AP04, as
+// their switches are named.
+const char HOTKEY_SECTION[] = "KEYS";
+const char* const ACTION_KEY_NAMES[] = {"MAIN", "EX", "IE", "NN", "ALL", "MINIMISE", "RESTORE"};
+const int NAMED_ACTIONS = sizeof ACTION_KEY_NAMES / sizeof ACTION_KEY_NAMES[0];
+
+void setHotkeyEntry(IniEntry& entry, int action, const HotkeyKey& key) {
+    entry = IniEntry();
+    entry.section = HOTKEY_SECTION;
+    if (action < NAMED_ACTIONS)
+        lstrcpynA(entry.key, ACTION_KEY_NAMES[action], sizeof entry.key);
+    else
+        formatText(entry.key, sizeof entry.key, "AP%02d", action - NAMED_ACTIONS);
+    formatHotkey(key, entry.value, sizeof entry.value);
+}
+
 // Varnel's keys in the file's order, each with the value that a save writes. The count.
 int tableOf(Settings& settings, int showWelcome, IniEntry (&entries)[INI_MAX_ENTRIES]) {
     for (int k = 0; k < SETTING_KEY_COUNT; ++k) {
@@ -36,12 +54,25 @@ int tableOf(Settings& settings, int showWelcome, IniEntry (&entries)[INI_MAX_ENT
         setEntry(entries[k], key.section, key.key, key.form, key.field(settings));
     }
     setEntry(entries[SETTING_KEY_COUNT], WELCOME_SECTION, WELCOME_KEY, SETTING_SWITCH, showWelcome);
-    return SETTING_KEY_COUNT + 1;
+    for (int i = 0; i < HOTKEY_ACTION_COUNT; ++i)
+        setHotkeyEntry(entries[FIRST_HOTKEY_ENTRY + i], i, settings.keys[i]);
+    return FIRST_HOTKEY_ENTRY + HOTKEY_ACTION_COUNT;
 }
 
 int valueOf(const IniEntry& entry, SettingForm form, int fallback) {
     if (!entry.found) return fallback;
     return form == SETTING_SWITCH ? parseSwitch(entry.value) : parseInteger(entry.value);
+}
+
+// Read after the mode, whose main-window key is the default of MAIN; a missing key keeps the
+// value that the caller gave, and a text that names no key the default. A file without the keys
+// reads as the keys of before they could be chosen.
+void takeHotkeys(Settings& settings, const IniEntry* entries) {
+    for (int i = 0; i < HOTKEY_ACTION_COUNT; ++i) {
+        HotkeyKey& key = settings.keys[i];
+        if (i == HOTKEY_MAIN_ACTION) key = mainHotkeyOfMode(settings.hotkeyMode);
+        if (entries[i].found) parseHotkey(entries[i].value, key);
+    }
 }
 
 bool isBlank(char c) {
@@ -107,6 +138,7 @@ int loadSettings(Settings& settings) {
         key.field(settings) = valueOf(entries[k], key.form, key.initial);
     }
     int showWelcome = valueOf(entries[SETTING_KEY_COUNT], SETTING_SWITCH, 1);
+    takeHotkeys(settings, entries + FIRST_HOTKEY_ENTRY);
     settings.waitTime = clampWaitTime(settings.waitTime);
     // Saves leave a read-only file as it is, so its welcome flag would never go off.
     return isReadOnlyFile(path) ? 0 : showWelcome;

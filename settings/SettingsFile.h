@@ -5,7 +5,8 @@ struct Settings;
 enum { SETTINGS_PATH_SIZE = 310, SETTINGS_VALUE_SIZE = 128 };
 
 // Reads every key of the settings file into settings (the target texts are left alone) and
-// returns whether the welcome flag (RUNNEXT) is on. Missing keys take their defaults;
+// returns whether the welcome flag (RUNNEXT) is on. Missing keys take their defaults (the
+// hotkeys other than the main window's: the values that settings holds);
 // waitTime is clamped into 0..200 so that no sweep can pause without bound.
 int loadSettings(Settings& settings);
 

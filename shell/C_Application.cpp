@@ -1,14 +1,19 @@
 #include "shell/C_Application.h"
 
+#include <commctrl.h>
 #include <objbase.h>
+
+#include <cstring>
 
 #include "dialogs/C_ABOUTDLG.h"
 #include "dialogs/C_SETTINGDLG.h"
+#include "framework/CommonControls.h"
 #include "framework/Dpi.h"
 #include "framework/UiLanguage.h"
 #include "resources/resource.h"
 #include "settings/SettingsFile.h"
 #include "settings/TargetFile.h"
+#include "shell/HotkeyTable.h"
 #include "shell/Messages.h"
 
 namespace {
@@ -26,9 +31,11 @@ const DWORD FIND_INSTANCE_STEP = 50;
 
 C_Application::C_Application()
     : instanceHandle(nullptr), mainDialogOpen(0), hotkeysRegistered(0), heldHotkeys(0),
-      trayIconDpi(0), sweep(settings, mainDialog, GetCurrentProcessId()), outcomeWatching(0),
-      outcomeWatchStart(0), outcomeRefused(0), outcomeUnwatched(0), waitingWindow(nullptr) {
+      hotkeysNotTaken(0), trayIconDpi(0), sweep(settings, mainDialog, GetCurrentProcessId()),
+      outcomeWatching(0), outcomeWatchStart(0), outcomeRefused(0), outcomeUnwatched(0),
+      waitingWindow(nullptr) {
     setInitialSettings(settings);
+    setDefaultHotkeys(settings.keys);
 }
 
 int C_Application::run(HINSTANCE instance) {
@@ -101,6 +108,7 @@ int C_Application::becomeResident() {
     ChangeWindowMessageFilterEx(residentWindow.getHwnd(), WM_COPYDATA, MSGFLT_ALLOW, nullptr);
     registerHotkeys();
     addTrayIcon();
+    tellKeysNotTaken();
     return 1;
 }
 
@@ -160,7 +168,12 @@ int C_Application::runSweep(int countOnly, int spareFirst, int minimise,
 }
 
 StartChoices C_Application::startChoices() const {
-    return {settings.nonResident, settings.hotkeyMode, settings.waitTime};
+    StartChoices choices = {settings.nonResident, settings.hotkeyMode, settings.waitTime, {}, {}};
+    memcpy(choices.keys, settings.keys, sizeof choices.keys);
+    for (int t = 0; t < OTHER_TARGET_COUNT; ++t)
+        lstrcpynW(choices.targetNames[t], settings.selection.otherTargets[t].wideName,
+                  OTHER_NAME_SIZE);
+    return choices;
 }
 
 int C_Application::showWelcomeDialog(HWND owner) {
@@ -169,8 +182,15 @@ int C_Application::showWelcomeDialog(HWND owner) {
 }
 
 int C_Application::showSettingsDialog(HWND owner) {
+    loadCommonControls(ICC_HOTKEY_CLASS);
+    // The targets' rows show their names.
+    reloadTargets();
+    // The user may type Varnel's own keys into the dialog: it holds none while it is open, then
+    // the keys chosen, which are the old ones after Cancel.
+    int held = unregisterHotkeys();
     C_SETTINGDLG dialog(startChoices(), *this);
     dialog.runModal(instanceHandle, IDD_SETTINGS, owner, 0);
+    if (held) registerHotkeys();
     saveSettings();
     return 1;
 }

@@ -69,12 +69,15 @@ public:
     void takeNonResident(int on) override { settings.nonResident = on; }
     void takeHotkeyMode(int mode) override;
     void takeWaitTime(int milliseconds) override { settings.waitTime = milliseconds; }
+    void takeHotkeys(const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT]) override;
 
     HINSTANCE instanceHandle;
     int mainDialogOpen;
     int hotkeysRegistered;
     // Bit n set: hotkey id n was really registered (the menu shows only those).
     unsigned heldHotkeys;
+    // Bit n set: another program holds the key of hotkey id n, which the mode registers.
+    unsigned hotkeysNotTaken;
     // The DPI that the shown tray icon was loaded for; 0 while none is shown.
     UINT trayIconDpi;
     // Members are built in this order: sweep keeps references to settings and mainDialog, so
@@ -99,6 +102,9 @@ private:
                       DWORD (&lineKinds)[SWEEP_KIND_COUNT]) const;
     // The windows the sweep acted on, into the reply for the caller to watch.
     void handBackWindows(const DWORD (&lineKinds)[SWEEP_KIND_COUNT], CommandReply& reply) const;
+    void closeTarget(int index);
+    // Tells the user, once for each set of them, of the keys that other programs hold.
+    void tellKeysNotTaken();
     void showTrayMenu();
     int showTrayIcon(DWORD command);
     void showTrayBalloon(const char* title, const char* text);

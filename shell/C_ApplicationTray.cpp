@@ -82,7 +82,7 @@ void C_Application::showTrayMenu() {
     HMENU menu = loadUiMenu(residentWindow.getInstance(), MAKEINTRESOURCEA(IDR_TRAY_MENU));
     if (!menu) return;
     HMENU popup = GetSubMenu(menu, 0);
-    prepareTrayMenu(popup, settings.keepTopmost, settings.hotkeyMode, heldHotkeys,
+    prepareTrayMenu(popup, settings.keepTopmost, settings.keys, heldHotkeys,
                     sweep.restore.canRestoreMinimised());
     SetForegroundWindow(window);
     TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, window, nullptr);

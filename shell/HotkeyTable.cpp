@@ -6,58 +6,74 @@
 
 namespace {
 
-const UINT ALL_THREE = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
 const int MENU_TEXT_SIZE = 128;
-const int HINT_SIZE = 32;
+const UINT ALL_THREE = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
 
-// The standard mode: the key of each kind that has one, in the order of the kinds, then the
-// main dialog's.
-struct StandardHotkeys {
-    HotkeyBinding keys[SWEEP_KIND_COUNT + 1];
-    int count;
+// The menu items that do what a key does, besides the kinds' (in the table of kinds).
+struct MenuOfHotkey {
+    int id;
+    UINT menuCommand;
+};
+const MenuOfHotkey ACTION_MENU_ITEMS[] = {
+    {HOTKEY_MAIN, IDM_OPEN_MAIN},
+    {HOTKEY_CLOSE_ALL, IDM_CLOSE_ALL},
+    {HOTKEY_MINIMISE_ALL, IDM_MINIMISE_ALL},
+    {HOTKEY_RESTORE_MINIMISED, IDM_RESTORE_MINIMISED},
 };
 
-constexpr StandardHotkeys standardHotkeys() {
-    StandardHotkeys standard = {};
-    for (const TargetKind& kind : TARGET_KINDS)
-        if (kind.defaultKey)
-            standard.keys[standard.count++] = {kind.hotkey, ALL_THREE, kind.defaultKey,
-                                               kind.menuCommand};
-    standard.keys[standard.count++] = {HOTKEY_MAIN, ALL_THREE, 'W', IDM_OPEN_MAIN};
-    return standard;
-}
+bool has(unsigned ids, int id) { return (ids & (1u << id)) != 0; }
 
-constexpr StandardHotkeys STANDARD_HOTKEYS = standardHotkeys();
-
-const HotkeyBinding MAIN_ONLY_HOTKEYS[] = {
-    {HOTKEY_MAIN, MOD_ALT | MOD_SHIFT, 'W', IDM_OPEN_MAIN},
-};
-
-// "Ctrl+Alt+Shift+E": the modifiers in the order that Windows names them, then the letter.
-void formatHint(char* out, int size, const HotkeyBinding& key) {
-    formatText(out, size, "%s%s%s%c", key.modifiers & MOD_CONTROL ? "Ctrl+" : "",
-               key.modifiers & MOD_ALT ? "Alt+" : "", key.modifiers & MOD_SHIFT ? "Shift+" : "",
-               static_cast<char>(key.key));
+void showHint(HMENU popup, UINT menuCommand, const HotkeyKey& key) {
+    char text[MENU_TEXT_SIZE] = {};
+    GetMenuStringA(popup, menuCommand, text, sizeof text, MF_BYCOMMAND);
+    char hint[HOTKEY_TEXT_SIZE];
+    formatHotkey(key, hint, sizeof hint);
+    char withHint[MENU_TEXT_SIZE + HOTKEY_TEXT_SIZE];
+    formatText(withHint, sizeof withHint, "%s\t%s", text, hint);
+    MENUITEMINFOA item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = withHint;
+    SetMenuItemInfoA(popup, menuCommand, FALSE, &item);
 }
 
 }  // namespace
 
-const HotkeyBinding* hotkeysOfMode(int hotkeyMode, int* count) {
-    switch (hotkeyMode) {
-    case 0:
-        *count = STANDARD_HOTKEYS.count;
-        return STANDARD_HOTKEYS.keys;
-    case 1:
-        *count = sizeof MAIN_ONLY_HOTKEYS / sizeof MAIN_ONLY_HOTKEYS[0];
-        return MAIN_ONLY_HOTKEYS;
-    default:
-        *count = 0;
-        return nullptr;
+void setDefaultHotkeys(HotkeyKey (&keys)[HOTKEY_ACTION_COUNT]) {
+    for (HotkeyKey& key : keys) key = {0, 0};
+    keys[HOTKEY_MAIN_ACTION] = mainHotkeyOfMode(0);
+    for (const TargetKind& kind : TARGET_KINDS)
+        if (kind.defaultKey) keys[kind.hotkey - 1] = {ALL_THREE, kind.defaultKey};
+}
+
+// FNV-1a over the ids and their keys.
+int keysNotTakenMark(const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT], unsigned notTaken) {
+    if (!notTaken) return 0;
+    unsigned mark = 2166136261u;
+    for (int id = HOTKEY_MAIN; id <= HOTKEY_LAST; ++id) {
+        if (!has(notTaken, id)) continue;
+        const HotkeyKey& key = keyOfId(keys, id);
+        const unsigned parts[] = {static_cast<unsigned>(id), key.modifiers, key.key};
+        for (unsigned part : parts) mark = (mark ^ part) * 16777619u;
+    }
+    return mark ? static_cast<int>(mark) : 1;
+}
+
+void listKeys(const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT], unsigned notTaken, char* text,
+              int size) {
+    int length = 0;
+    text[0] = 0;
+    for (int id = HOTKEY_MAIN; id <= HOTKEY_LAST && length < size - 1; ++id) {
+        if (!has(notTaken, id)) continue;
+        char name[HOTKEY_TEXT_SIZE];
+        formatHotkey(keyOfId(keys, id), name, sizeof name);
+        length += formatText(text + length, static_cast<size_t>(size - length), "%s%s",
+                             length ? ", " : "", name);
     }
 }
 
-void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned heldHotkeys,
-                     int canRestore) {
+void prepareTrayMenu(HMENU popup, int keepTopmost, const HotkeyKey (&keys)[HOTKEY_ACTION_COUNT],
+                     unsigned heldHotkeys, int canRestore) {
     if (keepTopmost) {
         MENUITEMINFOA item = {};
         item.cbSize = sizeof item;
@@ -67,20 +83,9 @@ void prepareTrayMenu(HMENU popup, int keepTopmost, int hotkeyMode, unsigned held
     }
     if (!canRestore) EnableMenuItem(popup, IDM_RESTORE_MINIMISED, MF_BYCOMMAND | MF_GRAYED);
 
-    int count = 0;
-    const HotkeyBinding* keys = hotkeysOfMode(hotkeyMode, &count);
-    for (int i = 0; i < count; ++i) {
-        if (!(heldHotkeys & (1u << keys[i].id))) continue;
-        char text[MENU_TEXT_SIZE] = {};
-        GetMenuStringA(popup, keys[i].menuCommand, text, sizeof text, MF_BYCOMMAND);
-        char hint[HINT_SIZE];
-        formatHint(hint, sizeof hint, keys[i]);
-        char withHint[MENU_TEXT_SIZE + HINT_SIZE];
-        formatText(withHint, sizeof withHint, "%s\t%s", text, hint);
-        MENUITEMINFOA item = {};
-        item.cbSize = sizeof item;
-        item.fMask = MIIM_STRING;
-        item.dwTypeData = withHint;
-        SetMenuItemInfoA(popup, keys[i].menuCommand, FALSE, &item);
-    }
+    for (const MenuOfHotkey& entry : ACTION_MENU_ITEMS)
+        if (has(heldHotkeys, entry.id)) showHint(popup, entry.menuCommand, keyOfId(keys, entry.id));
+    for (const TargetKind& kind : TARGET_KINDS)
+        if (kind.menuCommand && has(heldHotkeys, kind.hotkey))
+            showHint(popup, kind.menuCommand, keyOfId(keys, kind.hotkey));
 }

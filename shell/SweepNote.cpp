@@ -53,3 +53,11 @@ int sweepNote(HINSTANCE instance, int minimise, const SweepLeftovers& left, char
     }
     return used;
 }
+
+int keysNotTakenNote(HINSTANCE instance, const char* keyList, char* text, int size) {
+    if (size <= 0) return 0;
+    text[0] = '\0';
+    char format[REFUSAL_NOTE_SIZE];
+    if (!loadUiString(instance, IDS_KEYS_NOT_TAKEN, format, sizeof format)) return 0;
+    return formatText(text, static_cast<size_t>(size), format, keyList);
+}

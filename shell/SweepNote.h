@@ -23,3 +23,7 @@ struct SweepLeftovers {
 // Windows refused them all, the refusal note. Returns its length; 0, with text empty, when
 // every window went.
 int sweepNote(HINSTANCE instance, int minimise, const SweepLeftovers& left, char* text, int size);
+
+// The note at start when other programs hold some of Varnel's keys: which (keyList, as
+// "Ctrl+Alt+Shift+E, Alt+F9") and where to choose others. Its length; 0 as above.
+int keysNotTakenNote(HINSTANCE instance, const char* keyList, char* text, int size);

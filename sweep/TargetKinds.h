@@ -24,8 +24,9 @@ struct TargetKind {
     int otherIndex;
     // The word that names it on the command line.
     const wchar_t* commandWord;
-    // The tray menu's command that closes its windows, and the WM_HOTKEY id of that sweep, with
-    // the letter of its key in the standard hotkey mode (with Ctrl+Alt+Shift); 0: none.
+    // The tray menu's command that closes its windows (0: none), and the WM_HOTKEY id of that
+    // sweep, with the letter of its key until the user chooses another (with Ctrl+Alt+Shift;
+    // 0: none).
     UINT menuCommand;
     int hotkey;
     UINT defaultKey;
@@ -44,11 +45,16 @@ inline constexpr TargetKind TARGET_KINDS[SWEEP_KIND_COUNT] = {
      IDM_CLOSE_CHROMIUM, HOTKEY_CHROMIUM, 'C', IDC_CHROMIUM, IDC_COUNT_CHROMIUM, true},
     {&TargetSelection::targetFirefox, &SweepState::firefoxCount, matchFirefox, -1, L"firefox",
      IDM_CLOSE_FIREFOX, HOTKEY_FIREFOX, 'F', IDC_FIREFOX, IDC_COUNT_FIREFOX, true},
-    {nullptr, nullptr, nullptr, 0, L"target1", 0, 0, 0, IDC_OTHER0, IDC_OTHER_COUNT0, false},
-    {nullptr, nullptr, nullptr, 1, L"target2", 0, 0, 0, IDC_OTHER1, IDC_OTHER_COUNT1, false},
-    {nullptr, nullptr, nullptr, 2, L"target3", 0, 0, 0, IDC_OTHER2, IDC_OTHER_COUNT2, false},
-    {nullptr, nullptr, nullptr, 3, L"target4", 0, 0, 0, IDC_OTHER3, IDC_OTHER_COUNT3, false},
-    {nullptr, nullptr, nullptr, 4, L"target5", 0, 0, 0, IDC_OTHER4, IDC_OTHER_COUNT4, false},
+    {nullptr, nullptr, nullptr, 0, L"target1", 0, HOTKEY_TARGET1, 0, IDC_OTHER0, IDC_OTHER_COUNT0,
+     false},
+    {nullptr, nullptr, nullptr, 1, L"target2", 0, HOTKEY_TARGET2, 0, IDC_OTHER1, IDC_OTHER_COUNT1,
+     false},
+    {nullptr, nullptr, nullptr, 2, L"target3", 0, HOTKEY_TARGET3, 0, IDC_OTHER2, IDC_OTHER_COUNT2,
+     false},
+    {nullptr, nullptr, nullptr, 3, L"target4", 0, HOTKEY_TARGET4, 0, IDC_OTHER3, IDC_OTHER_COUNT3,
+     false},
+    {nullptr, nullptr, nullptr, 4, L"target5", 0, HOTKEY_TARGET5, 0, IDC_OTHER4, IDC_OTHER_COUNT4,
+     false},
 };
 
 // The kind's switch in a selection: whether a sweep over it acts on the kind.

@@ -1,6 +1,7 @@
 #include "tests/e2e/VarnelHarness.h"
 #include "resources/resource.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -70,6 +71,7 @@ void VarnelRun::writeSettings(const std::string& iniText) {
 void VarnelRun::writeTargets(const std::string& iniText) { test::writeFile(dir.file("target.ini"), iniText); }
 
 bool VarnelRun::start(bool waitResident) {
+    residentWindow = nullptr;
     if (!test::fileExistsPlain(dir.file("vrnl.ini"))) writeSettings("");
     // Once in a few thousand starts Wine fails to create the process before any of Varnel runs;
     // the error is kept in the log, and the start tried once more.
@@ -88,6 +90,11 @@ bool VarnelRun::start(bool waitResident) {
             return residentWindow != nullptr;
         },
         START_TIMEOUT);
+}
+
+bool VarnelRun::waitIdle() {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(residentWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, START_TIMEOUT, &ignored) != 0;
 }
 
 int VarnelRun::startAgain() {
@@ -246,6 +253,50 @@ bool isChecked(HWND dialog, int id) {
     DWORD_PTR state = 0;
     SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
     return state == BST_CHECKED;
+}
+
+namespace {
+
+// The shell shows a balloon as a tooltip window of its own, whose text is the notification's.
+BOOL CALLBACK findBalloon(HWND window, LPARAM found) {
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpiA(name, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(window)) return TRUE;
+    wchar_t text[512] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &length);
+    if (length) *reinterpret_cast<std::wstring*>(found) = text;
+    return length == 0;
+}
+
+}  // namespace
+
+std::wstring balloonText() {
+    std::wstring shown;
+    EnumWindows(findBalloon, reinterpret_cast<LPARAM>(&shown));
+    return shown;
+}
+
+WORD hotkeyShown(HWND dialog, int id) {
+    DWORD_PTR value = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), HKM_GETHOTKEY, 0, 0, SMTO_ABORTIFHUNG, 2000, &value);
+    return static_cast<WORD>(value);
+}
+
+bool typeHotkey(HWND dialog, int id, const std::vector<WORD>& modifiers, WORD key, WORD shown) {
+    HWND control = GetDlgItem(dialog, id);
+    SetForegroundWindow(dialog);
+    // The focus moved there as the Tab key moves it.
+    PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    if (!test::waitUntil([&] {
+            return GetGUIThreadInfo(thread, &info) && info.hwndFocus == control && GetForegroundWindow() == dialog;
+        }))
+        return false;
+    test::pressKeys(modifiers, key);
+    return test::waitUntil([&] { return hotkeyShown(dialog, id) == shown; });
 }
 
 SIZE clientSize(HWND window) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/TestSupport.h"
 
@@ -43,6 +44,8 @@ public:
     DWORD processId() const { return process.id(); }
     test::Process& proc() { return process; }
 
+    // Returns once the resident window handles messages: start-up is done.
+    bool waitIdle();
     void tray(UINT mouseMessage);
     void command(WORD id);
     // Exits through the menu's Exit and waits for the process; returns its exit code.
@@ -107,8 +110,14 @@ bool inside(const RECT& inner, const RECT& outer);
 // Whether the shell holds Varnel's tray icon (id 1 of the resident window): a modification
 // that changes nothing succeeds only for an icon that exists.
 bool trayIconShown(HWND resident);
+// The text of the notification balloon that the shell shows now; empty when it shows none.
+std::wstring balloonText();
 // Whether another program can register the hotkey now (it is released again at once).
 bool hotkeyFree(UINT modifiers, UINT key);
+// A hotkey control's key as HKM_GETHOTKEY gives it: the key, and HOTKEYF_* in the high byte.
+WORD hotkeyShown(HWND dialog, int id);
+// As a user does it: the focus on the hotkey control, then the keys; true once it shows shown.
+bool typeHotkey(HWND dialog, int id, const std::vector<WORD>& modifiers, WORD key, WORD shown);
 // The pointer moved to a point of the screen, and a click of the left or right button there,
 // with SendInput as the mouse makes them.
 void mouseTo(POINT screen);

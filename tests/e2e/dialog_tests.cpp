@@ -3,6 +3,10 @@
 #include <cstring>
 
 #include <regex>
+#include <vector>
+
+#include <windows.h>
+#include <commctrl.h>
 
 #include "Version.h"
 #include "resources/resource.h"
@@ -24,6 +28,12 @@ const int STANDARD = IDC_MODE_STANDARD;
 const int MAIN_ONLY = IDC_MODE_MAIN_ONLY;
 // Settings dialog
 const int WAIT_TIME = IDC_WAIT_TIME;
+// The settings dialog's keys: row i in the order of the hotkey ids
+const int KEY_LABEL0 = IDC_KEY_LABEL0;
+const int KEY0 = IDC_KEY0;
+const int KEY_NOTE0 = IDC_KEY_NOTE0;
+const int MAIN_KEY = KEY0, EXPLORER_KEY = KEY0 + 1, FIREFOX_KEY = KEY0 + 3, TARGET1_KEY = KEY0 + 7;
+const BYTE CTRL_ALT_SHIFT = HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_SHIFT;
 // Main dialog
 const int HELP_LINK = IDC_HELP_LINK;
 
@@ -230,6 +240,12 @@ HWND openSettings(VarnelRun& varnel) {
     return varnel.waitDialog(SETTINGS);
 }
 
+// A resident start with these settings, and its settings dialog.
+HWND startWithSettingsOpen(VarnelRun& varnel, const std::string& settings) {
+    varnel.writeSettings(settings);
+    return varnel.start() ? openSettings(varnel) : nullptr;
+}
+
 // Types a wait time, presses OK and tells whether the dialog closed.
 bool okWith(HWND dialog, const char* text) {
     setText(dialog, WAIT_TIME, text);
@@ -244,9 +260,7 @@ bool okWith(HWND dialog, const char* text) {
 
 TEST(SettingsDialog, AcceptsUpToTwoHundred) {
     VarnelRun varnel;
-    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=37\r\nRUNNEXT=false\r\n");
-    ASSERT_TRUE(varnel.start());
-    HWND dialog = openSettings(varnel);
+    HWND dialog = startWithSettingsOpen(varnel, "[SETTINGS]\r\nWAITTIME=37\r\nRUNNEXT=false\r\n");
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(L"37", e2e::itemText(dialog, WAIT_TIME));
     EXPECT_TRUE(okWith(dialog, "200"));
@@ -300,6 +314,107 @@ TEST(SettingsDialog, CancelAfterRefusedOkKeepsTheCheckBoxReadAtOk) {
     ASSERT_TRUE(gone(dialog));
     EXPECT_TRUE(savedBecomes(varnel, "SETTINGS", "NOBACK", "true"));
     EXPECT_EQ("80", varnel.saved("SETTINGS", "WAITTIME"));
+}
+
+// Clicks a button and returns once its dialog has handled the click.
+void clickAndWait(HWND dialog, int id) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+// The hotkey controls of a dialog, in the order in which they stand in it.
+std::vector<int> hotkeyControls(HWND dialog) {
+    std::vector<int> ids;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[32] = {};
+        GetClassNameA(child, name, sizeof name);
+        if (lstrcmpiA(name, HOTKEY_CLASSA) == 0) ids.push_back(GetDlgCtrlID(child));
+    }
+    return ids;
+}
+
+TEST(SettingsDialog, AChosenKeyWorksAtOnceInPlaceOfTheOldAndIsKeptAcrossARestart) {
+    test::TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"}}));
+    VarnelRun varnel;
+    varnel.writeTargets("[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n");
+    HWND dialog = startWithSettingsOpen(varnel, "[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    ASSERT_NE(nullptr, dialog);
+    std::vector<int> rows;
+    for (int i = 0; i < 12; ++i) rows.push_back(KEY0 + i);
+    EXPECT_EQ(rows, hotkeyControls(dialog));
+    EXPECT_EQ(MAKEWORD('W', CTRL_ALT_SHIFT), e2e::hotkeyShown(dialog, MAIN_KEY));
+    EXPECT_EQ(MAKEWORD('E', CTRL_ALT_SHIFT), e2e::hotkeyShown(dialog, EXPLORER_KEY));
+    EXPECT_EQ(0, e2e::hotkeyShown(dialog, KEY0 + 4)) << "close all has no key";
+    EXPECT_EQ(L"My Tools を閉じる", e2e::itemText(dialog, KEY_LABEL0 + 7));
+    EXPECT_EQ(L"対象 2 を閉じる (未定義)", e2e::itemText(dialog, KEY_LABEL0 + 8));
+
+    // Explorer's key moves to Ctrl+Shift+X; Firefox's is cleared; Cancel first changes nothing.
+    ASSERT_TRUE(e2e::typeHotkey(dialog, EXPLORER_KEY, {VK_CONTROL, VK_SHIFT}, 'X',
+                                MAKEWORD('X', HOTKEYF_CONTROL | HOTKEYF_SHIFT)));
+    e2e::click(dialog, IDCANCEL);
+    ASSERT_TRUE(gone(dialog));
+    EXPECT_TRUE(test::waitUntil(standardKeysHeld));
+    EXPECT_TRUE(e2e::hotkeyFree(MOD_CONTROL | MOD_SHIFT, 'X'));
+
+    dialog = openSettings(varnel);
+    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(e2e::typeHotkey(dialog, EXPLORER_KEY, {VK_CONTROL, VK_SHIFT}, 'X',
+                                MAKEWORD('X', HOTKEYF_CONTROL | HOTKEYF_SHIFT)));
+    ASSERT_TRUE(e2e::typeHotkey(dialog, FIREFOX_KEY, {}, VK_BACK, 0));
+    e2e::click(dialog, IDOK);
+    ASSERT_TRUE(gone(dialog));
+    EXPECT_TRUE(test::waitUntil([] { return !e2e::hotkeyFree(MOD_CONTROL | MOD_SHIFT, 'X'); }));
+    EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'E'));
+    EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'F'));
+    EXPECT_FALSE(e2e::hotkeyFree(ALL_THREE, 'W'));
+    EXPECT_TRUE(savedBecomes(varnel, "KEYS", "EX", "Ctrl+Shift+X"));
+    EXPECT_EQ("", varnel.saved("KEYS", "NN"));
+    test::pressKeys({VK_CONTROL, VK_SHIFT}, 'X');
+    EXPECT_TRUE(targets.waitClosed(0));
+
+    EXPECT_EQ(0, varnel.exitThroughMenu());
+    ASSERT_TRUE(varnel.start());
+    EXPECT_TRUE(test::waitUntil([] { return !e2e::hotkeyFree(MOD_CONTROL | MOD_SHIFT, 'X'); }));
+    EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'E'));
+    EXPECT_TRUE(e2e::hotkeyFree(ALL_THREE, 'F'));
+    EXPECT_FALSE(e2e::hotkeyFree(ALL_THREE, 'C'));
+}
+
+// Refused before OK, with a word beside the key: one that Windows keeps (with the Windows key,
+// from the file; F12) and one that another action has. OK then keeps the dialog open.
+TEST(SettingsDialog, RefusedKeysAreNamedAndKeepTheDialogOpen) {
+    VarnelRun varnel;
+    HWND dialog = startWithSettingsOpen(varnel, "[KEYS]\r\nAP00=Win+E\r\nRESTORE=Ctrl+Home\r\n");
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(MAKEWORD(VK_HOME, HOTKEYF_CONTROL | HOTKEYF_EXT), e2e::hotkeyShown(dialog, KEY0 + 6))
+        << "Home, not the numeric pad's 7";
+    const std::wstring windowsKeeps = L"Windows が使うキー", twice = L"他の操作と同じキー";
+    EXPECT_EQ(windowsKeeps, e2e::itemText(dialog, KEY_NOTE0 + 7));
+    EXPECT_EQ(L"", e2e::itemText(dialog, KEY_NOTE0));
+    clickAndWait(dialog, IDOK);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    ASSERT_TRUE(e2e::typeHotkey(dialog, TARGET1_KEY, {VK_CONTROL}, VK_F12, MAKEWORD(VK_F12, HOTKEYF_CONTROL)));
+    EXPECT_EQ(windowsKeeps, e2e::itemText(dialog, KEY_NOTE0 + 7));
+
+    // The main window's own key, typed for Firefox: Varnel holds none while the dialog is open.
+    ASSERT_TRUE(
+        e2e::typeHotkey(dialog, FIREFOX_KEY, {VK_CONTROL, VK_MENU, VK_SHIFT}, 'W', MAKEWORD('W', CTRL_ALT_SHIFT)));
+    EXPECT_TRUE(test::waitUntil([&] { return e2e::itemText(dialog, KEY_NOTE0) == twice; }));
+    EXPECT_EQ(twice, e2e::itemText(dialog, KEY_NOTE0 + 3));
+    ASSERT_TRUE(e2e::typeHotkey(dialog, TARGET1_KEY, {VK_MENU}, 'T', MAKEWORD('T', HOTKEYF_ALT)));
+    EXPECT_EQ(L"", e2e::itemText(dialog, KEY_NOTE0 + 7));
+    clickAndWait(dialog, IDOK);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    ASSERT_TRUE(
+        e2e::typeHotkey(dialog, FIREFOX_KEY, {VK_CONTROL, VK_MENU, VK_SHIFT}, 'G', MAKEWORD('G', CTRL_ALT_SHIFT)));
+    EXPECT_TRUE(test::waitUntil([&] { return e2e::itemText(dialog, KEY_NOTE0).empty(); }));
+    e2e::click(dialog, IDOK);
+    ASSERT_TRUE(gone(dialog));
+    EXPECT_TRUE(test::waitUntil([] { return !e2e::hotkeyFree(MOD_ALT, 'T'); }));
+    EXPECT_FALSE(e2e::hotkeyFree(ALL_THREE, 'G'));
+    EXPECT_FALSE(e2e::hotkeyFree(ALL_THREE, 'W'));
+    EXPECT_FALSE(e2e::hotkeyFree(MOD_CONTROL, VK_HOME));
 }
 
 }  // namespace

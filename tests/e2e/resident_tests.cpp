@@ -234,6 +234,66 @@ TEST(Resident, HotkeyModes) {
     }
 }
 
+// Held by another program before Varnel starts: Varnel names it, in a balloon at start and
+// beside it in the Options dialog, and takes the others. The balloon comes once for a set of such
+// keys: the file keeps the set told of, which the next start with the same set finds, and a
+// changed set is told again.
+TEST(Resident, AKeyAnotherProgramHoldsIsNamedOnceForItsSetAndTheOthersWork) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"CabinetWClass", "folder"}}));
+    const int OURS = 0x6000;
+    ASSERT_TRUE(RegisterHotKey(nullptr, OURS, ALL_THREE, 'C'));
+    VarnelRun varnel;
+    varnel.writeSettings("[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    ASSERT_TRUE(varnel.start());
+    const std::wstring note =
+        L"他のプログラムが使用中のキー: Ctrl+Alt+Shift+C。別のキーは、トレイメニューの「オプション...」で選べます。";
+    EXPECT_TRUE(test::waitUntil([&] { return e2e::balloonText() == note; })) << e2e::balloonText().size();
+    test::pressKeys({VK_CONTROL, VK_MENU, VK_SHIFT}, 'E');
+    EXPECT_TRUE(targets.waitClosed(0));
+    varnel.command(IDM_OPTIONS);
+    HWND options = varnel.waitDialog(L"Varnel - 設定");
+    ASSERT_NE(nullptr, options);
+    EXPECT_EQ(L"他のプログラムが使用中", e2e::itemText(options, IDC_KEY_NOTE0 + 2));
+    EXPECT_EQ(L"", e2e::itemText(options, IDC_KEY_NOTE0 + 1));
+    PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(test::waitUntil([&] { return !IsWindow(options); }));
+    EXPECT_EQ(0, varnel.exitThroughMenu());
+    std::string told = varnel.saved("KEYS", "NOTTAKEN");
+    EXPECT_NE("0", told);
+    ASSERT_TRUE(test::waitUntil([] { return e2e::balloonText().empty(); }));
+
+    ASSERT_TRUE(varnel.start());
+    ASSERT_TRUE(varnel.waitIdle());
+    EXPECT_EQ(0, varnel.exitThroughMenu());
+    EXPECT_EQ(told, varnel.saved("KEYS", "NOTTAKEN"));
+
+    ASSERT_TRUE(RegisterHotKey(nullptr, OURS + 1, ALL_THREE, 'F'));
+    ASSERT_TRUE(varnel.start());
+    EXPECT_TRUE(test::waitUntil(
+        [] { return e2e::balloonText().find(L": Ctrl+Alt+Shift+C, Ctrl+Alt+Shift+F。") != std::wstring::npos; }));
+    UnregisterHotKey(nullptr, OURS);
+    UnregisterHotKey(nullptr, OURS + 1);
+}
+
+// As the command line does when it names a target: whether or not it is ticked, and though the
+// main window was last left collapsed, where a sweep of the ticked kinds leaves targets alone.
+TEST(Resident, ATargetsKeyClosesItsWindowsWhateverTheLayout) {
+    TargetWindows targets;
+    ASSERT_TRUE(targets.start({{"ToolClass", "tool"}, {"CabinetWClass", "folder"}, {"OtherTool", "other"}}));
+    VarnelRun varnel;
+    varnel.writeSettings(
+        "[TARGET]\r\nAP01=true\r\n[OPTIONS]\r\nFULLSIZE=false\r\n[KEYS]\r\nAP00=Ctrl+Alt+Shift+1\r\n"
+        "[SETTINGS]\r\nWAITTIME=0\r\nRUNNEXT=false\r\n");
+    varnel.writeTargets(
+        "[TARGET00]\r\nNAME=My Tools\r\nCLASS=ToolClass\r\n[TARGET01]\r\nNAME=Other\r\nCLASS=OtherTool\r\n");
+    ASSERT_TRUE(varnel.start());
+    test::pressKeys({VK_CONTROL, VK_MENU, VK_SHIFT}, '1');
+    EXPECT_TRUE(targets.waitClosed(0));
+    EXPECT_TRUE(targets.isOpen(1));
+    EXPECT_EQ(0, targets.events(2, "close")) << "the ticked target is not this key's";
+}
+
 // The main window was last left expanded, and has not been opened since the start (as at logon):
 // close all and minimise all take its ticked user-defined target too.
 TEST(Resident, MenuSweeps) {
@@ -567,7 +627,7 @@ TEST(CommandLine, NothingIsCarriedOutInsideASweep) {
     RawCommand count(L"/count firefox");
     count.makeReplySection();
 
-    varnel.command(40005);
+    varnel.command(IDM_CLOSE_EXPLORER);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(inside, 10000));
     PostMessageA(varnel.resident(), WM_HOTKEY, 4, 0);
     varnel.tray(WM_LBUTTONDOWN);

@@ -230,6 +230,82 @@ TEST_F(SettingsFiles, SaveWritesEveryKeyAndTurnsTheWelcomeOff) {
     EXPECT_EQ(0, memcmp(&s, &back, sizeof s));
 }
 
+bool sameKey(const HotkeyKey& key, UINT modifiers, UINT vk) { return key.modifiers == modifiers && key.key == vk; }
+
+const UINT ALL_THREE = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
+
+// A file from before keys could be chosen keeps the keys that the application gave, with the
+// main window's of its mode; chosen ones, cleared ones among them, come back from a save as they
+// were.
+TEST_F(SettingsFiles, KeysOfAnOlderFileAndChosenKeys) {
+    test::writeFile(besideProgram("vrnl.ini"), "[HOTKEY]\r\nMODE=1\r\n");
+    Settings s;
+    setInitialSettings(s);
+    for (int kind = 1; kind <= 3; ++kind) s.keys[kind] = {ALL_THREE, static_cast<UINT>("WECF"[kind])};
+    loadSettings(s);
+    EXPECT_TRUE(sameKey(s.keys[0], MOD_ALT | MOD_SHIFT, 'W'));
+    EXPECT_TRUE(sameKey(s.keys[1], ALL_THREE, 'E'));
+    EXPECT_TRUE(sameKey(s.keys[3], ALL_THREE, 'F'));
+    for (int i = 4; i < HOTKEY_ACTION_COUNT; ++i) EXPECT_EQ(0u, s.keys[i].key) << i;
+    // The main window's key follows the mode while it is a mode's own, and only then.
+    changeHotkeyMode(s, 0);
+    EXPECT_TRUE(sameKey(s.keys[0], ALL_THREE, 'W'));
+    s.keys[0] = {MOD_CONTROL, VK_F9};
+    changeHotkeyMode(s, 1);
+    EXPECT_TRUE(sameKey(s.keys[0], MOD_CONTROL, VK_F9));
+
+    test::writeFile(besideProgram("vrnl.ini"),
+                    "[KEYS]\r\nMAIN= ctrl + ALT+f9 \r\nEX=\r\nIE=Hyper+Q\r\nAP02=Shift+Num5\r\n"
+                    "RESTORE=Alt+VKBA\r\nAP04=Win+E\r\nNOTTAKEN=-12345\r\n");
+    loadSettings(s);
+    EXPECT_TRUE(sameKey(s.keys[0], MOD_CONTROL | MOD_ALT, VK_F9));
+    EXPECT_EQ(0u, s.keys[1].key) << "cleared";
+    EXPECT_TRUE(sameKey(s.keys[2], ALL_THREE, 'C')) << "unreadable: as it was";
+    EXPECT_TRUE(sameKey(s.keys[6], MOD_ALT, 0xBA));
+    EXPECT_TRUE(sameKey(s.keys[9], MOD_SHIFT, VK_NUMPAD5));
+    EXPECT_TRUE(sameKey(s.keys[11], MOD_WIN, 'E'));
+    EXPECT_EQ(-12345, s.keysNotTakenMark);
+    saveSettings(s);
+    std::string file = test::appDataSettingsFile();
+    const char* const written[][2] = {{"MAIN", "Ctrl+Alt+F9"},    {"EX", ""},
+                                      {"NN", "Ctrl+Alt+Shift+F"}, {"MINIMISE", ""},
+                                      {"RESTORE", "Alt+VKBA"},    {"AP02", "Shift+Num5"},
+                                      {"AP04", "Win+E"}};
+    for (const auto& key : written) EXPECT_EQ(key[1], profile(file, "KEYS", key[0])) << key[0];
+    Settings back = loaded();
+    EXPECT_EQ(0, memcmp(&s, &back, sizeof s));
+}
+
+TEST(HotkeyText, NamesReadAndWrittenAlike) {
+    const HotkeyKey keys[] = {{ALL_THREE | MOD_WIN, VK_SNAPSHOT},
+                              {0, VK_F24},
+                              {MOD_SHIFT, '7'},
+                              {MOD_CONTROL, VK_NEXT},
+                              {MOD_ALT, VK_DIVIDE},
+                              {MOD_CONTROL, 0xDE}};
+    for (const HotkeyKey& key : keys) {
+        char text[HOTKEY_TEXT_SIZE];
+        formatHotkey(key, text, sizeof text);
+        HotkeyKey back = {};
+        EXPECT_TRUE(parseHotkey(text, back)) << text;
+        EXPECT_TRUE(sameKey(back, key.modifiers, key.key)) << text;
+    }
+    char text[HOTKEY_TEXT_SIZE];
+    formatHotkey({ALL_THREE | MOD_WIN, VK_SNAPSHOT}, text, sizeof text);
+    EXPECT_STREQ("Ctrl+Alt+Shift+Win+PrintScreen", text);
+    HotkeyKey key = {MOD_ALT, 'Q'};
+    for (const char* bad : {"Ctrl+", "Ctrl", "E+Ctrl", "Ctrl+F25", "Ctrl+F0", "Ctrl++E", "Ctrl+VKZZ", "Ctrl+EE"})
+        EXPECT_FALSE(parseHotkey(bad, key)) << bad;
+    EXPECT_TRUE(sameKey(key, MOD_ALT, 'Q')) << "a refused text changes nothing";
+
+    // Windows keeps the Windows key's combinations and F12, with or without modifiers.
+    EXPECT_TRUE(isReservedHotkey({MOD_WIN, 'E'}));
+    EXPECT_TRUE(isReservedHotkey({0, VK_F12}));
+    EXPECT_TRUE(isReservedHotkey({MOD_CONTROL | MOD_SHIFT, VK_F12}));
+    EXPECT_FALSE(isReservedHotkey({ALL_THREE, VK_F11}));
+    EXPECT_FALSE(isReservedHotkey({0, 0}));
+}
+
 // Keys, sections and comments added by hand survive a save; only Varnel's own keys change.
 TEST_F(SettingsFiles, SaveKeepsWhatItDoesNotKnow) {
     Settings s;
