@@ -31,8 +31,6 @@ const SettingKey SETTING_KEYS[] = {
     {"HOTKEY", "MODE", SETTING_INTEGER, 0, [](Settings& s) -> int& { return s.hotkeyMode; }},
     {"SETTINGS", "NOBACK", SETTING_SWITCH, 0, [](Settings& s) -> int& { return s.nonResident; }},
     {"SETTINGS", "WAITTIME", SETTING_INTEGER, 50, [](Settings& s) -> int& { return s.waitTime; }},
-    {"KEYS", "NOTTAKEN", SETTING_INTEGER, 0,
-     [](Settings& s) -> int& { return s.keysNotTakenMark; }},
 };
 
 const int SETTING_KEY_COUNT = sizeof SETTING_KEYS / sizeof SETTING_KEYS[0];

@@ -18,8 +18,11 @@ const char FALLBACK_FILE_NAME[] = "vrnl.ini";
 // The welcome flag follows the table's keys; it is no field of the record.
 const char WELCOME_SECTION[] = "SETTINGS";
 const char WELCOME_KEY[] = "RUNNEXT";
-// After the table's keys and the welcome flag, the actions' keys.
+// After the table's keys and the welcome flag, the actions' keys and then the mark of the keys
+// told of, all in one section.
 const int FIRST_HOTKEY_ENTRY = SETTING_KEY_COUNT + 1;
+const int NOT_TAKEN_ENTRY = FIRST_HOTKEY_ENTRY + HOTKEY_ACTION_COUNT;
+const char NOT_TAKEN_KEY[] = "NOTTAKEN";
 
 void setEntry(IniEntry& entry, const char* section, const char* key, SettingForm form, int value) {
     entry = IniEntry();
@@ -56,7 +59,9 @@ int tableOf(Settings& settings, int showWelcome, IniEntry (&entries)[INI_MAX_ENT
     setEntry(entries[SETTING_KEY_COUNT], WELCOME_SECTION, WELCOME_KEY, SETTING_SWITCH, showWelcome);
     for (int i = 0; i < HOTKEY_ACTION_COUNT; ++i)
         setHotkeyEntry(entries[FIRST_HOTKEY_ENTRY + i], i, settings.keys[i]);
-    return FIRST_HOTKEY_ENTRY + HOTKEY_ACTION_COUNT;
+    setEntry(entries[NOT_TAKEN_ENTRY], HOTKEY_SECTION, NOT_TAKEN_KEY, SETTING_INTEGER,
+             settings.keysNotTakenMark);
+    return NOT_TAKEN_ENTRY + 1;
 }
 
 int valueOf(const IniEntry& entry, SettingForm form, int fallback) {
@@ -139,6 +144,7 @@ int loadSettings(Settings& settings) {
     }
     int showWelcome = valueOf(entries[SETTING_KEY_COUNT], SETTING_SWITCH, 1);
     takeHotkeys(settings, entries + FIRST_HOTKEY_ENTRY);
+    settings.keysNotTakenMark = valueOf(entries[NOT_TAKEN_ENTRY], SETTING_INTEGER, 0);
     settings.waitTime = clampWaitTime(settings.waitTime);
     // Saves leave a read-only file as it is, so its welcome flag would never go off.
     return isReadOnlyFile(path) ? 0 : showWelcome;
