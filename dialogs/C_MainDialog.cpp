@@ -94,7 +94,7 @@ INT_PTR C_MainDialog::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
         break;
     case HLM_NOTIFY:
         if (lParam == IDC_HELP_LINK && application->showWelcomeDialog(dialog)) {
-            finishMainDialog(dialog, 0);
+            finishMainDialog(dialog, LEAVE_ONLY);
             EndDialog(dialog, 0);
         }
         break;
@@ -105,12 +105,12 @@ INT_PTR C_MainDialog::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
 void C_MainDialog::onCommand(HWND dialog, int id) {
     switch (id) {
     case IDC_RUN:
-        finishMainDialog(dialog, 1);
+        finishMainDialog(dialog, LEAVE_AND_RUN);
         EndDialog(dialog, 1);
         break;
     case IDCANCEL:
     case IDC_CANCEL_BUTTON:
-        finishMainDialog(dialog, 0);
+        finishMainDialog(dialog, LEAVE_ONLY);
         EndDialog(dialog, 0);
         break;
     case IDC_PIN_BUTTON:
@@ -118,7 +118,7 @@ void C_MainDialog::onCommand(HWND dialog, int id) {
         break;
     case IDC_EDIT_TARGETS:
         editTargetFile();
-        finishMainDialog(dialog, 0);
+        finishMainDialog(dialog, LEAVE_ONLY);
         EndDialog(dialog, 0);
         break;
     case IDC_ADD_FROM_WINDOW:

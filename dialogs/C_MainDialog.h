@@ -14,6 +14,8 @@ public:
     INT_PTR dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     void initMainDialog(HWND dialog);
+    // run: LEAVE_AND_RUN for the run button, else LEAVE_ONLY.
+    enum { LEAVE_ONLY = 0, LEAVE_AND_RUN = 1 };
     void finishMainDialog(HWND dialog, int run);
     void setExpanded(HWND dialog, int on);
     void updateButtonLabels();
