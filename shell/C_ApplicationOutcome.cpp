@@ -13,8 +13,9 @@ const UINT OUTCOME_LOOK_STEP = 100;
 
 }  // namespace
 
-// The windows of a sweep that follows within the watch join it; a sweep of the other action
-// ends it first, since its windows are to do something else.
+// The windows of a sweep that follows within the watch join it, each window once however often
+// it was swept (a held hotkey sweeps again and again); a sweep of the other action ends the
+// watch first, since its windows are to do something else.
 void C_Application::watchSweepOutcome() {
     HWND resident = residentWindow.getHwnd();
     if (outcomeWatching && outcomeWatch.minimising() != sweep.sweepMinimise) finishOutcomeWatch();
@@ -23,7 +24,9 @@ void C_Application::watchSweepOutcome() {
         outcomeRefused = outcomeUnwatched = 0;
     }
     for (int i = 0; i < sweep.actedWindowCount; ++i)
-        if (!outcomeWatch.add(sweep.actedWindows[i])) ++outcomeUnwatched;
+        if (!outcomeWatch.holds(sweep.actedWindows[i].window) &&
+            !outcomeWatch.add(sweep.actedWindows[i]))
+            ++outcomeUnwatched;
     outcomeRefused += sweep.refusedCount;
     for (unsigned unwatched : sweep.unwatchedCounts) outcomeUnwatched += unwatched;
     outcomeWatching = 1;

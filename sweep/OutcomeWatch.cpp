@@ -61,6 +61,12 @@ unsigned OutcomeWatch::notDone() const {
     return n;
 }
 
+bool OutcomeWatch::holds(HWND window) const {
+    for (int i = 0; i < size; ++i)
+        if (windows[i].window == window) return true;
+    return false;
+}
+
 HWND OutcomeWatch::firstWaiting() const {
     for (int i = 0; i < size; ++i)
         if (windows[i].outcome == OUTCOME_WAITING) return windows[i].window;

@@ -27,6 +27,7 @@ public:
     unsigned count(int group, int outcome) const;
     // The windows that did not close (or minimise).
     unsigned notDone() const;
+    bool holds(HWND window) const;
     // The first window that waits for its user; null when none does.
     HWND firstWaiting() const;
     int windowCount() const { return size; }
