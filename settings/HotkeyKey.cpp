@@ -46,6 +46,17 @@ const NamedKey NAMED_KEYS[] = {
     {VK_DIVIDE, "NumDivide"},
 };
 
+char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Names compare ignoring ASCII case, whatever the code page; the first count characters, or all.
+bool sameName(const char* a, const char* b, size_t count = static_cast<size_t>(-1)) {
+    for (size_t i = 0; i < count; ++i) {
+        if (upper(a[i]) != upper(b[i])) return false;
+        if (!a[i]) return true;
+    }
+    return true;
+}
+
 bool isLetterOrDigit(UINT key) { return (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'); }
 
 int hexDigit(char c) {
@@ -60,13 +71,12 @@ int hexDigit(char c) {
 UINT keyOfName(const char* name) {
     size_t length = strlen(name);
     if (length == 1) {
-        UINT c = static_cast<unsigned char>(name[0]);
-        if (c >= 'a' && c <= 'z') c -= 'a' - 'A';
+        UINT c = static_cast<unsigned char>(upper(name[0]));
         return isLetterOrDigit(c) ? c : 0;
     }
     for (const NamedKey& named : NAMED_KEYS)
-        if (lstrcmpiA(name, named.name) == 0) return named.key;
-    if ((name[0] == 'F' || name[0] == 'f') && length <= 3) {
+        if (sameName(name, named.name)) return named.key;
+    if (upper(name[0]) == 'F' && length <= 3) {
         int number = 0;
         for (const char* p = name + 1; *p; ++p) {
             if (*p < '0' || *p > '9') return 0;
@@ -74,11 +84,9 @@ UINT keyOfName(const char* name) {
         }
         return number >= 1 && number <= FUNCTION_KEYS ? VK_F1 + number - 1 : 0;
     }
-    if (length == 4 &&
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name, 3, "Num", 3) == CSTR_EQUAL &&
-        name[3] >= '0' && name[3] <= '9')
+    if (length == 4 && sameName(name, "Num", 3) && name[3] >= '0' && name[3] <= '9')
         return VK_NUMPAD0 + (name[3] - '0');
-    if (length == 4 && (name[0] == 'V' || name[0] == 'v') && (name[1] == 'K' || name[1] == 'k')) {
+    if (length == 4 && sameName(name, "VK", 2)) {
         int high = hexDigit(name[2]), low = hexDigit(name[3]);
         if (high >= 0 && low >= 0) return static_cast<UINT>(high * 16 + low);
     }
@@ -151,7 +159,7 @@ bool parseHotkey(const char* text, HotkeyKey& key) {
         }
         UINT flag = 0;
         for (const Modifier& m : MODIFIERS)
-            if (lstrcmpiA(part, m.name) == 0) flag = m.flag;
+            if (sameName(part, m.name)) flag = m.flag;
         if (!flag) return false;
         read.modifiers |= flag;
         start = plus + 1;

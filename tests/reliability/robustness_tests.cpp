@@ -53,6 +53,11 @@ KeyValues savedRecord(int i) {
                    {"SETTINGS/WAITTIME", std::to_string(10 + i)},
                    {"SETTINGS/RUNNEXT", "false"}};
     for (int k = 0; k < OTHER_TARGET_COUNT; ++k) v["TARGET/AP0" + std::to_string(k)] = on;
+    // The main window's key of each record's mode; no other key.
+    for (const char* key : {"EX", "IE", "NN", "ALL", "MINIMISE", "RESTORE"}) v[std::string("KEYS/") + key] = "";
+    for (int k = 0; k < OTHER_TARGET_COUNT; ++k) v["KEYS/AP0" + std::to_string(k)] = "";
+    v["KEYS/MAIN"] = i == 0 ? "Alt+Shift+W" : "Ctrl+Alt+Shift+W";
+    v["KEYS/NOTTAKEN"] = "0";
     return v;
 }
 

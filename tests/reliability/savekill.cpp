@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
         s.dialogLeft = 1000 + i;
         s.dialogTop = 2000 + i;
         s.hotkeyMode = 1 - i;
+        s.keys[HOTKEY_MAIN_ACTION] = mainHotkeyOfMode(s.hotkeyMode);
         s.waitTime = 10 + i;
     }
     for (unsigned n = 0;; ++n) {

@@ -13,7 +13,7 @@ flags=(-std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recov
        -I"$here/shim" -I"$root")
 declare -A sources=(
   [fuzz_settings_file]="$root/settings/SettingsFile.cpp $root/settings/IniFileRewrite.cpp $root/settings/IniFileRead.cpp $root/settings/IniStream.cpp
-                        $root/settings/IniEncoding.cpp $root/settings/Settings.cpp"
+                        $root/settings/IniEncoding.cpp $root/settings/Settings.cpp $root/settings/HotkeyKey.cpp"
   [fuzz_window_match]="$root/sweep/WindowMatch.cpp $root/sweep/ProgramImage.cpp"
 )
 

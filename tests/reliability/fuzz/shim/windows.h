@@ -13,6 +13,7 @@
 #define MAX_PATH 260
 
 typedef int BOOL;
+typedef unsigned int UINT;
 typedef int32_t LONG;
 typedef uint32_t DWORD;
 typedef void* HANDLE;
@@ -34,6 +35,12 @@ enum : DWORD { CREATE_NEW = 1, CREATE_ALWAYS = 2, OPEN_EXISTING = 3, FILE_BEGIN 
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(-1))
 enum : LONG { WS_BORDER = 0x00800000, WS_SYSMENU = 0x00080000 };
 enum { GWL_STYLE = -16 };
+enum : UINT { MOD_ALT = 1, MOD_CONTROL = 2, MOD_SHIFT = 4, MOD_WIN = 8 };
+enum : UINT { VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_PAUSE = 0x13, VK_ESCAPE = 0x1B };
+enum : UINT { VK_SPACE = 0x20, VK_PRIOR, VK_NEXT, VK_END, VK_HOME, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN };
+enum : UINT { VK_SNAPSHOT = 0x2C, VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_NUMPAD0 = 0x60, VK_NUMPAD9 = 0x69 };
+enum : UINT { VK_MULTIPLY = 0x6A, VK_ADD = 0x6B, VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F };
+enum : UINT { VK_F1 = 0x70, VK_F12 = 0x7B, VK_SCROLL = 0x91 };
 
 BOOL CreateDirectoryA(const char* path, void* security);
 BOOL DeleteFileA(const char* path);
