@@ -9,7 +9,9 @@ jobs="${2:-2}"
 cd "$root"
 
 [ -f "$build/compile_commands.json" ] || cmake "$build" >/dev/null
-compiler=$(sed -n 's/^ *"command": "\([^ ]*\) .*/\1/p' "$build/compile_commands.json" | head -n 1)
+# sed stops at the first match itself: behind head, under pipefail, a sed still writing would
+# end the script with SIGPIPE.
+compiler=$(sed -n 's/^ *"command": "\([^ ]*\) .*/\1/p;T;q' "$build/compile_commands.json")
 
 # Clang finds the MinGW headers on its own, but not the C++ library of this MinGW GCC: take its
 # directories from the compiler that builds the product.
